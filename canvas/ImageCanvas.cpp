@@ -1,0 +1,228 @@
+#include "ImageCanvas.h"
+
+#include "CanvasColor.h"
+
+#include <QPainter>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+// Figures may send coordinates far outside the picture (a fix point at 1e30, a
+// bar twice a segment long). Everything is clipped in double to the picture
+// plus this margin before QPainter sees it, so the rasteriser never meets a
+// number it cannot hold.
+constexpr double ClipMargin = 16.0;
+
+struct ClipRect {
+    double left, top, right, bottom;
+};
+
+ClipRect clipRectFor(const QImage& image) {
+    return {-ClipMargin, -ClipMargin, image.width() + ClipMargin, image.height() + ClipMargin};
+}
+
+bool finite(double a, double b, double c, double d) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+// Liang-Barsky: shortens the segment to the part inside r; false when none is.
+bool clipLine(double& x1, double& y1, double& x2, double& y2, const ClipRect& r) {
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - r.left, r.right - x1, y1 - r.top, r.bottom - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) {
+                return false;
+            }
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            t0 = std::max(t0, t);
+        } else {
+            t1 = std::min(t1, t);
+        }
+        if (t0 > t1) {
+            return false;
+        }
+    }
+    const double sx = x1;
+    const double sy = y1;
+    x1 = sx + t0 * dx;
+    y1 = sy + t0 * dy;
+    x2 = sx + t1 * dx;
+    y2 = sy + t1 * dy;
+    return true;
+}
+
+// Sutherland-Hodgman against one edge of the clip rectangle at a time.
+std::vector<QPointF> clipPolygon(std::vector<QPointF> poly, const ClipRect& r) {
+    auto clipEdge = [&poly](auto inside, auto intersect) {
+        std::vector<QPointF> out;
+        for (std::size_t i = 0; i < poly.size(); ++i) {
+            const QPointF cur = poly[i];
+            const QPointF prev = poly[(i + poly.size() - 1) % poly.size()];
+            if (inside(cur)) {
+                if (!inside(prev)) {
+                    out.push_back(intersect(prev, cur));
+                }
+                out.push_back(cur);
+            } else if (inside(prev)) {
+                out.push_back(intersect(prev, cur));
+            }
+        }
+        poly = std::move(out);
+    };
+    auto atX = [](double x) {
+        return [x](QPointF a, QPointF b) {
+            const double t = (x - a.x()) / (b.x() - a.x());
+            return QPointF(x, a.y() + t * (b.y() - a.y()));
+        };
+    };
+    auto atY = [](double y) {
+        return [y](QPointF a, QPointF b) {
+            const double t = (y - a.y()) / (b.y() - a.y());
+            return QPointF(a.x() + t * (b.x() - a.x()), y);
+        };
+    };
+    clipEdge([&](QPointF p) { return p.x() >= r.left; }, atX(r.left));
+    clipEdge([&](QPointF p) { return p.x() <= r.right; }, atX(r.right));
+    clipEdge([&](QPointF p) { return p.y() >= r.top; }, atY(r.top));
+    clipEdge([&](QPointF p) { return p.y() <= r.bottom; }, atY(r.bottom));
+    return poly;
+}
+
+QRect boundsOf(double x1, double y1, double x2, double y2, int grow) {
+    const int left = static_cast<int>(std::floor(std::min(x1, x2))) - grow;
+    const int top = static_cast<int>(std::floor(std::min(y1, y2))) - grow;
+    const int right = static_cast<int>(std::ceil(std::max(x1, x2))) + grow;
+    const int bottom = static_cast<int>(std::ceil(std::max(y1, y2))) + grow;
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+} // namespace
+
+ImageCanvas::ImageCanvas(int width, int height) { Resize(width, height); }
+
+void ImageCanvas::Resize(int width, int height) {
+    image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    Clear();
+}
+
+void ImageCanvas::Clear() {
+    image_.fill(colorFromLong(backColor_));
+    markDirty(image_.rect());
+}
+
+void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
+    double ax = x1, ay = y1, bx = x2, by = y2;
+    if (!finite(ax, ay, bx, by) || !clipLine(ax, ay, bx, by, clipRectFor(image_))) {
+        return;
+    }
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colorFromLong(color), penWidth_, Qt::SolidLine, Qt::SquareCap));
+    painter.drawLine(QLineF(ax, ay, bx, by));
+    markDirty(boundsOf(ax, ay, bx, by, penWidth_ + 1));
+}
+
+void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color) {
+    const ClipRect r = clipRectFor(image_);
+    auto clampX = [&](double v) { return std::clamp(v, r.left, r.right); };
+    auto clampY = [&](double v) { return std::clamp(v, r.top, r.bottom); };
+    if (!finite(x1, y1, x2, y2)) {
+        return;
+    }
+    const double left = clampX(std::min<double>(x1, x2));
+    const double right = clampX(std::max<double>(x1, x2));
+    const double top = clampY(std::min<double>(y1, y2));
+    const double bottom = clampY(std::max<double>(y1, y2));
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QColor c = colorFromLong(color);
+    painter.setPen(QPen(c, 1));
+    painter.setBrush(c);
+    painter.drawRect(QRectF(QPointF(left, top), QPointF(right, bottom)));
+    markDirty(boundsOf(left, top, right, bottom, 2));
+}
+
+void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
+    const ClipRect r = clipRectFor(image_);
+    if (!finite(x, y, radius, 0) || radius < 0 || radius > 4096 || x < r.left - radius ||
+        x > r.right + radius || y < r.top - radius || y > r.bottom + radius) {
+        return;
+    }
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colorFromLong(color), penWidth_));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPointF(x, y), radius, radius);
+    markDirty(boundsOf(x - radius, y - radius, x + radius, y + radius, penWidth_ + 1));
+}
+
+void ImageCanvas::SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) {
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) {
+        return;
+    }
+    image_.setPixel(x, y, colorFromLong(color).rgb());
+    markDirty(QRect(x, y, 1, 1));
+}
+
+void ImageCanvas::Polygon(std::span<const IntPoint> points) {
+    if (points.size() < 2) {
+        return;
+    }
+    std::vector<QPointF> poly;
+    poly.reserve(points.size());
+    for (const IntPoint& p : points) {
+        poly.emplace_back(p.x, p.y);
+    }
+    poly = clipPolygon(std::move(poly), clipRectFor(image_));
+    if (poly.empty()) {
+        return;
+    }
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(colorFromLong(foreColor_), penWidth_));
+    painter.setBrush(colorFromLong(fillColor_));
+    const QPolygonF shape(QList<QPointF>(poly.begin(), poly.end()));
+    painter.drawPolygon(shape);
+    const QRectF b = shape.boundingRect();
+    markDirty(boundsOf(b.left(), b.top(), b.right(), b.bottom(), penWidth_ + 1));
+}
+
+void ImageCanvas::PrintText(int x, int y, const QString& text) {
+    QPainter painter(&image_);
+    painter.setPen(colorFromLong(foreColor_));
+    const QRect bounds = painter.boundingRect(QRect(x, y, 0, 0), Qt::AlignLeft | Qt::AlignTop |
+                                                                     Qt::TextDontClip, text);
+    painter.drawText(bounds, Qt::AlignLeft | Qt::AlignTop, text);
+    markDirty(bounds.adjusted(-1, -1, 1, 1));
+}
+
+QRect ImageCanvas::TakeDirtyRect() {
+    const QRect r = dirty_;
+    dirty_ = QRect();
+    return r;
+}
+
+void ImageCanvas::Refresh() {
+    if (refreshHandler_) {
+        refreshHandler_();
+    }
+}
+
+void ImageCanvas::markDirty(const QRect& rect) {
+    dirty_ = dirty_.united(rect.intersected(image_.rect()));
+}
+
+} // namespace zv

@@ -1,0 +1,67 @@
+#pragma once
+// The persistent picture of the drawing area: an opaque QImage painted without
+// antialiasing. The window shows it and repaints only the rectangle that changed;
+// the renderer saves it. Coordinates are pixels, origin top-left, y down.
+
+#include "Canvas.h"
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace zv {
+
+class ImageCanvas : public Canvas {
+public:
+    ImageCanvas(int width, int height);
+
+    // A new size erases the picture to the background colour.
+    void Resize(int width, int height);
+    int width() const { return image_.width(); }
+    int height() const { return image_.height(); }
+    const QImage& image() const { return image_; }
+
+    void SetBackColor(std::int32_t color) { backColor_ = color; }
+    std::int32_t BackColor() const { return backColor_; }
+    void SetForeColor(std::int32_t color) { foreColor_ = color; }
+    void SetPenWidth(int width) { penWidth_ = width < 1 ? 1 : width; }
+    int PenWidth() const { return penWidth_; }
+    int MousePointer() const { return mousePointer_; }
+
+    // Text in the canvas's fore colour with its top-left corner at (x, y).
+    void PrintText(int x, int y, const QString& text);
+
+    // The area changed since the last call, in pixels; empty when nothing changed.
+    QRect TakeDirtyRect();
+    // Called by Refresh(); the window repaints the dirty area there.
+    void SetRefreshHandler(std::function<void()> handler) { refreshHandler_ = std::move(handler); }
+
+    void Clear() override;
+    void SetMousePointer(int pointer) override { mousePointer_ = pointer; }
+    void Line(float x1, float y1, float x2, float y2, std::int32_t color) override;
+    void Box(float x1, float y1, float x2, float y2, std::int32_t color) override;
+    void Circle(float x, float y, float radius, std::int32_t color) override;
+    void SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) override;
+    void Polygon(std::span<const IntPoint> points) override;
+    void SetFillColor(std::int32_t color) override { fillColor_ = color; }
+    std::int32_t ForeColor() const override { return foreColor_; }
+    float ScaleWidth() const override { return static_cast<float>(image_.width()); }
+    float ScaleHeight() const override { return static_cast<float>(image_.height()); }
+    void Refresh() override;
+
+private:
+    void markDirty(const QRect& rect);
+
+    QImage image_;
+    QRect dirty_;
+    std::int32_t backColor_ = 0xFFFFFF;
+    std::int32_t foreColor_ = 0;
+    std::int32_t fillColor_ = 0;
+    int penWidth_ = 1;
+    int mousePointer_ = DefaultPointer;
+    std::function<void()> refreshHandler_;
+};
+
+} // namespace zv
