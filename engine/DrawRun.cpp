@@ -1,0 +1,49 @@
+#include "DrawRun.h"
+
+#include <string>
+
+namespace zv {
+
+std::int32_t DrawRun::ElementColor() {
+    if (model.ForeColor != RandomColor) {
+        return model.ForeColor;
+    }
+    // The palette has 16 distinct colours, so at most one is rejected and the
+    // loop ends; rejection keeps the choice uniform over the remaining ones.
+    const std::int32_t background = host.BackColor();
+    for (;;) {
+        const std::int32_t color = Palette[static_cast<std::size_t>(random.NextIndex(16))];
+        if (color != background) {
+            return color;
+        }
+    }
+}
+
+void DrawRun::WaitWhilePaused() {
+    while (model.GlobalState == PauseMode) {
+        host.Sleep(100);
+        host.YieldToEvents();
+    }
+    if (model.GlobalState != EditMode && model.PauseAfterEachOp) {
+        host.EnterPauseMode();
+    }
+}
+
+void DrawRun::CountElements(int count) {
+    const std::uint8_t stateOnEntry = model.GlobalState;
+    model.ElementsDrawn += count;
+    if (stateOnEntry == PauseMode || model.ElementsDrawn % 15 == 0) {
+        host.Sleep(10);
+        host.SetElementsText("Elements drawn: " + std::to_string(model.ElementsDrawn));
+    }
+}
+
+void DrawRun::CountRecursions(int count) {
+    const std::uint8_t stateOnEntry = model.GlobalState;
+    model.RecursionsDone += count;
+    if (stateOnEntry == PauseMode || model.RecursionsDone % 15 == 0) {
+        host.SetRecursionsText("Recursions: " + std::to_string(model.RecursionsDone));
+    }
+}
+
+} // namespace zv

@@ -1,0 +1,57 @@
+#pragma once
+// What every algorithm shares during one run: the element colour, the pause and
+// cancel protocol, and the two counters with their status texts.
+
+#include "Canvas.h"
+#include "ParameterModel.h"
+#include "Random.h"
+#include "RunHost.h"
+
+#include <array>
+#include <cstdint>
+
+namespace zv {
+
+// The classic 16-colour text-mode palette, as 24-bit RGB with red in the low byte.
+inline constexpr std::array<std::int32_t, 16> Palette = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+inline constexpr std::int32_t rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+
+class DrawRun {
+public:
+    DrawRun(ParameterModel& model, Canvas& canvas, RunHost& host, RandomSource& random)
+        : model(model), canvas(canvas), host(host), random(random) {}
+
+    // The colour of the next element: ForeColor, or with ForeColor -1 a palette
+    // colour drawn uniformly from those that differ from the background.
+    std::int32_t ElementColor();
+
+    // Waits, waking every 100 ms, while the run is paused; single-stepping then
+    // pauses again so the next element waits for the next resume.
+    void WaitWhilePaused();
+
+    // Element protocol steps 1 and 2: wait while paused, then report whether the
+    // run may go on (false once GlobalState is EditMode).
+    bool ContinueBeforeElement() {
+        if (model.GlobalState == PauseMode) {
+            WaitWhilePaused();
+        }
+        return model.GlobalState != EditMode;
+    }
+    bool Stopped() const { return model.GlobalState == EditMode; }
+
+    // Add to a counter; its status text is refreshed at every multiple of 15 of
+    // the total and at every count made while paused.
+    void CountElements(int count);
+    void CountRecursions(int count);
+
+    ParameterModel& model;
+    Canvas& canvas;
+    RunHost& host;
+    RandomSource& random;
+};
+
+} // namespace zv
