@@ -130,6 +130,7 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
         b->setStyle(compactStyle_);
     }
 
+    connect(this, &MainForm::pictureExportRequested, this, &MainForm::SavePicture);
     qApp->installEventFilter(this);
     Form_Load();
 }

@@ -154,6 +154,10 @@ public:
     QLabel* Delta_lbl = nullptr;
     TextField* Delta_txt = nullptr;
 
+signals:
+    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
+    void pictureExportRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

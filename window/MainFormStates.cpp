@@ -92,7 +92,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
     }
     case Qt::Key_P:
         if (mods == Qt::ControlModifier) {
-            SavePicture();
+            emit pictureExportRequested();
             return true;
         }
         return false;

@@ -9,21 +9,38 @@ namespace zv {
 
 namespace {
 
-// Refuses an edit that makes the text longer than the limit; an edit of a longer
-// text written by the program that does not lengthen it (a deletion) passes.
+// Keeps what the user types or pastes within the limit: the characters that
+// would overflow are dropped from the end of the insertion, as a length limit
+// does. A longer text that the program wrote may still be shortened.
 class TypingLimitValidator : public QValidator {
 public:
-    TypingLimitValidator(QLineEdit* field, int limit)
+    TypingLimitValidator(TextField* field, int limit)
         : QValidator(field), field_(field), limit_(limit) {}
-    State validate(QString& input, int&) const override {
-        if (input.size() > limit_ && input.size() > field_->text().size()) {
+    State validate(QString& input, int& pos) const override {
+        // setText() clears the modified flag before it validates; only the
+        // user's edits set it.
+        if (!field_->isModified()) {
+            return Acceptable;
+        }
+        const qsizetype before = field_->acceptedText().size();
+        if (input.size() <= limit_ || input.size() < before) {
+            return Acceptable;
+        }
+        if (before > limit_) {
             return Invalid;
         }
+        const qsizetype excess = input.size() - limit_;
+        const qsizetype start = pos - excess;
+        if (start < 0) {
+            return Invalid;
+        }
+        input.remove(start, excess);
+        pos = static_cast<int>(start);
         return Acceptable;
     }
 
 private:
-    QLineEdit* field_;
+    TextField* field_;
     int limit_;
 };
 
@@ -35,7 +52,10 @@ bool userFocusChange(Qt::FocusReason reason) {
 
 } // namespace
 
-TextField::TextField(QWidget* parent) : QLineEdit(parent) {}
+TextField::TextField(QWidget* parent) : QLineEdit(parent) {
+    // While an edit is validated, text() already holds the edited text.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { acceptedText_ = t; });
+}
 
 void TextField::setTypingLimit(int characters) {
     typingLimit_ = characters > 0 ? characters : 0;

@@ -18,6 +18,8 @@ public:
     void setTypingLimit(int characters);
     int typingLimit() const { return typingLimit_; }
     void setPeriodBecomesComma(bool on) { periodBecomesComma_ = on; }
+    // The text before the edit under way, if any.
+    const QString& acceptedText() const { return acceptedText_; }
 
 signals:
     void gotFocus();
@@ -33,6 +35,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QString acceptedText_;
     int typingLimit_ = 0;
     bool periodBecomesComma_ = false;
     // A click that gives the focus keeps the whole text selected, also while
