@@ -34,7 +34,10 @@ void ColorSwatch::paintEvent(QPaintEvent* event) {
         painter.fillRect(inner, colorFromLong(color_));
         if (!caption_.isEmpty()) {
             painter.setPen(colorFromLong(complementaryColor(color_)));
-            painter.setFont(font());
+            // Plain pixels in exactly the complementary colour, no blending.
+            QFont plain = font();
+            plain.setStyleStrategy(QFont::NoAntialias);
+            painter.setFont(plain);
             painter.drawText(inner, Qt::AlignCenter, caption_);
         }
     }
