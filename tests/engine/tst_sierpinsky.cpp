@@ -4,66 +4,13 @@
 #include "RunFixture.h"
 
 #include <QTest>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 using namespace zvtest;
-
-namespace {
-
-constexpr std::int32_t CanvasPen = 0x0A0B0C; // the canvas's own fore colour
-
-struct Triangle {
-    std::int32_t fill;
-    std::vector<zv::IntPoint> corners;
-    bool operator==(const Triangle&) const = default;
-};
-using Triangles = std::vector<Triangle>;
 using Corners = std::array<zv::FixPoint, 3>;
-
-Triangles trianglesOf(const RecordingCanvas& canvas) {
-    Triangles out;
-    for (const CanvasOp& op : canvas.only(CanvasOp::Polygon)) {
-        out.push_back({op.color, op.points});
-    }
-    return out;
-}
-
-char* toString(const Triangles& triangles) {
-    QByteArray text;
-    for (const Triangle& t : triangles) {
-        text += "#" + QByteArray::number(t.fill);
-        for (const zv::IntPoint& p : t.corners) {
-            text += " (" + QByteArray::number(p.x) + "," + QByteArray::number(p.y) + ")";
-        }
-        text += "; ";
-    }
-    return qstrdup(text.constData());
-}
-
-Triangle cut(std::vector<zv::IntPoint> corners) {
-    return {TestForeColor, std::move(corners)};
-}
-Triangle whole(std::vector<zv::IntPoint> corners) {
-    return {CanvasPen, std::move(corners)};
-}
-
-const Corners standing{{{0, 200}, {200, 200}, {100, 0}}};
-
-void setUpGadget(RunFixture& f, std::uint8_t mode, int depth, const Corners& corners = standing) {
-    f.canvas.foreColor = CanvasPen;
-    f.canvas.width = 300;
-    f.canvas.height = 200;
-    f.model.SierpinskyGadget.DrawMode = mode;
-    f.model.SierpinskyGadget.FixPoints = corners;
-    f.model.CalcDepth = depth;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(Triangles)
 Q_DECLARE_METATYPE(Corners)
 
 class SierpinskyTest : public QObject {
@@ -80,43 +27,57 @@ private slots:
     void limits();
 };
 
+namespace {
+
+constexpr std::int32_t CanvasPen = 0xabcdef; // the canvas's own fore colour
+const Corners standing{{{0, 200}, {200, 200}, {100, 0}}};
+
+void setGadget(RunFixture& f, int mode, int depth, const Corners& corners = standing) {
+    f.canvas.foreColor = CanvasPen;
+    f.canvas.width = 300;
+    f.canvas.height = 200;
+    f.model.SierpinskyGadget = {std::uint8_t(mode), corners};
+    f.model.CalcDepth = depth;
+}
+
+} // namespace
+
 void SierpinskyTest::recursiveTriangles_data() {
     QTest::addColumn<Corners>("corners");
     QTest::addColumn<int>("depth");
-    QTest::addColumn<Triangles>("triangles");
+    QTest::addColumn<QStringList>("triangles");
 
     QTest::newRow("one cut") << standing << 1
-                             << Triangles{whole({{0, 200}, {200, 200}, {100, 0}}),
-                                          cut({{100, 200}, {150, 100}, {50, 100}})};
+                             << QStringList{"poly 0,200 200,200 100,0 #abcdef",
+                                            "poly 100,200 150,100 50,100"};
     QTest::newRow("depth 0: the whole triangle only")
-        << standing << 0 << Triangles{whole({{0, 200}, {200, 200}, {100, 0}})};
+        << standing << 0 << QStringList{"poly 0,200 200,200 100,0 #abcdef"};
     QTest::newRow("two levels, corner by corner")
         << standing << 2
-        << Triangles{
-               whole({{0, 200}, {200, 200}, {100, 0}}), cut({{100, 200}, {150, 100}, {50, 100}}),
-               cut({{50, 200}, {75, 150}, {25, 150}}), cut({{150, 200}, {175, 150}, {125, 150}}),
-               cut({{100, 100}, {125, 50}, {75, 50}})};
+        << QStringList{"poly 0,200 200,200 100,0 #abcdef", "poly 100,200 150,100 50,100",
+                       "poly 50,200 75,150 25,150", "poly 150,200 175,150 125,150",
+                       "poly 100,100 125,50 75,50"};
     QTest::newRow("odd differences: halves to even")
         << Corners{{{0, 0}, {5, 0}, {0, 3}}} << 1
-        << Triangles{whole({{0, 0}, {5, 0}, {0, 3}}), cut({{2, 0}, {2, 2}, {0, 2}})};
+        << QStringList{"poly 0,0 5,0 0,3 #abcdef", "poly 2,0 2,2 0,2"};
     QTest::newRow("negative odd differences: halves to even")
         << Corners{{{0, 0}, {-5, 0}, {0, -3}}} << 1
-        << Triangles{whole({{0, 0}, {-5, 0}, {0, -3}}), cut({{-2, 0}, {-2, -2}, {0, -2}})};
+        << QStringList{"poly 0,0 -5,0 0,-3 #abcdef", "poly -2,0 -2,-2 0,-2"};
     QTest::newRow("fractional fix points: halves to even")
         << Corners{{{0.5, 200.4}, {200.5, 199.5}, {101.5, -0.5}}} << 0
-        << Triangles{whole({{0, 200}, {200, 200}, {102, 0}})};
+        << QStringList{"poly 0,200 200,200 102,0 #abcdef"};
 }
 
 void SierpinskyTest::recursiveTriangles() {
     QFETCH(Corners, corners);
     QFETCH(int, depth);
-    QFETCH(Triangles, triangles);
+    QFETCH(QStringList, triangles);
     RunFixture f;
-    setUpGadget(f, zv::RecursiveMode, depth, corners);
+    setGadget(f, zv::RecursiveMode, depth, corners);
 
     f.draw(zv::SierpinskyGadgetType);
 
-    QCOMPARE(trianglesOf(f.canvas), triangles);
+    QCOMPARE(drawn(f.canvas), triangles);
     const int cuts = int(triangles.size()) - 1;
     QCOMPARE(f.model.ElementsDrawn, cuts);
     QCOMPARE(f.model.RecursionsDone, cuts);
@@ -126,10 +87,9 @@ void SierpinskyTest::recursiveTriangles() {
 
 void SierpinskyTest::chaosGameRefreshesEveryTenthPoint_data() {
     QTest::addColumn<int>("depth");
-    QTest::addColumn<QString>("rhythm"); // p = pixel, R = refresh and yield
-
-    QTest::newRow("25 points") << 25 << "ppppppppppRppppppppppRppppp";
-    QTest::newRow("10 points") << 10 << "ppppppppppR";
+    QTest::addColumn<QString>("rhythm"); // p = pixel, R = refresh, Y = yield
+    QTest::newRow("25 points") << 25 << "ppppppppppRYppppppppppRYppppp";
+    QTest::newRow("10 points") << 10 << "ppppppppppRY";
     QTest::newRow("9 points") << 9 << "ppppppppp";
     QTest::newRow("no points") << 0 << "";
 }
@@ -138,32 +98,38 @@ void SierpinskyTest::chaosGameRefreshesEveryTenthPoint() {
     QFETCH(int, depth);
     QFETCH(QString, rhythm);
     RunFixture f;
-    setUpGadget(f, zv::ChaosGameMode, depth);
+    setGadget(f, zv::ChaosGameMode, depth);
     QString seen;
-    f.host.onYield = [&](int) { seen += 'Y'; };
+    std::size_t opsSeen = 0;
+    auto collect = [&] {
+        for (; opsSeen < f.canvas.ops.size(); ++opsSeen) {
+            const CanvasOp& op = f.canvas.ops[opsSeen];
+            if (op.kind == CanvasOp::Pixel) {
+                seen += 'p';
+                QVERIFY(op.points[0].x >= 0 && op.points[0].x <= 300);
+                QVERIFY(op.points[0].y >= 0 && op.points[0].y <= 200);
+                QCOMPARE(op.color, TestForeColor);
+            } else if (op.kind == CanvasOp::Refresh) {
+                seen += 'R';
+            }
+        }
+    };
+    f.host.onYield = [&](int) {
+        collect();
+        seen += 'Y';
+    };
 
     f.draw(zv::SierpinskyGadgetType);
 
-    for (const CanvasOp& op : f.canvas.ops) {
-        if (op.kind == CanvasOp::Pixel) {
-            seen += 'p';
-            QCOMPARE(op.color, TestForeColor);
-            QVERIFY(op.points[0].x >= 0 && op.points[0].x <= 300);
-            QVERIFY(op.points[0].y >= 0 && op.points[0].y <= 200);
-        } else if (op.kind == CanvasOp::Refresh) {
-            seen += 'R';
-        }
-    }
-    QCOMPARE(seen.remove('Y'), rhythm); // every refresh comes with one yield
-    QCOMPARE(f.host.yields, int(rhythm.count('R')));
+    collect();
+    QCOMPARE(seen, rhythm);
     QCOMPARE(f.model.ElementsDrawn, depth);
 }
 
 void SierpinskyTest::demoJumps_data() {
     QTest::addColumn<int>("depth");
-    QTest::addColumn<int>("foreColor");
-
-    QTest::newRow("four jumps, fixed colour") << 4 << TestForeColor;
+    QTest::addColumn<int>("foreColor"); // plays no part
+    QTest::newRow("four jumps") << 4 << TestForeColor;
     QTest::newRow("3000 jumps, random colour") << 3000 << int(zv::RandomColor);
 }
 
@@ -171,10 +137,8 @@ void SierpinskyTest::demoJumps() {
     QFETCH(int, depth);
     QFETCH(int, foreColor);
     RunFixture f;
-    setUpGadget(f, zv::DemoMode, depth);
+    setGadget(f, zv::DemoMode, depth);
     f.model.ForeColor = foreColor;
-    const float w = f.canvas.width;
-    const float h = f.canvas.height;
 
     f.draw(zv::SierpinskyGadgetType);
 
@@ -183,44 +147,36 @@ void SierpinskyTest::demoJumps() {
     QCOMPARE(int(circles.size()), depth + 1);
     QCOMPARE(int(lines.size()), depth);
     QCOMPARE(circles[0].color, zv::rgb(0, 255, 0));
-    // Each jump goes halfway from the last point to one of the three corners
-    // (0, 0), (W / 2, H), (W, 0); the circles sit on the rounded points.
-    const std::array<std::pair<float, float>, 3> corners{{{0, 0}, {w / 2, h}, {w, 0}}};
+    // Each jump goes halfway from the last point to one of the corners (0, 0),
+    // (W / 2, H), (W, 0); the circles of radius 2 sit on the rounded points.
+    const float corners[3][2] = {{0, 0}, {150, 200}, {300, 0}};
     std::array<int, 3> chosen{};
-    for (int i = 0; i < depth; ++i) {
-        const CanvasOp& line = lines[std::size_t(i)];
-        const CanvasOp& from = circles[std::size_t(i)];
-        const CanvasOp& to = circles[std::size_t(i) + 1];
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const CanvasOp &line = lines[i], &from = circles[i], &to = circles[i + 1];
         QCOMPARE(line.color, zv::rgb(192, 192, 192));
         QCOMPARE(to.color, zv::rgb(255, 0, 0));
         QCOMPARE(to.x2, 2.f);
+        QCOMPARE(to.x1, std::nearbyint(line.x2));
+        QCOMPARE(to.y1, std::nearbyint(line.y2));
         QVERIFY(std::abs(line.x1 - from.x1) <= 0.5f && std::abs(line.y1 - from.y1) <= 0.5f);
-        QVERIFY(std::abs(line.x2 - to.x1) <= 0.5f && std::abs(line.y2 - to.y1) <= 0.5f);
-        QCOMPARE(to.x1, std::nearbyint(to.x1));
         int corner = -1;
         for (int c = 0; c < 3; ++c) {
-            if (std::abs(2 * line.x2 - line.x1 - corners[c].first) < 0.01f &&
-                std::abs(2 * line.y2 - line.y1 - corners[c].second) < 0.01f) {
+            if (std::abs(2 * line.x2 - line.x1 - corners[c][0]) < 0.01f &&
+                std::abs(2 * line.y2 - line.y1 - corners[c][1]) < 0.01f) {
                 corner = c;
             }
         }
         QVERIFY2(corner >= 0, qPrintable(QString("jump %1 heads for no corner").arg(i)));
         ++chosen[std::size_t(corner)];
     }
-    if (depth >= 3000) {
-        // Each corner a third of the time: chi-square with 2 degrees of freedom,
-        // 30 is far beyond the 1e-6 quantile.
-        double chiSquare = 0;
-        for (int n : chosen) {
-            chiSquare += (n - depth / 3.0) * (n - depth / 3.0) / (depth / 3.0);
-        }
-        QVERIFY2(chiSquare < 30, qPrintable(QString::number(chiSquare)));
+    // Each corner a third of the time: chi-square, 2 degrees of freedom; 30 is
+    // far beyond the 1e-6 quantile.
+    double chiSquare = 0;
+    for (int n : chosen) {
+        chiSquare += (n - depth / 3.0) * (n - depth / 3.0) / (depth / 3.0);
     }
-    int jumpSleeps = 0;
-    for (int ms : f.host.sleeps) {
-        jumpSleeps += ms == 100 ? 1 : 0;
-    }
-    QCOMPARE(jumpSleeps, depth);
+    QVERIFY2(depth < 3000 || chiSquare < 30, qPrintable(QString::number(chiSquare)));
+    QCOMPARE(std::count(f.host.sleeps.begin(), f.host.sleeps.end(), 100), depth);
     QCOMPARE(f.canvas.count(CanvasOp::Refresh), depth);
     QCOMPARE(f.host.yields, depth);
     QCOMPARE(f.model.ElementsDrawn, depth);
@@ -232,7 +188,7 @@ void SierpinskyTest::limits_data() {
     QTest::addColumn<int>("depth");
     QTest::addColumn<int>("cancelAtYield"); // 0: runs to its end
     QTest::addColumn<qint64>("elements");
-    QTest::addColumn<int>("drawn"); // drawing operations
+    QTest::addColumn<int>("drawnOps");
 
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -261,9 +217,9 @@ void SierpinskyTest::limits() {
     QFETCH(int, depth);
     QFETCH(int, cancelAtYield);
     QFETCH(qint64, elements);
-    QFETCH(int, drawn);
+    QFETCH(int, drawnOps);
     RunFixture f;
-    setUpGadget(f, std::uint8_t(mode), depth, corners);
+    setGadget(f, mode, depth, corners);
     if (cancelAtYield > 0) {
         f.cancelAtYield(cancelAtYield);
     }
@@ -271,7 +227,7 @@ void SierpinskyTest::limits() {
     f.draw(zv::SierpinskyGadgetType);
 
     QCOMPARE(f.model.ElementsDrawn, elements);
-    QCOMPARE(drawingCount(f.canvas), drawn);
+    QCOMPARE(drawingCount(f.canvas), drawnOps);
     QVERIFY(allCoordinatesFinite(f.canvas));
 }
 
