@@ -113,6 +113,7 @@ private slots:
     void parameterFileSection_data();
     void parameterFileSection();
     void filesOnDisk();
+    void factorySettings();
 };
 
 void FileFormatTest::writtenLayout_data() {
@@ -566,6 +567,27 @@ void FileFormatTest::filesOnDisk() {
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked.prm")));
     QVERIFY(WriteParameterFile(dir.filePath(QStringLiteral("blocked.prm")), sampleGeneral(),
                                sampleRecords()));
+}
+
+// Default.ini, as the build puts it beside the program, reads completely, in
+// either locale, and is exactly what the writer makes of what it holds.
+void FileFormatTest::factorySettings() {
+    QFile file(QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    for (const char* name : {"en", "de"}) {
+        QLocale::setDefault(localeNamed(QString::fromLatin1(name)));
+        FractalParameters records;
+        records.Cross.FixPoints.clear();
+        zvtest::RecordingTarget target;
+        const std::optional<ReadFailure> failure = ReadSettings(content, target, records);
+        QVERIFY2(!failure, failure ? qPrintable(failure->Expected) : "");
+        QCOMPARE(target.Values.AreaWidth, QStringLiteral("200"));
+        QCOMPARE(target.Values.AreaHeight, QStringLiteral("250"));
+        QVERIFY(records.Cross.FixPoints.size() >= 2);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(WriteSettings(target.Values, records), content);
+    }
 }
 
 QTEST_GUILESS_MAIN(FileFormatTest)
