@@ -28,7 +28,9 @@ public:
     std::int32_t foreColor = 0;
 
     void Clear() override { ops.push_back({CanvasOp::Clear}); }
-    void SetMousePointer(int p) override { ops.push_back({CanvasOp::Pointer, 0, 0, 0, 0, p, {}}); }
+    void SetMousePointer(int p) override {
+        ops.push_back({CanvasOp::Pointer, 0, 0, 0, 0, p, {}});
+    }
     void Line(float a, float b, float c, float d, std::int32_t col) override {
         ops.push_back({CanvasOp::Line, a, b, c, d, col, {}});
     }
