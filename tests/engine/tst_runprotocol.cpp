@@ -20,7 +20,7 @@ void setUp(RunFixture& f, int mode, int depth = 2) {
     m.CantorSet = {std::uint8_t(mode), {{{0, 10}, {300, 10}}}, 20, 2};
     m.Cross = {std::uint8_t(mode), {{0, 100}, {200, 100}}, false, 0.5};
     m.SierpinskyGadget = {std::uint8_t(mode), {{{0, 200}, {200, 200}, {100, 0}}}};
-    m.KochCurve.DrawMode = std::uint8_t(mode);
+    m.KochCurve = {std::uint8_t(mode), {{0, 100}, {270, 100}}, false};
 }
 
 // One row per algorithm of the three types, with one or two int columns.
@@ -68,9 +68,10 @@ void RunProtocolTest::unsupportedModesDrawNothing_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("draws");
-    const int modes[][3] = {{0, 0, 1}, {0, 1, 0}, {0, 2, 0},   {0, 3, 1}, {1, 0, 1},  {1, 1, 0},
-                            {1, 2, 0}, {1, 3, 0}, {2, 0, 1},   {2, 1, 1}, {2, 2, 0},  {2, 3, 1},
-                            {3, 1, 0}, {3, 3, 0}, {0, 200, 0}, {5, 0, 0}, {255, 0, 0}};
+    const int modes[][3] = {{0, 0, 1},   {0, 1, 0}, {0, 2, 0},  {0, 3, 1}, {1, 0, 1}, {1, 1, 0},
+                            {1, 2, 0},   {1, 3, 0}, {2, 0, 1},  {2, 1, 1}, {2, 2, 0}, {2, 3, 1},
+                            {3, 0, 1},   {3, 1, 0}, {3, 2, 1},  {3, 3, 0}, {4, 0, 1}, {4, 3, 1},
+                            {0, 200, 0}, {5, 0, 0}, {255, 0, 0}};
     for (const auto& [type, mode, draws] : modes) {
         QTest::addRow("type %d mode %d", type, mode) << type << mode << bool(draws);
     }
@@ -82,7 +83,7 @@ void RunProtocolTest::unsupportedModesDrawNothing() {
     QFETCH(bool, draws);
     RunFixture f;
     setUp(f, mode);
-    f.model.ElementsDrawn = f.model.RecursionsDone = 77;
+    f.model.ElementsDrawn = f.model.RecursionsDone = 1LL << 40;
 
     f.draw(std::uint8_t(type));
 
@@ -93,7 +94,7 @@ void RunProtocolTest::unsupportedModesDrawNothing() {
     QCOMPARE(ops.back().kind, CanvasOp::Pointer);
     QCOMPARE(ops.back().color, zv::DefaultPointer);
     QCOMPARE(ops.size() > 3, draws);
-    QVERIFY(f.model.ElementsDrawn < 77);
+    QVERIFY(f.model.ElementsDrawn < (1LL << 40) && f.model.RecursionsDone < (1LL << 40));
     QCOMPARE(f.model.ElementsDrawn > 0, draws);
     QVERIFY(draws || f.model.RecursionsDone == 0);
 }
