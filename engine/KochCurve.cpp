@@ -25,18 +25,6 @@ constexpr std::int32_t MaxKochLevel = 64;
 // flatter than the equilateral 0.2887).
 constexpr double ApexFactor = 0.285;
 
-// A NaN end (from NaN or infinite fix points) is not drawn; the line is still
-// counted by the caller so the counters keep their closed forms.
-void DrawLine(DrawRun& run, const FixPoint& a, const FixPoint& b, std::int32_t color) {
-    const auto x1 = toFloat(a.X);
-    const auto y1 = toFloat(a.Y);
-    const auto x2 = toFloat(b.X);
-    const auto y2 = toFloat(b.Y);
-    if (x1 && y1 && x2 && y2) {
-        run.canvas.Line(*x1, *y1, *x2, *y2, color);
-    }
-}
-
 class KochBumps {
 public:
     explicit KochBumps(DrawRun& run)
@@ -56,8 +44,8 @@ public:
         const FixPoint P{A.X + dx / 3, A.Y + dy / 3};
         const FixPoint Q{(A.X + B.X) / 2 + dy * ApexFactor, (A.Y + B.Y) / 2 - dx * ApexFactor};
         const FixPoint R{B.X - dx / 3, B.Y - dy / 3};
-        DrawLine(run_, P, Q, run_.ElementColor());
-        DrawLine(run_, Q, R, run_.ElementColor());
+        run_.Line(P.X, P.Y, Q.X, Q.Y, run_.ElementColor());
+        run_.Line(Q.X, Q.Y, R.X, R.Y, run_.ElementColor());
         run_.CountElements(2);
         run_.CountRecursions(1);
         run_.host.YieldToEvents();
@@ -73,7 +61,8 @@ private:
 };
 
 void DrawSegmentWithBumps(DrawRun& run, const FixPoint& a, const FixPoint& b) {
-    DrawLine(run, a, b, run.ElementColor());
+    // Lines with a NaN end are skipped but counted (DrawRun::Line).
+    run.Line(a.X, a.Y, b.X, b.Y, run.ElementColor());
     run.CountElements(1);
     KochBumps(run).Draw(a, b, 1);
 }

@@ -1,7 +1,6 @@
 #include "TurtleGraphicsCls.h"
 
 #include "DrawRun.h"
-#include "Numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,15 +47,9 @@ void TurtleGraphicsCls::Move(bool drawLine) {
     if (!drawLine) {
         return;
     }
-    // A NaN end (from NaN or infinite input) has no place on the canvas: the
-    // step is still walked and counted, only not drawn.
-    const auto x1 = toFloat(fromX);
-    const auto y1 = toFloat(fromY);
-    const auto x2 = toFloat(x_);
-    const auto y2 = toFloat(y_);
-    if (x1 && y1 && x2 && y2) {
-        run_.canvas.Line(*x1, *y1, *x2, *y2, run_.ElementColor());
-    }
+    // A NaN end (from NaN or infinite input) is not drawn; the step still
+    // counts as an element.
+    run_.Line(fromX, fromY, x_, y_, run_.ElementColor());
 }
 
 void TurtleGraphicsCls::Execute(char command) {

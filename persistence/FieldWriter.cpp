@@ -1,5 +1,7 @@
 #include "FieldWriter.h"
 
+#include "FieldReader.h"
+
 #include <QLocale>
 #include <cmath>
 #include <limits>
@@ -31,16 +33,25 @@ QString listRealText(double value) {
 }
 
 QString lineRealText(double value) {
+    const double v = writable(value);
     QLocale user;
     user.setNumberOptions(QLocale::OmitGroupSeparator);
-    return user.toString(writable(value), 'g', QLocale::FloatingPointShortest);
+    const QString text = user.toString(v, 'g', QLocale::FloatingPointShortest);
+    // Some locales write signs or digits that the 8-bit file cannot hold (the
+    // Swedish minus U+2212, Arabic-Indic digits); those get the decimal point
+    // form, which the reader accepts in every locale.
+    const std::optional<double> back = parseReal(QString::fromLatin1(text.toLatin1()));
+    if (back && *back == v) {
+        return text;
+    }
+    return listRealText(v);
 }
 
 QString listTextForm(const QString& text) {
-    // A line break would split the value over two lines; the window's fields
-    // are single-line, so a stray one becomes a blank.
+    // A line feed would split the value over two lines; the window's fields are
+    // single-line, so a stray one becomes a blank. A carriage return inside a
+    // line reads back as it stands.
     QString t = text;
-    t.replace(u'\r', u' ');
     t.replace(u'\n', u' ');
     const bool quote =
         t.contains(u',') ||

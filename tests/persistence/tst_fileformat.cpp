@@ -114,6 +114,8 @@ private slots:
     void parameterFileSection();
     void filesOnDisk();
     void factorySettings();
+    void hostileInputs_data();
+    void hostileInputs();
 };
 
 void FileFormatTest::writtenLayout_data() {
@@ -587,6 +589,60 @@ void FileFormatTest::factorySettings() {
         QVERIFY(records.Cross.FixPoints.size() >= 2);
         QLocale::setDefault(QLocale::c());
         QCOMPARE(WriteSettings(target.Values, records), content);
+    }
+}
+
+// Inputs no writer makes; also every input the fuzzer once found failing
+// (tests/persistence/fuzz_regressions, kept by bench/fuzz_reader.sh).
+void FileFormatTest::hostileInputs_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("failureLine"); // 0: reads; -1: anything but a crash
+
+    const QStringList lines = splitLines(WriteSettings(sampleGeneral(), sampleRecords()));
+    auto with = [&](int line, const QString& text) {
+        QStringList l = lines;
+        l[line - 1] = text;
+        return joinLines(l);
+    };
+    QTest::newRow("empty file") << QByteArray() << 1;
+    QTest::newRow("only carriage returns") << QByteArray("\r\r\r") << 1;
+    QTest::newRow("count 32767, then the end")
+        << joinLines(lines.mid(0, CrossCountLine - 1) << QStringLiteral(" 32767"))
+        << CrossCountLine + 1;
+    QTest::newRow("unterminated quote") << with(5, "\"200") << 5;
+    QTest::newRow("text after the closing quote") << with(5, "\"200\" x") << 5;
+    QTest::newRow("quoted number") << with(CrossX0Line, "\"40\"") << 0;
+    QByteArray binary = with(10, "x");
+    binary.replace("\r\nx\r\n", QByteArray("\r\n\0\xff\x01\r\n", 7));
+    QTest::newRow("NUL and high bytes in a text") << binary << 0;
+    QStringList oneLine = lines;
+    const QString general = oneLine.mid(0, 11).join(u',');
+    oneLine = QStringList{general} + oneLine.mid(11);
+    QTest::newRow("general section on one line, commas between") << joinLines(oneLine) << 0;
+    QStringList joined = lines;
+    joined[CrossConnectLine - 1] += QStringLiteral(",0.5");
+    joined.removeAt(CrossFactorLine - 1);
+    QTest::newRow("line field after a comma") << joinLines(joined) << 0;
+
+    const QDir regressions(QStringLiteral(ZORVANDINE_FUZZ_REGRESSIONS));
+    for (const QString& name : regressions.entryList(QDir::Files)) {
+        QFile file(regressions.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QTest::newRow(qPrintable(name)) << file.readAll() << -1;
+    }
+}
+
+void FileFormatTest::hostileInputs() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, failureLine);
+    FractalParameters records;
+    zvtest::RecordingTarget target;
+    const std::optional<ReadFailure> failure = ReadSettings(content, target, records);
+    FractalParameters prmRecords;
+    zvtest::RecordingTarget prmTarget;
+    ReadParameters(content, prmTarget, prmRecords);
+    if (failureLine >= 0) {
+        QCOMPARE(failure ? failure->Line : 0, failureLine);
     }
 }
 

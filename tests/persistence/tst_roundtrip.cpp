@@ -52,7 +52,7 @@ public:
 
     // Texts from the L-system alphabet plus everything that upsets a list field.
     std::string text() {
-        static const QString alphabet = QStringLiteral("F+-[]Gf|, \t\"'\u00e9\u00df;xyz0123");
+        static const QString alphabet = QStringLiteral("F+-[]Gf|, \t\r\"'\u00e9\u00df;xyz0123");
         QString t;
         const int length = random_.bounded(0, 14);
         for (int i = 0; i < length; ++i) {
@@ -124,6 +124,9 @@ void RoundTripTest::randomModels_data() {
     QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << 1u;
     QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << 2u;
     QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << 3u;
+    // A minus sign and digits outside the 8-bit code page.
+    QTest::newRow("Swedish") << QLocale(QLocale::Swedish, QLocale::Sweden) << 4u;
+    QTest::newRow("Arabic") << QLocale(QLocale::Arabic, QLocale::Egypt) << 5u;
 }
 
 void RoundTripTest::randomModels() {
