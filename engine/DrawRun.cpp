@@ -1,5 +1,7 @@
 #include "DrawRun.h"
 
+#include "Numeric.h"
+
 #include <string>
 
 namespace zv {
@@ -43,6 +45,27 @@ void DrawRun::CountRecursions(int count) {
     model.RecursionsDone += count;
     if (stateOnEntry == PauseMode || model.RecursionsDone % 15 == 0) {
         host.SetRecursionsText("Recursions: " + std::to_string(model.RecursionsDone));
+    }
+}
+
+void DrawRun::Line(double x1, double y1, double x2, double y2, std::int32_t color) {
+    const auto a = toFloat(x1), b = toFloat(y1), c = toFloat(x2), d = toFloat(y2);
+    if (a && b && c && d) {
+        canvas.Line(*a, *b, *c, *d, color);
+    }
+}
+
+void DrawRun::Box(double x1, double y1, double x2, double y2, std::int32_t color) {
+    const auto a = toFloat(x1), b = toFloat(y1), c = toFloat(x2), d = toFloat(y2);
+    if (a && b && c && d) {
+        canvas.Box(*a, *b, *c, *d, color);
+    }
+}
+
+void DrawRun::Circle(double x, double y, double radius, std::int32_t color) {
+    const auto a = toFloat(x), b = toFloat(y), r = toFloat(radius);
+    if (a && b && r) {
+        canvas.Circle(*a, *b, *r, color);
     }
 }
 

@@ -18,7 +18,18 @@ inline constexpr std::array<std::int32_t, 16> Palette = {
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
 };
 
-inline constexpr std::int32_t rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+inline constexpr std::int32_t rgb(int r, int g, int b) {
+    return r | (g << 8) | (b << 16);
+}
+
+// Deepest level any recursive figure descends to, whatever CalcDepth asks for.
+// Shrinking figures are far below a pixel after about 60 levels (and their
+// element count explodes long before), and the one figure that does not shrink
+// (a Cantor set that keeps a single piece) moves one bar height per level, so
+// 4096 levels reach well past any drawing area. The limit keeps the native
+// stack small (a few hundred bytes per level, also under AddressSanitizer) and
+// the level counters far from any overflow.
+inline constexpr std::int32_t MaxRecursionLevel = 4096;
 
 class DrawRun {
 public:
@@ -47,6 +58,19 @@ public:
     // the total and at every count made while paused.
     void CountElements(int count);
     void CountRecursions(int count);
+
+    // CalcDepth as a recursion limit: at most MaxRecursionLevel.
+    std::int32_t RecursionDepth() const {
+        return model.CalcDepth < MaxRecursionLevel ? model.CalcDepth : MaxRecursionLevel;
+    }
+
+    // Drawing with model coordinates (canvas pixels as doubles). They reach the
+    // canvas as floats clamped to the float range; an element with a NaN
+    // coordinate has no place on the canvas and is skipped (still counted by
+    // the caller, so the counters keep their closed forms).
+    void Line(double x1, double y1, double x2, double y2, std::int32_t color);
+    void Box(double x1, double y1, double x2, double y2, std::int32_t color);
+    void Circle(double x, double y, double radius, std::int32_t color);
 
     ParameterModel& model;
     Canvas& canvas;

@@ -18,7 +18,7 @@ struct CanvasOp {
     Kind kind;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0; // Line/Box corners; Circle centre + radius in x2
     std::int32_t color = 0;               // Line/Box/Circle/Pixel colour, Fill colour, pointer
-    std::vector<zv::IntPoint> points;     // Polygon corners; Pixel in points[0]
+    std::vector<zv::IntPoint> points{};   // Polygon corners; Pixel in points[0]
 };
 
 class RecordingCanvas : public zv::Canvas {

@@ -1,0 +1,123 @@
+#pragma once
+// The turtle that draws L-systems, and the heading of a fix point pair.
+// Canvas pixels, origin top-left, y down. Angles are radians measured from +x
+// towards +y, so a positive turn is clockwise on the screen.
+
+#include "ParameterModel.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zv {
+
+class DrawRun;
+
+// The program's pi, ten digits, also used to turn degrees into radians. Kept
+// rather than std::numbers::pi so that saved parameters draw the same pixels.
+inline constexpr double TurtlePi = 3.141592654;
+
+// Direction from A to B in the turtle's convention; 0 when A and B coincide.
+// Non-finite coordinates give a non-finite heading, never undefined behaviour.
+double HeadingAngle(const FixPoint& A, const FixPoint& B);
+
+// Walks, character by character, the string that `passes` rewriting passes
+// (every "F" replaced by the generator) would make of the initiator, without
+// ever building it: after 7 passes a generator of 20 "F" would need 1.3e9
+// characters. A depth-first expansion with one read position per pass, so the
+// walk needs constant memory and yields its first character at once.
+class RewriteWalk {
+public:
+    static constexpr int MaxPasses = 7;
+
+    // The walk reads both strings in place: they must outlive it unchanged.
+    // Passes outside 0..MaxPasses are clamped.
+    RewriteWalk(std::string_view initiator, std::string_view generator, int passes);
+
+    // Stores the next character in c; false past the end. Between two
+    // characters the walk does at most one step per character of the initiator
+    // and the generator times the passes (an "F" whose expansion is empty).
+    bool Next(char& c) {
+        for (;;) {
+            const std::string_view text = level_ == 0 ? initiator_ : generator_;
+            std::size_t& position = positions_[static_cast<std::size_t>(level_)];
+            if (position == text.size()) {
+                if (level_ == 0) {
+                    return false;
+                }
+                --level_;
+                continue;
+            }
+            c = text[position++];
+            if (c == 'F' && level_ < passes_) {
+                ++level_;
+                positions_[static_cast<std::size_t>(level_)] = 0;
+                continue;
+            }
+            return true;
+        }
+    }
+
+private:
+    std::string_view initiator_;
+    std::string_view generator_;
+    int passes_;
+    int level_ = 0; // 0 reads the initiator, 1..passes_ the generator
+    std::array<std::size_t, MaxPasses + 1> positions_{};
+};
+
+// Draws an L-system for one run: rewrites InitiatorString Depth times (every
+// "F" becomes GeneratorString) and executes the result as turtle commands, one
+// element per character.
+class TurtleGraphicsCls {
+public:
+    explicit TurtleGraphicsCls(DrawRun& run) : run_(run) {}
+
+    std::string InitiatorString;
+    std::string GeneratorString;
+    double Distance = 0;    // pixels per step
+    double Delta = 0;       // radians per "+" or "-"
+    std::int16_t Depth = 0; // rewriting passes; Draw lowers it to 7
+
+    void SetStartStates(double X, double Y, double Alpha);
+
+    // Draws the rewritten string until it ends or the run is stopped. The
+    // rewritten string is walked, not built: InitiatorString keeps the initiator.
+    //
+    // Brackets: "[" saves the turtle, "]" returns to the state saved by its
+    // matching "[". A "]" with no open "[" leaves the turtle where it is (a
+    // typing slip should not throw the drawing back to an unrelated branch).
+    // The saved states have a 16-bit top index, so the 32768 outermost open
+    // levels are kept; a "[" nested deeper saves nothing and its "]" restores
+    // nothing, which bounds memory however many "[" a string opens.
+    void Draw();
+
+    static constexpr std::size_t MaxSavedStates = 32768;
+
+private:
+    struct State {
+        double X;
+        double Y;
+        double Alpha;
+    };
+
+    void Execute(char command);
+    void Turn(double alpha);
+    void Move(bool drawLine);
+
+    DrawRun& run_;
+    double x_ = 0;
+    double y_ = 0;
+    double alpha_ = 0;
+    // cos and sin of alpha_, computed at each turn instead of at each step.
+    double cosAlpha_ = 1;
+    double sinAlpha_ = 0;
+    std::vector<State> stack_;
+    std::int16_t top_ = -1;              // index of the top saved state, -1 when none
+    std::int64_t unsavedOpenLevels_ = 0; // open "[" beyond the kept levels
+};
+
+} // namespace zv

@@ -1,0 +1,78 @@
+#pragma once
+// The value-per-line text format as a stream of fields. A file is 8-bit text
+// (Latin-1); lines end in CR LF or LF alone.
+//
+// A list field skips leading blanks and runs to the next comma or the end of
+// the line; after a comma the rest of the same line is the next field. A text
+// in double quotes is one list field whatever it holds ("" inside stands for
+// one quote), which is how texts with commas or edge blanks are written.
+// A line field is the whole rest of the current line, commas included.
+//
+// Every read either succeeds or records the first failure (line number and
+// what was expected) and fails every later read, so a caller can read a run
+// of values and check once.
+
+#include <QByteArray>
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace zv {
+
+struct ReadFailure {
+    int Line = 0;     // 1-based line of the value that failed; 0 when the file itself failed
+    QString Expected; // what the line should have held, e.g. "a whole number from 0 to 255"
+    QString Found;    // the text that was there ("" at the end of the file)
+    bool operator==(const ReadFailure&) const = default;
+};
+
+class FieldReader {
+public:
+    explicit FieldReader(const QByteArray& content);
+
+    // Raw fields. nullopt after a failure (the end of the file included).
+    std::optional<QString> ListField();
+    std::optional<QString> LineField();
+
+    // Fields converted to their targets. Numbers accept the user's locale and
+    // a decimal point; integer targets round to the nearest, halves to even.
+    // Reals must be finite: a NaN or infinite coordinate draws nothing sensible.
+    std::optional<std::uint8_t> ListByte();
+    std::optional<std::int16_t> ListInteger();
+    std::optional<std::int32_t> ListLong();
+    std::optional<double> ListReal();
+    std::optional<double> LineReal();
+    std::optional<bool> ListBoolean();
+    std::optional<QString> ListText();
+
+    // Records a failure for the value read last (e.g. a target refused it).
+    void RefuseLast(const QString& expected);
+
+    bool Failed() const { return failure_.has_value(); }
+    const std::optional<ReadFailure>& Failure() const { return failure_; }
+
+private:
+    bool atLineStart() const { return column_ < 0; }
+    void fail(int line, const QString& expected, const QString& found);
+    // At the end of the file, says what the missing value should have been.
+    void refineEndOfFile(const QString& expected);
+    std::optional<double> toReal(const std::optional<QString>& text, const QString& expected);
+    template <typename Int> std::optional<Int> toInteger(const QString& expected);
+
+    QList<QString> lines_;
+    qsizetype line_ = 0; // index of the current line
+    int column_ = -1;    // position inside lines_[line_] after a comma; -1 at a line start
+    int lastLine_ = 0;
+    QString lastText_;
+    QLocale userLocale_;
+    std::optional<ReadFailure> failure_;
+};
+
+// Numbers as the reader understands them: the user's locale first (without
+// thousands separators, so "1.234" is never read as 1234 in German), then
+// the C locale's decimal point. Blanks around the number are ignored.
+std::optional<double> parseReal(const QString& text);
+
+} // namespace zv

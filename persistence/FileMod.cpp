@@ -1,0 +1,374 @@
+#include "FileMod.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace zv {
+
+namespace {
+
+// Stores each value as soon as it is read, so a failure leaves the values read
+// before it in place.
+template <typename T, typename U> bool store(const std::optional<T>& value, U& target) {
+    if (!value) {
+        return false;
+    }
+    target = *value;
+    return true;
+}
+
+bool readPoint(FieldReader& reader, FixPoint& point) {
+    return store(reader.ListReal(), point.X) && store(reader.ListReal(), point.Y);
+}
+
+bool readPointList(FieldReader& reader, std::vector<FixPoint>& points) {
+    const std::optional<std::int16_t> highest = reader.ListInteger();
+    if (!highest) {
+        return false;
+    }
+    if (*highest < 0) {
+        reader.RefuseLast(QStringLiteral("the highest index of a fix point list, 0 or more"));
+        return false;
+    }
+    points.assign(static_cast<std::size_t>(*highest) + 1, FixPoint{});
+    for (FixPoint& p : points) {
+        if (!readPoint(reader, p)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void writePoint(FieldWriter& writer, const FixPoint& point) {
+    writer.ListReal(point.X);
+    writer.ListReal(point.Y);
+}
+
+void writePointList(FieldWriter& writer, const std::vector<FixPoint>& points) {
+    writer.CountLine(static_cast<std::int64_t>(points.size()) - 1);
+    for (const FixPoint& p : points) {
+        writePoint(writer, p);
+    }
+}
+
+// A value read and offered to the target; a refusal is a failure on its line.
+template <typename T, typename Setter>
+bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
+           const char* expected) {
+    if (!value) {
+        return false;
+    }
+    if (!setter(*value)) {
+        reader.RefuseLast(QString::fromLatin1(expected));
+        return false;
+    }
+    return true;
+}
+
+std::optional<QByteArray> readWholeFile(const QString& path, std::optional<ReadFailure>& failure) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+std::optional<QString> writeWholeFile(const QString& path, const QByteArray& content) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    if (file.write(content) != content.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWidth,
+                                  std::int32_t windowHeight, std::int32_t screenWidth,
+                                  std::int32_t screenHeight) {
+    // 64-bit so that no combination of stored values overflows.
+    std::int64_t left = position.Left;
+    std::int64_t top = position.Top;
+    if (left < 0) {
+        left = 0;
+    }
+    if (std::int64_t{screenWidth} - windowWidth < left) {
+        left = std::int64_t{screenWidth} - windowWidth;
+    }
+    if (top < 0) {
+        top = 2;
+    }
+    if (std::int64_t{screenHeight} - (std::int64_t{windowHeight} + 400) < top) {
+        top = std::int64_t{screenHeight} - (std::int64_t{windowHeight} + 400);
+    }
+    auto narrow = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    return {narrow(left), narrow(top)};
+}
+
+bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
+                        std::uint8_t* fractalType) {
+    return offer(
+               reader, reader.ListByte(),
+               [&](std::uint8_t v) {
+                   if (!isFractalType(v) || !target.SetFractalType(v)) {
+                       return false;
+                   }
+                   if (fractalType) {
+                       *fractalType = v;
+                   }
+                   return true;
+               },
+               "a fractal type from 0 to 4") &&
+           offer(
+               reader, reader.ListReal(),
+               [&](double v) { return target.SetParamBarOpen(v != 0.0); },
+               "a parameter bar state, 1 or 0") &&
+           offer(
+               reader, reader.ListLong(), [&](std::int32_t v) { return target.SetLeft(v); },
+               "a window position in twips") &&
+           offer(
+               reader, reader.ListLong(), [&](std::int32_t v) { return target.SetTop(v); },
+               "a window position in twips") &&
+           offer(
+               reader, reader.ListText(),
+               [&](const QString& v) { return target.SetAreaWidthText(v); },
+               "a drawing area width") &&
+           offer(
+               reader, reader.ListText(),
+               [&](const QString& v) {
+                   if (!target.SetAreaHeightText(v)) {
+                       return false;
+                   }
+                   target.SizeWindowAndKeepOnScreen();
+                   return true;
+               },
+               "a drawing area height") &&
+           offer(
+               reader, reader.ListLong(), [&](std::int32_t v) { return target.SetBackColor(v); },
+               "a colour from 0 to 16777215") &&
+           offer(
+               reader, reader.ListLong(), [&](std::int32_t v) { return target.SetForeColor(v); },
+               "a colour from 0 to 16777215") &&
+           offer(
+               reader, reader.ListByte(),
+               [&](std::uint8_t v) { return isCheckState(v) && target.SetRandomForeColor(v); },
+               "a check state 0, 1 or 2") &&
+           offer(
+               reader, reader.ListText(),
+               [&](const QString& v) { return target.SetCalcDepthText(v); },
+               "a calculation depth") &&
+           offer(
+               reader, reader.ListByte(),
+               [&](std::uint8_t v) { return isCheckState(v) && target.SetPause(v); },
+               "a check state 0, 1 or 2");
+}
+
+bool ReadCantorSetSection(FieldReader& reader, CantorSetParams& record) {
+    return store(reader.ListByte(), record.DrawMode) && readPoint(reader, record.FixPoints[0]) &&
+           readPoint(reader, record.FixPoints[1]) &&
+           store(reader.ListInteger(), record.StepHeight) &&
+           store(reader.ListByte(), record.ElementsCount);
+}
+
+bool ReadCrossSection(FieldReader& reader, CrossParams& record) {
+    return store(reader.ListByte(), record.DrawMode) && readPointList(reader, record.FixPoints) &&
+           store(reader.ListBoolean(), record.ConnectLast) &&
+           store(reader.LineReal(), record.DecreaseFactor);
+}
+
+bool ReadSierpinskyGadgetSection(FieldReader& reader, SierpinskyGadgetParams& record) {
+    return store(reader.ListByte(), record.DrawMode) && readPoint(reader, record.FixPoints[0]) &&
+           readPoint(reader, record.FixPoints[1]) && readPoint(reader, record.FixPoints[2]);
+}
+
+bool ReadKochCurveSection(FieldReader& reader, KochCurveParams& record) {
+    return store(reader.ListByte(), record.DrawMode) && readPointList(reader, record.FixPoints) &&
+           store(reader.ListBoolean(), record.ConnectLast);
+}
+
+bool ReadLSystemSection(FieldReader& reader, LSystemParams& record) {
+    auto storeText = [&](std::string& target) {
+        const std::optional<QString> text = reader.ListText();
+        if (!text) {
+            return false;
+        }
+        target = text->toStdString();
+        return true;
+    };
+    return readPoint(reader, record.FixPoints[0]) && readPoint(reader, record.FixPoints[1]) &&
+           storeText(record.InitiatorString) && storeText(record.GeneratorString) &&
+           store(reader.LineReal(), record.LineLength) && store(reader.LineReal(), record.Delta);
+}
+
+bool ReadTypeSection(FieldReader& reader, std::uint8_t fractalType, FractalParameters& records) {
+    switch (fractalType) {
+    case CantorSetType:
+        return ReadCantorSetSection(reader, records.CantorSet);
+    case CrossType:
+        return ReadCrossSection(reader, records.Cross);
+    case SierpinskyGadgetType:
+        return ReadSierpinskyGadgetSection(reader, records.SierpinskyGadget);
+    case KochCurveType:
+        return ReadKochCurveSection(reader, records.KochCurve);
+    case LSystemType:
+        return ReadLSystemSection(reader, records.LSystem);
+    default:
+        reader.RefuseLast(QStringLiteral("a fractal type from 0 to 4"));
+        return false;
+    }
+}
+
+void WriteGeneralSection(FieldWriter& writer, const GeneralValues& values) {
+    writer.Integer(values.FractalType);
+    writer.Text(values.ParamBarTag);
+    writer.ListReal(values.Left);
+    writer.ListReal(values.Top);
+    writer.Text(values.AreaWidth);
+    writer.Text(values.AreaHeight);
+    writer.Integer(values.BackColor);
+    writer.Integer(values.ForeColor);
+    writer.Integer(values.RandomForeColor);
+    writer.Text(values.CalcDepth);
+    writer.Integer(values.Pause);
+}
+
+void WriteCantorSetSection(FieldWriter& writer, const CantorSetParams& record) {
+    writer.Integer(record.DrawMode);
+    writePoint(writer, record.FixPoints[0]);
+    writePoint(writer, record.FixPoints[1]);
+    writer.Integer(record.StepHeight);
+    writer.Integer(record.ElementsCount);
+}
+
+void WriteCrossSection(FieldWriter& writer, const CrossParams& record) {
+    writer.Integer(record.DrawMode);
+    writePointList(writer, record.FixPoints);
+    writer.Boolean(record.ConnectLast);
+    writer.LineReal(record.DecreaseFactor);
+}
+
+void WriteSierpinskyGadgetSection(FieldWriter& writer, const SierpinskyGadgetParams& record) {
+    writer.Integer(record.DrawMode);
+    for (const FixPoint& p : record.FixPoints) {
+        writePoint(writer, p);
+    }
+}
+
+void WriteKochCurveSection(FieldWriter& writer, const KochCurveParams& record) {
+    writer.Integer(record.DrawMode);
+    writePointList(writer, record.FixPoints);
+    writer.Boolean(record.ConnectLast);
+}
+
+void WriteLSystemSection(FieldWriter& writer, const LSystemParams& record) {
+    writePoint(writer, record.FixPoints[0]);
+    writePoint(writer, record.FixPoints[1]);
+    writer.Text(record.InitiatorString);
+    writer.Text(record.GeneratorString);
+    writer.LineReal(record.LineLength);
+    writer.LineReal(record.Delta);
+}
+
+void WriteTypeSection(FieldWriter& writer, std::uint8_t fractalType,
+                      const FractalParameters& records) {
+    switch (fractalType) {
+    case CantorSetType:
+        WriteCantorSetSection(writer, records.CantorSet);
+        break;
+    case CrossType:
+        WriteCrossSection(writer, records.Cross);
+        break;
+    case SierpinskyGadgetType:
+        WriteSierpinskyGadgetSection(writer, records.SierpinskyGadget);
+        break;
+    case KochCurveType:
+        WriteKochCurveSection(writer, records.KochCurve);
+        break;
+    case LSystemType:
+        WriteLSystemSection(writer, records.LSystem);
+        break;
+    default:
+        break;
+    }
+}
+
+std::optional<ReadFailure> ReadSettings(const QByteArray& content, GeneralSectionTarget& target,
+                                        FractalParameters& records) {
+    FieldReader reader(content);
+    if (ReadGeneralSection(reader, target)) {
+        for (std::uint8_t type = 0; type < FractalTypeCount; ++type) {
+            if (!ReadTypeSection(reader, type, records)) {
+                break;
+            }
+        }
+    }
+    return reader.Failure();
+}
+
+std::optional<ReadFailure> ReadParameters(const QByteArray& content, GeneralSectionTarget& target,
+                                          FractalParameters& records, std::uint8_t* fractalType) {
+    FieldReader reader(content);
+    std::uint8_t type = 0;
+    if (ReadGeneralSection(reader, target, &type)) {
+        if (fractalType) {
+            *fractalType = type;
+        }
+        ReadTypeSection(reader, type, records);
+    }
+    return reader.Failure();
+}
+
+QByteArray WriteSettings(const GeneralValues& general, const FractalParameters& records) {
+    FieldWriter writer;
+    WriteGeneralSection(writer, general);
+    for (std::uint8_t type = 0; type < FractalTypeCount; ++type) {
+        WriteTypeSection(writer, type, records);
+    }
+    return writer.Content();
+}
+
+QByteArray WriteParameters(const GeneralValues& general, const FractalParameters& records) {
+    FieldWriter writer;
+    WriteGeneralSection(writer, general);
+    WriteTypeSection(writer, general.FractalType, records);
+    return writer.Content();
+}
+
+std::optional<ReadFailure> ReadSettingsFile(const QString& path, GeneralSectionTarget& target,
+                                            FractalParameters& records) {
+    std::optional<ReadFailure> failure;
+    const std::optional<QByteArray> content = readWholeFile(path, failure);
+    return content ? ReadSettings(*content, target, records) : failure;
+}
+
+std::optional<ReadFailure> ReadParameterFile(const QString& path, GeneralSectionTarget& target,
+                                             FractalParameters& records,
+                                             std::uint8_t* fractalType) {
+    std::optional<ReadFailure> failure;
+    const std::optional<QByteArray> content = readWholeFile(path, failure);
+    return content ? ReadParameters(*content, target, records, fractalType) : failure;
+}
+
+std::optional<QString> WriteSettingsFile(const QString& path, const GeneralValues& general,
+                                         const FractalParameters& records) {
+    return writeWholeFile(path, WriteSettings(general, records));
+}
+
+std::optional<QString> WriteParameterFile(const QString& path, const GeneralValues& general,
+                                          const FractalParameters& records) {
+    return writeWholeFile(path, WriteParameters(general, records));
+}
+
+} // namespace zv

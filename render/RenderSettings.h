@@ -1,0 +1,55 @@
+#pragma once
+// What the headless renderer takes from a file's general section: the values
+// collected in file order into a plain struct, then turned into the numbers a
+// run needs (area size, colours, depth).
+
+#include "FileMod.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace zv {
+
+// Collects the general section as the window would show it. Refuses what the
+// window refuses: a colour that is not 24-bit RGB.
+class GeneralValuesCollector : public GeneralSectionTarget {
+public:
+    GeneralValues Values;
+
+    bool SetFractalType(std::uint8_t index) override;
+    bool SetParamBarOpen(bool open) override;
+    bool SetLeft(std::int32_t twips) override;
+    bool SetTop(std::int32_t twips) override;
+    bool SetAreaWidthText(const QString& text) override;
+    bool SetAreaHeightText(const QString& text) override;
+    void SizeWindowAndKeepOnScreen() override {}
+    bool SetBackColor(std::int32_t color) override;
+    bool SetForeColor(std::int32_t color) override;
+    bool SetRandomForeColor(std::uint8_t checkState) override;
+    bool SetCalcDepthText(const QString& text) override;
+    bool SetPause(std::uint8_t checkState) override;
+};
+
+inline constexpr int MaxAreaSide = 10000; // pixels; a bigger picture is refused
+
+struct RenderSettings {
+    int AreaWidth = 200; // pixels
+    int AreaHeight = 250;
+    std::int32_t BackColor = 0xFFFFFF;
+    std::int32_t CanvasForeColor = 0; // the drawing colour swatch
+    bool RandomForeColor = false;
+    std::int32_t CalcDepth = 10;
+};
+
+// The general section's texts turned into numbers. A text that is no usable
+// number fails on the line it stands on in a file of one value per line.
+std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values, ReadFailure& failure);
+
+// The model's ForeColor for a run of the given type and draw mode: -1 for random
+// colours, the background for the recursive gadget (it cuts its holes in the
+// background), otherwise the drawing colour.
+std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
+                          std::uint8_t drawMode);
+
+} // namespace zv

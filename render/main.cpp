@@ -1,0 +1,11 @@
+#include "Renderer.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return zv::runRenderer(app.arguments().mid(1), out, err);
+}
