@@ -438,7 +438,9 @@ void MainForm::Form_Load() {
     IgnoreTypeClick = false;
     FractalType_cmb_Click();
     connect(FractalType_cmb, &QComboBox::activated, this, &MainForm::FractalType_cmb_Click);
-    e2eLog(QStringLiteral("loaded"));
+    e2eLog(QStringLiteral("loaded, twips per pixel %1 %2")
+               .arg(twips_.twipsPerPixelX())
+               .arg(twips_.twipsPerPixelY()));
 }
 
 // What the settings file's general section sets, with the window definition's

@@ -118,9 +118,11 @@ void MainForm::layoutControls(int w, int h) {
         f->move(rightLeft, f->y());
     }
 
-    // The top row ends where the drawing area ends.
+    // The top row ends 100 twips right of the drawing area; with the bar closed
+    // that is the window's edge, which rounding to pixels must not overshoot.
+    const int rowRight = std::min(Output_pic->x() + outputWidth + twips_.px(100), w);
     FractalType_cmb->resize(
-        std::max(outputWidth + twips_.px(100) - (Params_btn->width() + Draw_btn->width()), 1),
+        std::max(rowRight - FractalType_cmb->x() - (Params_btn->width() + Draw_btn->width()), 1),
         FractalType_cmb->height());
     Draw_btn->move(FractalType_cmb->x() + FractalType_cmb->width(), Draw_btn->y());
     Params_btn->move(Draw_btn->x() + Draw_btn->width(), Params_btn->y());

@@ -172,19 +172,25 @@ private slots:
 
     // The top row ends where the drawing area ends, whatever its width.
     void topRowFollowsDrawingArea_data() {
+        QTest::addColumn<bool>("barOpen");
         QTest::addColumn<int>("areaWidth");
-        QTest::newRow("200") << 200;
-        QTest::newRow("640") << 640;
+        QTest::newRow("open, 200") << true << 200;
+        QTest::newRow("open, 640") << true << 640;
+        QTest::newRow("closed, 200") << false << 200;
+        QTest::newRow("closed, 700") << false << 700;
     }
     void topRowFollowsDrawingArea() {
+        QFETCH(bool, barOpen);
         QFETCH(int, areaWidth);
-        setBar(true);
+        setBar(barOpen);
         f.typeAndLeave(field("AreaWidth_txt"), QString::number(areaWidth),
                        f.find<QWidget>("CalcDepth_txt"));
         auto* params = f.find<QPushButton>("Params_btn");
         const int areaRight = output()->geometry().right();
         QVERIFY(qAbs(params->geometry().right() - (areaRight + f.form->Twips().px(100))) <= 1);
         QCOMPARE(f.find<QPushButton>("Draw_btn")->geometry().right() + 1, params->x());
+        // The whole button stays inside the window.
+        QVERIFY(params->geometry().right() < f.form->width());
     }
 
     void ignoreResizeSkipsLayout() {

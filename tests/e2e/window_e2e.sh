@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# The real window on a real X server (Xvfb): starts the program, finds its
+# window by its caption, takes screenshots, checks that controls sit where the
+# layout puts them (pixel colours at design positions), and that keys typed on
+# the keyboard reach the window (the program reports them to the file named by
+# ZORVANDINE_E2E_LOG).
+#
+# usage: window_e2e.sh <path to zorvandine> <output folder>
+# Exit 77 (skipped) only when the X tools are not installed.
+set -uo pipefail
+
+program="$1"
+out="$2"
+mkdir -p "$out"
+for tool in Xvfb xdotool import convert xwininfo; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (bash tools/install-deps.sh installs it)"
+        exit 77
+    fi
+done
+
+log="$out/e2e.log"
+shot="$out/e2e-screen.png"
+rm -f "$log" "$out"/e2e-*.png
+xvfb_pid=""
+app_pid=""
+failures=0
+
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# A display number that no other X server (or test run) holds.
+display=""
+for n in $(seq 77 140); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 1 50); do
+            if xwininfo -display ":$n" -root >/dev/null 2>&1; then
+                display=":$n"
+                break
+            fi
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        [ -n "$display" ] && break
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+        xvfb_pid=""
+    fi
+done
+if [ -z "$display" ]; then
+    echo "FAIL: no X server could be started"
+    exit 1
+fi
+export DISPLAY="$display"
+unset QT_QPA_PLATFORM
+
+ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
+app_pid=$!
+
+# Message boxes at start (missing user settings) are answered with Enter.
+window=""
+for _ in $(seq 1 150); do
+    box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
+    if [ -n "$box" ]; then
+        xdotool windowfocus --sync "$box" key Return
+    fi
+    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$window" ]; then
+    echo "FAIL: the program's window did not appear"
+    cat "$out/program.log"
+    exit 1
+fi
+
+for _ in $(seq 1 50); do
+    grep -q '^loaded' "$log" 2>/dev/null && break
+    sleep 0.1
+done
+sleep 0.5
+
+title=$(xdotool getwindowname "$window")
+[ "$title" = "Zorvandine v1.0b" ] || fail "caption is '$title'"
+
+read -r tppx tppy < <(sed -n 's/^loaded, twips per pixel \([0-9.]*\) \([0-9.]*\)$/\1 \2/p' "$log")
+if [ -z "${tppx:-}" ]; then
+    fail "no start-up line in the log"
+    tppx=15
+    tppy=15
+fi
+px() { awk -v t="$1" -v s="$tppx" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
+py() { awk -v t="$1" -v s="$tppy" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
+
+geometry() {
+    local info
+    info=$(xwininfo -id "$window")
+    wx=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+    wy=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+    ww=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+    wh=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+}
+
+# The colour at window pixel (x, y) of a screenshot, as #RRGGBB.
+colour_at() {
+    convert "$1" -crop "1x1+$((wx + $2))+$((wy + $3))" -depth 8 txt:- |
+        tail -1 | grep -o '#[0-9A-Fa-f]\{6\}' | head -1 | tr a-f A-F
+}
+
+expect_colour() { # screenshot, what, x, y, #RRGGBB
+    local got
+    got=$(colour_at "$1" "$3" "$4")
+    [ "$got" = "$5" ] || fail "$2 at ($3, $4) is $got, expected $5"
+}
+
+expect_dark() { # screenshot, what, x, y: a dark pixel (border, text, line)
+    local got
+    got=$(colour_at "$1" "$3" "$4")
+    local r=$((16#${got:1:2})) g=$((16#${got:3:2})) b=$((16#${got:5:2}))
+    [ $((r + g + b)) -lt 384 ] || fail "$2 at ($3, $4) is $got, expected a dark pixel"
+}
+
+wait_for_log() { # pattern
+    for _ in $(seq 1 50); do
+        grep -q "$1" "$log" && return 0
+        sleep 0.1
+    done
+    fail "the log never showed '$1'"
+    return 1
+}
+
+# --- the window as laid out at start: bar open, drawing area 200 x 250 ---
+geometry
+import -window root "$shot"
+convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window.png"
+[ "$ww" -eq "$(px 7425)" ] || fail "window client width $ww, expected $(px 7425)"
+[ "$wh" -eq "$(py 4680)" ] || fail "window client height $wh, expected $(py 4680)"
+
+ox=$(px 100)
+oy=$(py 500)
+expect_dark "$shot" "Output_pic border (left)" "$ox" $((oy + 100))
+expect_dark "$shot" "Output_pic border (right)" $((ox + 201)) $((oy + 100))
+expect_dark "$shot" "Output_pic border (bottom)" $((ox + 100)) $((oy + 251))
+expect_colour "$shot" "Output_pic background" $((ox + 100)) $((oy + 125)) "#FFFFFF"
+expect_colour "$shot" "FixPoint_img marker" $((ox + 1 + 5)) $((oy + 1 + 5)) "#00FF00"
+# The swatches in the common parameter frame (left 3230 twips); their centres
+# carry the printed names, their left ends the plain colour.
+cx=$(px $((3230 + 150 + 90)))
+expect_colour "$shot" "BackColor_pic" "$cx" "$(py $((500 + 1300 + 175)))" "#FFFFFF"
+expect_colour "$shot" "ForeColor_pic" "$cx" "$(py $((500 + 1700 + 175)))" "#000000"
+# The green state icon in the status bar's first panel.
+expect_colour "$shot" "state icon" 12 $((wh - $(py 300) / 2)) "#00C000"
+
+# --- keys reach the window ---
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+sleep 0.2
+xdotool key --clearmodifiers s
+wait_for_log '^key S state 0 -> 0$'
+xdotool key --clearmodifiers shift+s
+sleep 0.2
+[ "$(grep -c '^key S state 0 -> 0$' "$log")" -ge 2 ] || fail "Shift+S did not reach the window"
+xdotool key --clearmodifiers Return
+wait_for_log '^Draw_btn_Click state 0$'
+
+# Enter in a text field presses the draw button too; typing a drawing-area
+# width there and leaving the field resizes the real window.
+fx=$((wx + $(px $((3230 + 1050 + 250)))))
+fy=$((wy + $(py $((500 + 350 + 150)))))
+xdotool mousemove "$fx" "$fy" click 1
+sleep 0.2
+xdotool type --delay 30 "300"
+xdotool key --clearmodifiers Tab
+sleep 0.5
+geometry
+[ "$ww" -eq $(($(px 7425) + 100)) ] || fail "after typing 300 the window is $ww wide, expected $(($(px 7425) + 100))"
+import -window root "$shot"
+expect_colour "$shot" "Output_pic background, 300 wide" $((ox + 299)) $((oy + 125)) "#FFFFFF"
+expect_dark "$shot" "Output_pic border (right), 300 wide" $((ox + 301)) $((oy + 125))
+convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-300.png"
+
+before=$(grep -c '^Draw_btn_Click' "$log")
+xdotool mousemove "$((wx + $(px $((3230 + 1000 + 300)))))" "$((wy + $(py $((500 + 2565 + 150)))))" click 1
+sleep 0.2
+xdotool key --clearmodifiers Return
+sleep 0.3
+[ "$(grep -c '^Draw_btn_Click' "$log")" -gt "$before" ] || fail "Enter in CalcDepth_txt did not press Draw_btn"
+
+# Closing the parameter bar with its button narrows the window. The top row
+# ends where the drawing area (300 + 2 border pixels) ends, plus 100 twips.
+params_right=$((ox + 302 + $(px 100)))
+xdotool mousemove "$((wx + params_right - $(px 200)))" "$((wy + $(py 257)))" click 1
+sleep 0.5
+geometry
+[ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ] || fail "with the bar closed the window is $ww wide"
+import -window root "$shot"
+convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-closed.png"
+
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
+echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png"
+if [ "$failures" -gt 0 ]; then
+    echo "log:"
+    cat "$log"
+    exit 1
+fi
+echo "PASS"
