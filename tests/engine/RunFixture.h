@@ -7,6 +7,7 @@
 #include "ParameterModel.h"
 #include "Random.h"
 
+#include <QStringList>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -57,18 +58,46 @@ struct RunFixture {
     }
 };
 
-// Operations that put something on the canvas.
-inline bool isDrawing(const CanvasOp& op) {
-    return op.kind == CanvasOp::Line || op.kind == CanvasOp::Box || op.kind == CanvasOp::Circle ||
-           op.kind == CanvasOp::Pixel || op.kind == CanvasOp::Polygon;
+// The operations that put something on the canvas, one line each, e.g.
+// "box 0,10 300,30", "poly 1,2 3,4 5,6 #e0e0e0" (the fill), "circle 5,6 r2 #ff00";
+// the colour (hex, red in the low byte) is left out when it is TestForeColor.
+inline QStringList drawn(const RecordingCanvas& canvas) {
+    auto pt = [](double x, double y) { return QString::number(x) + ',' + QString::number(y); };
+    QStringList out;
+    for (const CanvasOp& op : canvas.ops) {
+        QString s;
+        switch (op.kind) {
+        case CanvasOp::Line:
+            s = "line " + pt(op.x1, op.y1) + ' ' + pt(op.x2, op.y2);
+            break;
+        case CanvasOp::Box:
+            s = "box " + pt(op.x1, op.y1) + ' ' + pt(op.x2, op.y2);
+            break;
+        case CanvasOp::Circle:
+            s = "circle " + pt(op.x1, op.y1) + " r" + QString::number(op.x2);
+            break;
+        case CanvasOp::Pixel:
+            s = "pixel " + pt(op.points[0].x, op.points[0].y);
+            break;
+        case CanvasOp::Polygon:
+            s = "poly";
+            for (const zv::IntPoint& p : op.points) {
+                s += ' ' + pt(p.x, p.y);
+            }
+            break;
+        default:
+            continue;
+        }
+        if (op.color != TestForeColor) {
+            s += " #" + QString::number(op.color, 16);
+        }
+        out << s;
+    }
+    return out;
 }
 
 inline int drawingCount(const RecordingCanvas& canvas) {
-    int n = 0;
-    for (const CanvasOp& op : canvas.ops) {
-        n += isDrawing(op) ? 1 : 0;
-    }
-    return n;
+    return int(drawn(canvas).size());
 }
 
 inline bool allCoordinatesFinite(const RecordingCanvas& canvas) {

@@ -1,50 +1,47 @@
-// The drawing run as the window sees it: what the dispatcher does around an
-// algorithm, and the pause / single-step / cancel protocol and counter texts
-// every algorithm shares.
+// The drawing run as the window sees it: the dispatcher around an algorithm,
+// the pause / single-step / cancel protocol and counter texts every algorithm
+// shares, and the random element colours.
 #include "DrawRun.h"
 #include "RunFixture.h"
 
-#include <QStringList>
 #include <QTest>
+#include <algorithm>
+#include <array>
+#include <map>
 
 using namespace zvtest;
 
 namespace {
 
-// Small figures of every type, each with something to draw at depth 2.
-void setUpFigures(zv::ParameterModel& model) {
-    model.CalcDepth = 2;
-    model.CantorSet.FixPoints = {{{0, 10}, {300, 10}}};
-    model.CantorSet.ElementsCount = 2;
-    model.CantorSet.StepHeight = 20;
-    model.Cross.FixPoints = {{0, 100}, {200, 100}};
-    model.Cross.DecreaseFactor = 0.5;
-    model.SierpinskyGadget.FixPoints = {{{0, 200}, {200, 200}, {100, 0}}};
+// Small figures of every type, each drawn in the given mode.
+void setUp(RunFixture& f, int mode, int depth = 2) {
+    zv::ParameterModel& m = f.model;
+    m.CalcDepth = depth;
+    m.CantorSet = {std::uint8_t(mode), {{{0, 10}, {300, 10}}}, 20, 2};
+    m.Cross = {std::uint8_t(mode), {{0, 100}, {200, 100}}, false, 0.5};
+    m.SierpinskyGadget = {std::uint8_t(mode), {{{0, 200}, {200, 200}, {100, 0}}}};
+    m.KochCurve = {std::uint8_t(mode), {{0, 100}, {270, 100}}, false};
 }
 
-void setMode(zv::ParameterModel& model, std::uint8_t type, std::uint8_t mode) {
-    switch (type) {
-    case zv::CantorSetType:
-        model.CantorSet.DrawMode = mode;
-        break;
-    case zv::CrossType:
-        model.Cross.DrawMode = mode;
-        break;
-    case zv::SierpinskyGadgetType:
-        model.SierpinskyGadget.DrawMode = mode;
-        break;
-    case zv::KochCurveType:
-        model.KochCurve.DrawMode = mode;
-        break;
-    default:
-        break;
-    }
-}
-
-// Rows shared by the protocol tests: one per algorithm of this file's types.
-void addAlgorithmColumns() {
+// One row per algorithm of the three types, with one or two int columns.
+void addAlgorithmRows(std::array<int, 6> values, const char* column,
+                      std::array<int, 6> values2 = {}, const char* column2 = nullptr) {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("mode");
+    QTest::addColumn<int>(column);
+    if (column2) {
+        QTest::addColumn<int>(column2);
+    }
+    const char* names[] = {"Cantor recursive", "Cantor demo",       "Cross",
+                           "gadget recursive", "gadget chaos game", "gadget demo"};
+    const int types[] = {0, 0, 1, 2, 2, 2};
+    const int modes[] = {0, 3, 0, 0, 1, 3};
+    for (std::size_t i = 0; i < 6; ++i) {
+        auto& row = QTest::newRow(names[i]) << types[i] << modes[i] << values[i];
+        if (column2) {
+            row << values2[i];
+        }
+    }
 }
 
 } // namespace
@@ -53,8 +50,8 @@ class RunProtocolTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void dispatch_data();
-    void dispatch();
+    void unsupportedModesDrawNothing_data();
+    void unsupportedModesDrawNothing();
     void pauseBeforeElementDrawsNothing_data();
     void pauseBeforeElementDrawsNothing();
     void singleStepDrawsOneElementPerResume_data();
@@ -63,85 +60,62 @@ private slots:
     void cancelWhilePausedDrawsNothingMore();
     void counterTexts_data();
     void counterTexts();
+    void randomColorAvoidsBackgroundUniformly_data();
+    void randomColorAvoidsBackgroundUniformly();
 };
 
-void RunProtocolTest::dispatch_data() {
-    addAlgorithmColumns();
-    QTest::addColumn<int>("drawnKind"); // -1: the run draws nothing
-
-    QTest::newRow("Cantor recursive") << 0 << 0 << int(CanvasOp::Box);
-    QTest::newRow("Cantor demo") << 0 << 3 << int(CanvasOp::Box);
-    QTest::newRow("Cross recursive") << 1 << 0 << int(CanvasOp::Line);
-    QTest::newRow("gadget recursive") << 2 << 0 << int(CanvasOp::Polygon);
-    QTest::newRow("gadget chaos game") << 2 << 1 << int(CanvasOp::Pixel);
-    QTest::newRow("gadget demo") << 2 << 3 << int(CanvasOp::Circle);
-    QTest::newRow("Cantor chaos game") << 0 << 1 << -1;
-    QTest::newRow("Cantor turtle") << 0 << 2 << -1;
-    QTest::newRow("Cross chaos game") << 1 << 1 << -1;
-    QTest::newRow("Cross turtle") << 1 << 2 << -1;
-    QTest::newRow("Cross demo") << 1 << 3 << -1;
-    QTest::newRow("gadget turtle") << 2 << 2 << -1;
-    QTest::newRow("Koch chaos game") << 3 << 1 << -1;
-    QTest::newRow("Koch demo") << 3 << 3 << -1;
-    QTest::newRow("Cantor mode from a damaged file") << 0 << 200 << -1;
-    QTest::newRow("type beyond the catalogue") << 5 << 0 << -1;
-    QTest::newRow("type 255") << 255 << 0 << -1;
-}
-
-void RunProtocolTest::dispatch() {
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(int, drawnKind);
-    RunFixture f;
-    setUpFigures(f.model);
-    setMode(f.model, std::uint8_t(type), std::uint8_t(mode));
-    f.model.ElementsDrawn = 77;
-    f.model.RecursionsDone = 77;
-
-    f.draw(std::uint8_t(type));
-
-    QVERIFY(f.canvas.ops.size() >= 3);
-    QCOMPARE(f.canvas.ops[0].kind, CanvasOp::Pointer);
-    QCOMPARE(f.canvas.ops[0].color, zv::HourglassPointer);
-    QCOMPARE(f.canvas.ops[1].kind, CanvasOp::Clear);
-    QCOMPARE(f.canvas.ops.back().kind, CanvasOp::Pointer);
-    QCOMPARE(f.canvas.ops.back().color, zv::DefaultPointer);
-    QCOMPARE(f.model.GlobalState, zv::WorkingMode);
-    if (drawnKind < 0) {
-        QCOMPARE(f.canvas.ops.size(), std::size_t(3));
-        QCOMPARE(f.model.ElementsDrawn, 0);
-        QCOMPARE(f.model.RecursionsDone, 0);
-    } else {
-        QVERIFY(f.canvas.count(CanvasOp::Kind(drawnKind)) > 0);
-        QVERIFY(f.model.ElementsDrawn > 0);
-        QVERIFY(f.model.ElementsDrawn < 77);
+void RunProtocolTest::unsupportedModesDrawNothing_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("draws");
+    const int modes[][3] = {{0, 0, 1},   {0, 1, 0}, {0, 2, 0},  {0, 3, 1}, {1, 0, 1}, {1, 1, 0},
+                            {1, 2, 0},   {1, 3, 0}, {2, 0, 1},  {2, 1, 1}, {2, 2, 0}, {2, 3, 1},
+                            {3, 0, 1},   {3, 1, 0}, {3, 2, 1},  {3, 3, 0}, {4, 0, 1}, {4, 3, 1},
+                            {0, 200, 0}, {5, 0, 0}, {255, 0, 0}};
+    for (const auto& [type, mode, draws] : modes) {
+        QTest::addRow("type %d mode %d", type, mode) << type << mode << bool(draws);
     }
 }
 
-void RunProtocolTest::pauseBeforeElementDrawsNothing_data() {
-    addAlgorithmColumns();
-    QTest::addColumn<int>("drawnBeforeFirstElement"); // figures drawn with no pause test
+void RunProtocolTest::unsupportedModesDrawNothing() {
+    QFETCH(int, type);
+    QFETCH(int, mode);
+    QFETCH(bool, draws);
+    RunFixture f;
+    setUp(f, mode);
+    f.model.ElementsDrawn = f.model.RecursionsDone = 1LL << 40;
 
-    QTest::newRow("Cantor recursive: top bar") << 0 << 0 << 1;
-    QTest::newRow("Cantor demo: top bar") << 0 << 3 << 1;
-    QTest::newRow("Cross: base line") << 1 << 0 << 1;
-    QTest::newRow("gadget recursive: whole triangle") << 2 << 0 << 1;
-    QTest::newRow("gadget chaos game") << 2 << 1 << 0;
-    QTest::newRow("gadget demo: start point") << 2 << 3 << 1;
+    f.draw(std::uint8_t(type));
+
+    // Hourglass, clear, ..., default pointer; counters start from 0 every run.
+    const auto& ops = f.canvas.ops;
+    QCOMPARE(ops.front().color, zv::HourglassPointer);
+    QCOMPARE(ops[1].kind, CanvasOp::Clear);
+    QCOMPARE(ops.back().kind, CanvasOp::Pointer);
+    QCOMPARE(ops.back().color, zv::DefaultPointer);
+    QCOMPARE(ops.size() > 3, draws);
+    QVERIFY(f.model.ElementsDrawn < (1LL << 40) && f.model.RecursionsDone < (1LL << 40));
+    QCOMPARE(f.model.ElementsDrawn > 0, draws);
+    QVERIFY(draws || f.model.RecursionsDone == 0);
+}
+
+void RunProtocolTest::pauseBeforeElementDrawsNothing_data() {
+    // Figures drawn before the first pause test: top bar, base line, whole triangle,
+    // start point.
+    addAlgorithmRows({1, 1, 1, 1, 0, 1}, "drawnFirst");
 }
 
 void RunProtocolTest::pauseBeforeElementDrawsNothing() {
     QFETCH(int, type);
     QFETCH(int, mode);
-    QFETCH(int, drawnBeforeFirstElement);
+    QFETCH(int, drawnFirst);
     RunFixture f;
-    setUpFigures(f.model);
-    setMode(f.model, std::uint8_t(type), std::uint8_t(mode));
+    setUp(f, mode);
     f.model.GlobalState = zv::PauseMode;
-    int pauseWakeUps = 0;
+    int wakeUps = 0;
     int drawnWhilePaused = -1;
     f.onPauseWakeUp([&] {
-        if (++pauseWakeUps == 5) {
+        if (++wakeUps == 5) {
             drawnWhilePaused = drawingCount(f.canvas);
             f.model.GlobalState = zv::WorkingMode;
         }
@@ -149,36 +123,25 @@ void RunProtocolTest::pauseBeforeElementDrawsNothing() {
 
     f.draw(std::uint8_t(type));
 
-    QCOMPARE(pauseWakeUps, 5);
-    QCOMPARE(drawnWhilePaused, drawnBeforeFirstElement);
-    QVERIFY(drawingCount(f.canvas) > drawnBeforeFirstElement);
+    QCOMPARE(wakeUps, 5);
+    QCOMPARE(drawnWhilePaused, drawnFirst);
+    QVERIFY(drawingCount(f.canvas) > drawnFirst);
     QCOMPARE(f.host.pauseSwitches, 0);
 }
 
 void RunProtocolTest::singleStepDrawsOneElementPerResume_data() {
-    addAlgorithmColumns();
-    QTest::addColumn<int>("depth");
-    QTest::addColumn<int>("opsPerElement");
-    QTest::addColumn<int>("elements"); // elements that wait for a resume
-
-    QTest::newRow("Cantor recursive") << 0 << 0 << 2 << 1 << 6;
-    QTest::newRow("Cantor demo") << 0 << 3 << 2 << 2 << 3;
-    QTest::newRow("Cross") << 1 << 0 << 2 << 1 << 5;
-    QTest::newRow("gadget recursive") << 2 << 0 << 2 << 1 << 4;
-    QTest::newRow("gadget chaos game") << 2 << 1 << 12 << 1 << 12;
-    QTest::newRow("gadget demo") << 2 << 3 << 3 << 2 << 3;
+    // Drawing operations per element (the demos draw two), and how many elements
+    // wait for a resume at depth 2, or 12 points for the chaos modes.
+    addAlgorithmRows({1, 2, 1, 1, 1, 2}, "opsPerElement", {6, 3, 5, 4, 12, 12}, "waits");
 }
 
 void RunProtocolTest::singleStepDrawsOneElementPerResume() {
     QFETCH(int, type);
     QFETCH(int, mode);
-    QFETCH(int, depth);
     QFETCH(int, opsPerElement);
-    QFETCH(int, elements);
+    QFETCH(int, waits);
     RunFixture f;
-    setUpFigures(f.model);
-    setMode(f.model, std::uint8_t(type), std::uint8_t(mode));
-    f.model.CalcDepth = depth;
+    setUp(f, mode, type == 2 && mode != 0 ? 12 : 2);
     f.model.PauseAfterEachOp = true;
     f.model.GlobalState = zv::PauseMode; // as the draw command starts a single-step run
     QList<int> drawnAtEachWait;
@@ -189,37 +152,28 @@ void RunProtocolTest::singleStepDrawsOneElementPerResume() {
 
     f.draw(std::uint8_t(type));
 
-    QCOMPARE(drawnAtEachWait.size(), elements);
+    // One wait per element, none after the last; each resume adds one element.
+    QCOMPARE(drawnAtEachWait.size(), waits);
     drawnAtEachWait << drawingCount(f.canvas);
     for (int i = 1; i < drawnAtEachWait.size(); ++i) {
         QCOMPARE(drawnAtEachWait[i] - drawnAtEachWait[i - 1], opsPerElement);
     }
-    QCOMPARE(f.host.pauseSwitches, elements);
+    QCOMPARE(f.host.pauseSwitches, drawnAtEachWait.size() - 1);
     QCOMPARE(f.model.GlobalState, zv::PauseMode);
 }
 
 void RunProtocolTest::cancelWhilePausedDrawsNothingMore_data() {
-    addAlgorithmColumns();
-    QTest::addColumn<int>("depth");
-    QTest::addColumn<int>("pauseAtYield");
-
-    QTest::newRow("Cantor recursive, deep in a branch") << 0 << 0 << 4 << 3;
-    QTest::newRow("Cantor demo") << 0 << 3 << 4 << 2;
-    QTest::newRow("Cross, deep in a branch") << 1 << 0 << 4 << 3;
-    QTest::newRow("gadget recursive, deep in a branch") << 2 << 0 << 4 << 3;
-    QTest::newRow("gadget chaos game") << 2 << 1 << 40 << 1;
-    QTest::newRow("gadget demo") << 2 << 3 << 4 << 2;
+    // The yield after which the user pauses: deep inside a branch for the
+    // recursive figures, after the first ten points for the chaos game.
+    addAlgorithmRows({3, 2, 3, 3, 1, 2}, "pauseAtYield");
 }
 
 void RunProtocolTest::cancelWhilePausedDrawsNothingMore() {
     QFETCH(int, type);
     QFETCH(int, mode);
-    QFETCH(int, depth);
     QFETCH(int, pauseAtYield);
     RunFixture f;
-    setUpFigures(f.model);
-    setMode(f.model, std::uint8_t(type), std::uint8_t(mode));
-    f.model.CalcDepth = depth;
+    setUp(f, mode, type == 2 && mode == 1 ? 40 : 4);
     int drawnAtCancel = -1;
     std::int64_t countedAtCancel = -1;
     f.onPauseWakeUp([&] {
@@ -241,7 +195,6 @@ void RunProtocolTest::cancelWhilePausedDrawsNothingMore() {
     QCOMPARE(drawingCount(f.canvas), drawnAtCancel);
     QCOMPARE(f.model.ElementsDrawn, countedAtCancel);
     QCOMPARE(f.host.yields, pauseAtYield + 1); // the one wake-up while paused
-    QCOMPARE(f.model.GlobalState, zv::EditMode);
 }
 
 void RunProtocolTest::counterTexts_data() {
@@ -250,12 +203,9 @@ void RunProtocolTest::counterTexts_data() {
     QTest::addColumn<int>("times");
     QTest::addColumn<bool>("paused");
     QTest::addColumn<QStringList>("texts");
-
     const QString e = "Elements drawn: ";
     const QString r = "Recursions: ";
     QTest::newRow("14 elements write nothing") << false << 1 << 14 << false << QStringList{};
-    QTest::newRow("the 15th element writes 15")
-        << false << 1 << 15 << false << QStringList{e + "15"};
     QTest::newRow("every multiple of 15")
         << false << 1 << 45 << false << QStringList{e + "15", e + "30", e + "45"};
     QTest::newRow("pairs step past 15") << false << 2 << 8 << false << QStringList{};
@@ -279,32 +229,56 @@ void RunProtocolTest::counterTexts() {
     zv::DrawRun run(f.model, f.canvas, f.host, f.random);
 
     for (int i = 0; i < times; ++i) {
-        if (recursions) {
-            run.CountRecursions(step);
-        } else {
-            run.CountElements(step);
-        }
+        recursions ? run.CountRecursions(step) : run.CountElements(step);
     }
 
-    QStringList written;
-    for (const std::string& t : recursions ? f.host.recursionsTexts : f.host.elementsTexts) {
-        written << QString::fromStdString(t);
+    // The log holds "E:<text>", "R:<text>" and "sleep <ms>" in order; the 10 ms
+    // sleep belongs to the elements text alone, right before it.
+    QStringList expected;
+    for (const QString& t : texts) {
+        expected << (recursions ? QStringList{"R:" + t} : QStringList{"sleep 10", "E:" + t});
     }
-    QCOMPARE(written, texts);
-    QVERIFY((recursions ? f.host.elementsTexts : f.host.recursionsTexts).empty());
-    QCOMPARE(recursions ? f.model.RecursionsDone : f.model.ElementsDrawn,
-             std::int64_t(step) * times);
-    // The 10 ms pause belongs to the elements text alone, right before it.
-    int tenMsSleeps = 0;
-    for (std::size_t i = 0; i < f.host.log.size(); ++i) {
-        if (f.host.log[i] == "sleep 10") {
-            ++tenMsSleeps;
-            QVERIFY(i + 1 < f.host.log.size());
-            QVERIFY(f.host.log[i + 1].rfind("E:", 0) == 0);
-        }
+    QStringList log;
+    for (const std::string& entry : f.host.log) {
+        log << QString::fromStdString(entry);
     }
-    QCOMPARE(tenMsSleeps, recursions ? 0 : int(texts.size()));
-    QCOMPARE(f.host.sleeps.size(), std::size_t(tenMsSleeps));
+    QCOMPARE(log, expected);
+    QCOMPARE(recursions ? f.model.RecursionsDone : f.model.ElementsDrawn, step * times);
+}
+
+void RunProtocolTest::randomColorAvoidsBackgroundUniformly_data() {
+    QTest::addColumn<int>("background");
+    QTest::addColumn<int>("colors"); // how many palette colours remain
+    for (std::size_t i = 0; i < zv::Palette.size(); ++i) {
+        QTest::addRow("background palette %zu", i) << int(zv::Palette[i]) << 15;
+    }
+    QTest::newRow("background outside the palette") << int(zv::rgb(1, 2, 3)) << 16;
+}
+
+void RunProtocolTest::randomColorAvoidsBackgroundUniformly() {
+    QFETCH(int, background);
+    QFETCH(int, colors);
+    RunFixture f;
+    f.model.ForeColor = zv::RandomColor;
+    f.host.backColor = background;
+    zv::DrawRun run(f.model, f.canvas, f.host, f.random);
+
+    constexpr int perColor = 1000;
+    std::map<std::int32_t, int> seen;
+    for (int i = 0; i < perColor * colors; ++i) {
+        ++seen[run.ElementColor()];
+    }
+
+    QCOMPARE(int(seen.size()), colors);
+    QVERIFY(!seen.contains(background));
+    double chiSquare = 0;
+    for (const auto& [color, n] : seen) {
+        QVERIFY(std::find(zv::Palette.begin(), zv::Palette.end(), color) != zv::Palette.end());
+        chiSquare += double(n - perColor) * (n - perColor) / perColor;
+    }
+    // 14 or 15 degrees of freedom: 60 is far beyond the 1e-6 quantile, yet a
+    // generator that favours one colour by a third lands well above it.
+    QVERIFY2(chiSquare < 60, qPrintable(QString::number(chiSquare)));
 }
 
 QTEST_APPLESS_MAIN(RunProtocolTest)
