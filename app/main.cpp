@@ -1,0 +1,19 @@
+// The program: one parameter model, one window.
+
+#include "MainForm.h"
+#include "ParameterModel.h"
+#include "QtDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    // The layout is made for Fusion's metrics, whatever the desktop's own style.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    zv::ParameterModel model;
+    zv::QtDialogs dialogs;
+    zv::MainForm form(model, dialogs);
+    dialogs.setParent(&form);
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Every modal box and dialog the program shows goes through this interface, so
+// that tests can script the answers and no test ever waits on a modal window.
+// Qt Core only: the settings code below the window layer can take it too.
+// Colours are 24-bit RGB in a Long, red in the low byte.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace zv {
+
+enum class MessageIcon { None, Information, Exclamation, Critical, Question };
+enum class MessageButtons { Ok, OkCancel, RetryCancel, YesNo, YesNoCancel };
+enum class MessageResult { Ok, Cancel, Retry, Yes, No };
+
+struct FileDialogRequest {
+    QString title;
+    QString initialFolder;
+    QString initialFileName;
+    // Qt filter syntax, entries separated by ";;": "Bitmap-Dateien (*.bmp)".
+    QString filter;
+    // Appended when the typed name has none ("bmp", without the dot).
+    QString defaultSuffix;
+    bool confirmOverwrite = true;
+};
+
+struct FileDialogResult {
+    QString path; // empty when the user cancelled
+    // The dialog could not be shown at all; callers then ask for the path by hand.
+    bool failed = false;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A message box; text may hold "\r\n" line breaks.
+    virtual MessageResult message(const QString& title, const QString& text, MessageIcon icon,
+                                  MessageButtons buttons) = 0;
+    // The colour chooser opened on initialColor; nothing when cancelled.
+    virtual std::optional<std::int32_t> chooseColor(std::int32_t initialColor) = 0;
+    virtual FileDialogResult openFile(const FileDialogRequest& request) = 0;
+    virtual FileDialogResult saveFile(const FileDialogRequest& request) = 0;
+    // A one-line text input; nothing when cancelled.
+    virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
+                                             const QString& initialText) = 0;
+};
+
+} // namespace zv

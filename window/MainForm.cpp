@@ -1,0 +1,484 @@
+#include "MainForm.h"
+
+#include "ColorSwatch.h"
+#include "Dialogs.h"
+#include "FractalCatalogue.h"
+#include "KeyedStatusBar.h"
+#include "OutputPicture.h"
+#include "TextField.h"
+#include "WindowPictures.h"
+#include "WrappingCheckBox.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QTimer>
+
+#ifndef ZORVANDINE_VERSION_MAJOR
+#define ZORVANDINE_VERSION_MAJOR 1
+#define ZORVANDINE_VERSION_MINOR 0
+#define ZORVANDINE_VERSION_REVISION 1
+#endif
+
+namespace zv {
+
+namespace {
+
+// A sunken groove across the common parameter frame: a grey line with a white
+// line one pixel below it.
+class EtchedLine : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(QColor(128, 128, 128));
+        painter.drawLine(0, 0, width() - 1, 0);
+        painter.setPen(QColor(255, 255, 255));
+        painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    }
+};
+
+QString versionCaption() {
+    return QStringLiteral("Zorvandine v%1.%2%3")
+        .arg(ZORVANDINE_VERSION_MAJOR)
+        .arg(ZORVANDINE_VERSION_MINOR)
+        .arg(QChar(97 + ZORVANDINE_VERSION_REVISION));
+}
+
+// Fusion's 13-pixel check and option indicators do not fit the design's
+// 13-pixel rows with room to spare; 11 pixels do.
+class CompactIndicatorStyle : public QProxyStyle {
+public:
+    CompactIndicatorStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        switch (metric) {
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+            return 11;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
+} // namespace
+
+template <class W>
+W* MainForm::make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* w = new W(parent);
+    w->setObjectName(QString::fromLatin1(name));
+    place(w, left, top, width, height);
+    return w;
+}
+
+void MainForm::place(QWidget* w, int left, int top, int width, int height) const {
+    w->setGeometry(twips_.px(left), twips_.py(top), twips_.px(width), twips_.py(height));
+}
+
+MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      model_(model), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("MainForm"));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        twips_ = TwipsScale::fromDpi(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY());
+    }
+    const QByteArray logPath = qgetenv("ZORVANDINE_E2E_LOG");
+    if (!logPath.isEmpty()) {
+        e2eLog_ = new QFile(QString::fromLocal8Bit(logPath), this);
+        if (!e2eLog_->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            delete e2eLog_;
+            e2eLog_ = nullptr;
+        }
+    }
+
+    // The controls are laid out for 8-point text; a wider font would clip.
+    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    font.setPointSize(8);
+    setFont(font);
+    setWindowIcon(programIcon());
+    // The definition's client area: the bar open and a 200 x 250 drawing area.
+    resize(twips_.px(7425), twips_.py(4680));
+
+    createTopRow();
+    createCommonParameters();
+    createRightColumn();
+    createStatusBar();
+    connectNumericFields();
+    setTabOrder();
+    compactStyle_ = new CompactIndicatorStyle;
+    compactStyle_->setParent(this);
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+             RandomForeColor_chk, Pause_chk, ConnectLast_chk, DrawMode_opt[0], DrawMode_opt[1],
+             DrawMode_opt[2], DrawMode_opt[3]}) {
+        b->setStyle(compactStyle_);
+    }
+
+    connect(this, &MainForm::pictureExportRequested, this, &MainForm::SavePicture);
+    qApp->installEventFilter(this);
+    Form_Load();
+}
+
+MainForm::~MainForm() {
+    qApp->removeEventFilter(this);
+}
+
+void MainForm::createTopRow() {
+    FractalType_cmb = make<QComboBox>(this, "FractalType_cmb", 100, 100, 1225, 315);
+    FractalType_cmb->setEditable(false);
+
+    Stripe_lbl = make<QLabel>(this, "Stripe_lbl", 3230, 210, 4200, 120);
+    Stripe_lbl->setAutoFillBackground(true);
+    QPalette stripe = Stripe_lbl->palette();
+    stripe.setColor(QPalette::Window, palette().color(QPalette::Disabled, QPalette::WindowText));
+    Stripe_lbl->setPalette(stripe);
+
+    Draw_btn = make<QPushButton>(this, "Draw_btn", 1325, 100, 1500, 315);
+    Draw_btn->setText(QStringLiteral("&Draw Fractal"));
+    Draw_btn->setDefault(true);
+    Params_btn = make<QPushButton>(this, "Params_btn", 2825, 100, 400, 315);
+    Params_btn->setText(QStringLiteral("<<& "));
+    Params_btn->setToolTip(QStringLiteral("Close/Open ParameterBar"));
+    SetParams_btn_Tag(QStringLiteral("1"));
+    Import_btn = make<QPushButton>(this, "Import_btn", 4130, 100, 1200, 315);
+    Import_btn->setText(QStringLiteral("&Import"));
+    Export_btn = make<QPushButton>(this, "Export_btn", 5330, 100, 1200, 315);
+    Export_btn->setText(QStringLiteral("&Export"));
+    // Enter presses the focused button; elsewhere it presses Draw_btn (eventFilter).
+    for (QPushButton* b : {Draw_btn, Params_btn, Import_btn, Export_btn}) {
+        b->setAutoDefault(true);
+    }
+    connect(Draw_btn, &QPushButton::clicked, this, &MainForm::Draw_btn_Click);
+    connect(Params_btn, &QPushButton::clicked, this, &MainForm::Params_btn_Click);
+
+    Output_pic = make<OutputPicture>(this, "Output_pic", 100, 500, 3030, 3780);
+    Output_pic->setFocusPolicy(Qt::StrongFocus);
+    Output_pic->canvas().SetBackColor(0xFFFFFF);
+    Output_pic->canvas().SetForeColor(0x000000);
+    Output_pic->canvas().Clear();
+
+    // Inside Output_pic a marker at picture pixel (x, y) sits at widget pixel (x + 1, y + 1).
+    auto* marker = new QLabel(Output_pic);
+    marker->setObjectName(QStringLiteral("FixPoint_img"));
+    marker->setProperty("Index", 0);
+    marker->setPixmap(fixPointMarker());
+    marker->setGeometry(1, 1, twips_.px(150), twips_.py(150));
+    FixPoint_img.push_back(marker);
+
+    Unload_tmr = new QTimer(this);
+    Unload_tmr->setObjectName(QStringLiteral("Unload_tmr"));
+    Unload_tmr->setInterval(1);
+    Unload_tmr->setSingleShot(true);
+    connect(Unload_tmr, &QTimer::timeout, this, &MainForm::Unload_tmr_Timer);
+
+    const QColor discs[3] = {QColor(0, 192, 0), QColor(224, 0, 0), QColor(255, 220, 0)};
+    for (int i = 0; i < 3; ++i) {
+        auto* icon = make<QLabel>(this, "GSIcon_pic", 240 * i, 4140, 240, 240);
+        icon->setProperty("Index", i);
+        icon->setPixmap(stateDisc(discs[i]));
+        icon->hide();
+        GSIcon_pic.push_back(icon);
+    }
+}
+
+void MainForm::createCommonParameters() {
+    CommonParameter_frm = make<QGroupBox>(this, "CommonParameter_frm", 3230, 500, 2000, 3780);
+    CommonParameter_frm->setTitle(QStringLiteral("Common Parameter:"));
+    QGroupBox* f = CommonParameter_frm;
+
+    AreaWidth_lbl = make<QLabel>(f, "AreaWidth_lbl", 150, 405, 850, 195);
+    AreaWidth_lbl->setText(QStringLiteral("AreaWidth:"));
+    AreaWidth_txt = make<TextField>(f, "AreaWidth_txt", 1050, 350, 500, 300);
+    AreaWidth_txt->setText(QStringLiteral("200"));
+    AreaWidth_txt->setTypingLimit(3);
+    AreaWidthDescription_lbl = make<QLabel>(f, "AreaWidthDescription_lbl", 1580, 400, 350, 195);
+    AreaWidthDescription_lbl->setText(QStringLiteral("Pixel"));
+    AreaHeight_lbl = make<QLabel>(f, "AreaHeight_lbl", 150, 750, 850, 195);
+    AreaHeight_lbl->setText(QStringLiteral("AreaHeight:"));
+    AreaHeight_txt = make<TextField>(f, "AreaHeight_txt", 1050, 700, 500, 300);
+    AreaHeight_txt->setText(QStringLiteral("250"));
+    AreaHeight_txt->setTypingLimit(3);
+    AreaHeightDescription_lbl = make<QLabel>(f, "AreaHeightDescription_lbl", 1580, 750, 350, 195);
+    AreaHeightDescription_lbl->setText(QStringLiteral("Pixel"));
+
+    BackColor_pic = make<ColorSwatch>(f, "BackColor_pic", 150, 1300, 1700, 350);
+    BackColor_pic->setColor(0xFFFFFF);
+    ForeColor_pic = make<ColorSwatch>(f, "ForeColor_pic", 150, 1700, 1700, 350);
+    ForeColor_pic->setColor(0x000000);
+    for (ColorSwatch* s : {BackColor_pic, ForeColor_pic}) {
+        s->setFocusPolicy(Qt::StrongFocus);
+    }
+    connect(BackColor_pic, &ColorSwatch::clicked, this, &MainForm::BackColor_pic_Click);
+    connect(ForeColor_pic, &ColorSwatch::clicked, this, &MainForm::ForeColor_pic_Click);
+
+    RandomForeColor_chk = make<QCheckBox>(f, "RandomForeColor_chk", 150, 2100, 1700, 200);
+    RandomForeColor_chk->setText(QStringLiteral("Random ForeColor"));
+    CalcDepth_lbl = make<QLabel>(f, "CalcDepth_lbl", 150, 2615, 795, 195);
+    CalcDepth_lbl->setText(QStringLiteral("CalcDepth:"));
+    CalcDepth_txt = make<TextField>(f, "CalcDepth_txt", 1000, 2565, 850, 300);
+    CalcDepth_txt->setText(QStringLiteral("10"));
+    Pause_chk = make<QCheckBox>(f, "Pause_chk", 100, 2980, 1800, 200);
+    Pause_chk->setText(QStringLiteral("Pause after each op."));
+    SpecialParams_btn = make<QPushButton>(f, "SpecialParams_btn", 100, 3387, 1800, 300);
+    SpecialParams_btn->setText(QStringLiteral("> &Switch to Special >"));
+    SpecialParams_btn->setAutoDefault(true);
+
+    int n = 1;
+    for (const int top : {1150, 2400, 3280}) {
+        const QByteArray name = "Separator" + QByteArray::number(n++) + "_lin";
+        auto* line = new EtchedLine(f);
+        line->setObjectName(QString::fromLatin1(name));
+        line->setGeometry(0, twips_.py(top), twips_.px(1985), 2);
+    }
+}
+
+void MainForm::createRightColumn() {
+    DrawModes_frm = make<QGroupBox>(this, "DrawModes_frm", 5330, 500, 2000, 1450);
+    DrawModes_frm->setTitle(QStringLiteral("Draw Modes:"));
+    DrawModes_frm->setToolTip(QStringLiteral("for detailed information open the Readme-File"));
+    const char* modes[4] = {"Recursive", "Chaos Game", "Turtle Graphics", "Demo"};
+    for (int i = 0; i < 4; ++i) {
+        auto* opt =
+            make<QRadioButton>(DrawModes_frm, "DrawMode_opt", 150, 350 + 250 * i, 1700, 200);
+        opt->setProperty("Index", i);
+        opt->setText(QString::fromLatin1(modes[i]));
+        DrawMode_opt.push_back(opt);
+    }
+    createFixPointList();
+    createSpecialFrames();
+}
+
+void MainForm::createFixPointList() {
+    FixPoints_frm = make<QGroupBox>(this, "FixPoints_frm", 5330, 2050, 2000, 2220);
+    FixPoints_frm->setTitle(QStringLiteral("FixPoints:"));
+    AddFixPoint_btn = make<QPushButton>(FixPoints_frm, "AddFixPoint_btn", 90, 300, 785, 300);
+    AddFixPoint_btn->setText(QStringLiteral("&Add new"));
+    RemoveFixPoint_btn =
+        make<QPushButton>(FixPoints_frm, "RemoveFixPoint_btn", 875, 300, 1030, 300);
+    RemoveFixPoint_btn->setText(QStringLiteral("&Remove last"));
+    for (QPushButton* b : {AddFixPoint_btn, RemoveFixPoint_btn}) {
+        b->setAutoDefault(true);
+    }
+    OutsideContainer_frm =
+        make<QWidget>(FixPoints_frm, "OutsideContainer_frm", 100, 700, 1800, 1420);
+    FixPointsScroller =
+        make<QScrollBar>(OutsideContainer_frm, "FixPointsScroller", 1575, 0, 225, 1420);
+    FixPointsScroller->setOrientation(Qt::Vertical);
+    FixPointsScroller->setRange(0, 0);
+    FixPointsScroller->setSingleStep(5);
+    FixPointsScroller->setPageStep(30);
+    // Dragging the thumb scrolls the rows when it is released.
+    FixPointsScroller->setTracking(false);
+    connect(FixPointsScroller, &QScrollBar::valueChanged, this,
+            &MainForm::FixPointsScroller_Change);
+    InsideContainer_frm =
+        make<QWidget>(OutsideContainer_frm, "InsideContainer_frm", 0, 0, 1575, 4500);
+
+    auto* xl = make<QLabel>(InsideContainer_frm, "XPos_lbl", 75, 150, 250, 195);
+    xl->setText(QStringLiteral("X1:"));
+    auto* xt = make<TextField>(InsideContainer_frm, "XPos_txt", 325, 100, 400, 300);
+    auto* yl = make<QLabel>(InsideContainer_frm, "YPos_lbl", 825, 150, 250, 195);
+    yl->setText(QStringLiteral("Y1:"));
+    auto* yt = make<TextField>(InsideContainer_frm, "YPos_txt", 1075, 100, 400, 300);
+    for (TextField* t : {xt, yt}) {
+        t->setText(QStringLiteral("0"));
+        t->setAlignment(Qt::AlignHCenter);
+        t->setTypingLimit(4);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{xl, xt, yl, yt}) {
+        w->setProperty("Index", 0);
+    }
+    XPos_lbl.push_back(xl);
+    XPos_txt.push_back(xt);
+    YPos_lbl.push_back(yl);
+    YPos_txt.push_back(yt);
+    ConnectLast_chk =
+        make<WrappingCheckBox>(InsideContainer_frm, "ConnectLast_chk", 0, 500, 1575, 400);
+    ConnectLast_chk->setText(QStringLiteral("Connect last FixPoint with first"));
+}
+
+void MainForm::createSpecialFrames() {
+    CantorSet_frm = make<QGroupBox>(this, "CantorSet_frm", 5330, 2050, 2000, 1130);
+    CantorSet_frm->setTitle(QStringLiteral("CantorSet Special:"));
+    StepHeight_lbl = make<QLabel>(CantorSet_frm, "StepHeight_lbl", 100, 400, 850, 195);
+    StepHeight_lbl->setText(QStringLiteral("StepHeight:"));
+    StepHeight_txt = make<TextField>(CantorSet_frm, "StepHeight_txt", 1000, 350, 500, 300);
+    StepHeight_txt->setText(QStringLiteral("20"));
+    StepHeight_txt->setTypingLimit(2);
+    StepHeightDescription_lbl =
+        make<QLabel>(CantorSet_frm, "StepHeightDescription_lbl", 1530, 400, 345, 195);
+    StepHeightDescription_lbl->setText(QStringLiteral("Pixel"));
+    ElementsCount_lbl = make<QLabel>(CantorSet_frm, "ElementsCount_lbl", 100, 750, 1100, 195);
+    ElementsCount_lbl->setText(QStringLiteral("ElementsCount:"));
+    ElementsCount_txt = make<TextField>(CantorSet_frm, "ElementsCount_txt", 1250, 700, 500, 300);
+    ElementsCount_txt->setText(QStringLiteral("3"));
+    ElementsCount_txt->setTypingLimit(1);
+    CantorSet_frm->hide();
+
+    Cross_frm = make<QGroupBox>(this, "Cross_frm", 5330, 2050, 2000, 780);
+    Cross_frm->setTitle(QStringLiteral("Cross Special:"));
+    DecreaseFactor_lbl = make<QLabel>(Cross_frm, "DecreaseFactor_lbl", 100, 400, 1200, 195);
+    DecreaseFactor_lbl->setText(QStringLiteral("DecreaseFactor:"));
+    DecreaseFactor_txt = make<TextField>(Cross_frm, "DecreaseFactor_txt", 1370, 350, 500, 300);
+    DecreaseFactor_txt->setText(QStringLiteral("0.5"));
+    DecreaseFactor_txt->setPeriodBecomesComma(true);
+    Cross_frm->hide();
+
+    LSystem_frm = make<QGroupBox>(this, "LSystem_frm", 5330, 2050, 2000, 2220);
+    LSystem_frm->setTitle(QStringLiteral("LSystem Special:"));
+    Initiator_lbl = make<QLabel>(LSystem_frm, "Initiator_lbl", 100, 300, 1800, 195);
+    Initiator_lbl->setText(QStringLiteral("Initiator::::::::::::::::::::::::::::"));
+    Initiator_txt = make<QLineEdit>(LSystem_frm, "Initiator_txt", 100, 500, 1800, 300);
+    Initiator_txt->setText(QStringLiteral("F"));
+    Generator_lbl = make<QLabel>(LSystem_frm, "Generator_lbl", 100, 850, 1800, 195);
+    Generator_lbl->setText(QStringLiteral("Generator::::::::::::::::::::::::"));
+    Generator_txt = make<QLineEdit>(LSystem_frm, "Generator_txt", 100, 1050, 1800, 300);
+    Generator_txt->setText(QStringLiteral("F[+F]F[-F]F"));
+    LineLength_lbl = make<QLabel>(LSystem_frm, "LineLength_lbl", 100, 1550, 900, 195);
+    LineLength_lbl->setText(QStringLiteral("LineLength:"));
+    LineLength_txt = make<TextField>(LSystem_frm, "LineLength_txt", 1000, 1450, 900, 300);
+    LineLength_txt->setText(QStringLiteral("0.5"));
+    LineLength_txt->setPeriodBecomesComma(true);
+    LineLength_txt->setToolTip(
+        QStringLiteral("[Pixel]   (the higher the Depth the lower this value should be)"));
+    Delta_lbl = make<QLabel>(LSystem_frm, "Delta_lbl", 105, 1880, 900, 195);
+    Delta_lbl->setText(QStringLiteral("Angel Delta:"));
+    Delta_txt = make<TextField>(LSystem_frm, "Delta_txt", 1005, 1830, 900, 300);
+    Delta_txt->setText(QStringLiteral("50"));
+    Delta_txt->setToolTip(QStringLiteral("should lie somewhere between -360\u00B0 and 360\u00B0"));
+    Delta_txt->setMouseTracking(true);
+    LSystem_frm->hide();
+
+    for (TextField* t : {AreaWidth_txt, AreaHeight_txt, StepHeight_txt, ElementsCount_txt,
+                         DecreaseFactor_txt, LineLength_txt, Delta_txt}) {
+        t->setAlignment(Qt::AlignHCenter);
+    }
+}
+
+void MainForm::createStatusBar() {
+    StatusBar = new KeyedStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setGeometry(0, height() - twips_.py(300), width(), twips_.py(300));
+    StatusBar->addPanel(QStringLiteral("GlobalState"), 22);
+    StatusBar->addPanel(QStringLiteral("RecursionsCount"), 109)
+        ->setText(QStringLiteral("Recursions: 0"));
+    StatusBar->addPanel(QStringLiteral("ElementsCount"), 131)
+        ->setText(QStringLiteral("Elements drawn: 0"));
+    StatusBar->addPanel(QStringLiteral("Help"), 96, true)
+        ->setText(QStringLiteral("start drawing with RETURN"));
+}
+
+void MainForm::setTabOrder() {
+    const std::vector<QWidget*> order = {FractalType_cmb,
+                                         Draw_btn,
+                                         Params_btn,
+                                         Import_btn,
+                                         Export_btn,
+                                         Output_pic,
+                                         AreaWidth_txt,
+                                         AreaHeight_txt,
+                                         BackColor_pic,
+                                         ForeColor_pic,
+                                         RandomForeColor_chk,
+                                         CalcDepth_txt,
+                                         Pause_chk,
+                                         SpecialParams_btn,
+                                         DrawMode_opt[0],
+                                         DrawMode_opt[1],
+                                         DrawMode_opt[2],
+                                         DrawMode_opt[3],
+                                         AddFixPoint_btn,
+                                         RemoveFixPoint_btn,
+                                         XPos_txt[0],
+                                         YPos_txt[0],
+                                         ConnectLast_chk,
+                                         FixPointsScroller,
+                                         StepHeight_txt,
+                                         ElementsCount_txt,
+                                         DecreaseFactor_txt,
+                                         Initiator_txt,
+                                         Generator_txt,
+                                         LineLength_txt,
+                                         Delta_txt};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void MainForm::Form_Load() {
+    IgnoreResize = true;
+    IgnoreTypeClick = true;
+    SelectedFixPoint = 0;
+    ManageGlobalStates(EditMode);
+    InitFractalCatalogue(model_, Output_pic->canvas(), [this](const std::string& name) {
+        FractalType_cmb->addItem(QString::fromStdString(name));
+    });
+    applyFactoryGeneralSettings();
+    setWindowTitle(versionCaption());
+    PrintBackColorCaption();
+    PrintForeColorCaption();
+    IgnoreResize = false;
+    Form_Resize();
+    IgnoreTypeClick = false;
+    FractalType_cmb_Click();
+    connect(FractalType_cmb, &QComboBox::activated, this, &MainForm::FractalType_cmb_Click);
+    e2eLog(QStringLiteral("loaded"));
+}
+
+// What the settings file's general section sets, with the window definition's
+// values: the first type, the bar open, a 200 x 250 drawing area.
+void MainForm::applyFactoryGeneralSettings() {
+    FractalType_cmb->setCurrentIndex(CantorSetType);
+    SetParams_btn_Tag(QStringLiteral("0"));
+    Params_btn_Click();
+    SetFormSize();
+}
+
+void MainForm::FractalType_cmb_Click() {
+    if (IgnoreTypeClick) {
+        return;
+    }
+    Unload_tmr->start();
+}
+
+void MainForm::Unload_tmr_Timer() {
+    // The refresh of the selected type's panels arrives with the transfer
+    // between window and model; until then the tick only ends the schedule.
+    Unload_tmr->stop();
+}
+
+void MainForm::Draw_btn_Click() {
+    // The drawing run itself arrives with the draw command.
+    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(model_.GlobalState));
+}
+
+void MainForm::SavePicture() {
+    // The save dialog and the bitmap writer arrive with the picture export.
+    e2eLog(QStringLiteral("SavePicture"));
+}
+
+void MainForm::e2eLog(const QString& line) {
+    if (e2eLog_ == nullptr) {
+        return;
+    }
+    e2eLog_->write(line.toUtf8() + '\n');
+    e2eLog_->flush();
+}
+
+} // namespace zv

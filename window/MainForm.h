@@ -1,0 +1,196 @@
+#pragma once
+// The program's one window. Every control carries its design name both as the
+// member name and as objectName(); control arrays are vectors indexed like the
+// design's element index. Positions are laid out in twips and converted with
+// the screen's twips per pixel; inside Output_pic coordinates are pixels.
+
+#include "ParameterModel.h"
+#include "RunHost.h"
+#include "Twips.h"
+
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFile;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QStyle;
+class QTimer;
+
+namespace zv {
+
+class ColorSwatch;
+class Dialogs;
+class KeyedStatusBar;
+class OutputPicture;
+class TextField;
+
+class MainForm : public QWidget, public RunHost {
+    Q_OBJECT
+public:
+    // The model outlives the window; so do the dialogs.
+    MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // --- Layout (window client area in pixels, twips converted with Twips()) ---
+    const TwipsScale& Twips() const { return twips_; }
+    // Lays the window out for its current size, within the size limits.
+    void Form_Resize();
+    // Sizes the window so that the drawing area's inner size is the one typed
+    // into AreaWidth_txt and AreaHeight_txt.
+    void SetFormSize();
+    // Opens ("0" -> "1") or closes ("1" -> "0") the parameter bar by its tag.
+    void Params_btn_Click();
+    QString Params_btn_Tag() const;
+    void SetParams_btn_Tag(const QString& tag);
+
+    // --- States ---
+    void ManageGlobalStates(std::uint8_t NewState);
+    std::uint8_t GlobalState() const { return model_.GlobalState; }
+
+    // --- Fix point list: the list editor fills these in ---
+    void UpdateFixPointsScroller();
+    void FixPointsScroller_Change();
+    void PlaceAllFixPoints();
+    void DrawFixPointsPreview();
+
+    // --- Colours ---
+    void BackColor_pic_Click();
+    void ForeColor_pic_Click();
+    void PrintBackColorCaption();
+    void PrintForeColorCaption();
+
+    // --- Numeric fields ---
+    void Delta_txt_MouseMove();
+
+    // --- Commands whose work arrives with later parts of the program ---
+    void Draw_btn_Click();
+    void FractalType_cmb_Click();
+    void Unload_tmr_Timer();
+    // Ctrl+P: saves the drawing area as a picture.
+    void SavePicture();
+
+    // --- RunHost ---
+    void YieldToEvents() override;
+    void Sleep(int milliseconds) override;
+    void EnterPauseMode() override;
+    void SetElementsText(const std::string& text) override;
+    void SetRecursionsText(const std::string& text) override;
+    std::int32_t BackColor() const override;
+
+    // --- Form-level values ---
+    std::int16_t ParamBarWidth = 0; // twips the open parameter bar adds to the width
+    bool IgnoreResize = false;
+    bool IgnoreTypeClick = false;
+    int LastFixPointIndex = 0;
+    int SelectedFixPoint = 0;
+
+    // --- Controls: top row and drawing area ---
+    QComboBox* FractalType_cmb = nullptr;
+    QPushButton* Draw_btn = nullptr;
+    QPushButton* Params_btn = nullptr;
+    QLabel* Stripe_lbl = nullptr;
+    QPushButton* Import_btn = nullptr;
+    QPushButton* Export_btn = nullptr;
+    OutputPicture* Output_pic = nullptr;
+    std::vector<QLabel*> FixPoint_img;
+    KeyedStatusBar* StatusBar = nullptr;
+    QTimer* Unload_tmr = nullptr;
+    std::vector<QLabel*> GSIcon_pic;
+
+    // --- Parameter bar, left column ---
+    QGroupBox* CommonParameter_frm = nullptr;
+    QLabel* AreaWidth_lbl = nullptr;
+    TextField* AreaWidth_txt = nullptr;
+    QLabel* AreaWidthDescription_lbl = nullptr;
+    QLabel* AreaHeight_lbl = nullptr;
+    TextField* AreaHeight_txt = nullptr;
+    QLabel* AreaHeightDescription_lbl = nullptr;
+    ColorSwatch* BackColor_pic = nullptr;
+    ColorSwatch* ForeColor_pic = nullptr;
+    QCheckBox* RandomForeColor_chk = nullptr;
+    QLabel* CalcDepth_lbl = nullptr;
+    TextField* CalcDepth_txt = nullptr;
+    QCheckBox* Pause_chk = nullptr;
+    QPushButton* SpecialParams_btn = nullptr;
+
+    // --- Parameter bar, right column ---
+    QGroupBox* DrawModes_frm = nullptr;
+    std::vector<QRadioButton*> DrawMode_opt;
+    QGroupBox* FixPoints_frm = nullptr;
+    QPushButton* AddFixPoint_btn = nullptr;
+    QPushButton* RemoveFixPoint_btn = nullptr;
+    QWidget* OutsideContainer_frm = nullptr;
+    QScrollBar* FixPointsScroller = nullptr;
+    QWidget* InsideContainer_frm = nullptr;
+    std::vector<QLabel*> XPos_lbl;
+    std::vector<TextField*> XPos_txt;
+    std::vector<QLabel*> YPos_lbl;
+    std::vector<TextField*> YPos_txt;
+    QCheckBox* ConnectLast_chk = nullptr;
+    QGroupBox* CantorSet_frm = nullptr;
+    QLabel* StepHeight_lbl = nullptr;
+    TextField* StepHeight_txt = nullptr;
+    QLabel* StepHeightDescription_lbl = nullptr;
+    QLabel* ElementsCount_lbl = nullptr;
+    TextField* ElementsCount_txt = nullptr;
+    QGroupBox* Cross_frm = nullptr;
+    QLabel* DecreaseFactor_lbl = nullptr;
+    TextField* DecreaseFactor_txt = nullptr;
+    QGroupBox* LSystem_frm = nullptr;
+    QLabel* Initiator_lbl = nullptr;
+    QLineEdit* Initiator_txt = nullptr;
+    QLabel* Generator_lbl = nullptr;
+    QLineEdit* Generator_txt = nullptr;
+    QLabel* LineLength_lbl = nullptr;
+    TextField* LineLength_txt = nullptr;
+    QLabel* Delta_lbl = nullptr;
+    TextField* Delta_txt = nullptr;
+
+signals:
+    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
+    void pictureExportRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct NumericRule;
+
+    void createTopRow();
+    void createCommonParameters();
+    void createRightColumn();
+    void createFixPointList();
+    void createSpecialFrames();
+    void createStatusBar();
+    void setTabOrder();
+    void connectNumericFields();
+    void numericField_LostFocus(TextField* field, const NumericRule& rule);
+    void Form_Load();
+    void applyFactoryGeneralSettings();
+    // Lays out every control for a client area of w x h pixels (steps 5 to 16).
+    void layoutControls(int w, int h);
+    bool handleKeyDown(QKeyEvent* event);
+    void e2eLog(const QString& line);
+
+    template <class W>
+    W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
+    void place(QWidget* w, int left, int top, int width, int height) const;
+
+    ParameterModel& model_;
+    Dialogs& dialogs_;
+    TwipsScale twips_;
+    QFile* e2eLog_ = nullptr;
+    QStyle* compactStyle_ = nullptr; // the check boxes' and options' style
+};
+
+} // namespace zv

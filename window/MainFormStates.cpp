@@ -1,0 +1,142 @@
+// The run state, the status bar that shows it, the keyboard commands that the
+// window sees before its controls, and what a drawing run asks of the window.
+
+#include "MainForm.h"
+
+#include "ColorSwatch.h"
+#include "KeyedStatusBar.h"
+#include "OutputPicture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <chrono>
+#include <thread>
+
+namespace zv {
+
+void MainForm::ManageGlobalStates(std::uint8_t NewState) {
+    if (NewState > PauseMode) {
+        return;
+    }
+    model_.GlobalState = NewState;
+    StatusPanel* state = StatusBar->panel(QStringLiteral("GlobalState"));
+    StatusPanel* recursions = StatusBar->panel(QStringLiteral("RecursionsCount"));
+    StatusPanel* elements = StatusBar->panel(QStringLiteral("ElementsCount"));
+    StatusPanel* help = StatusBar->panel(QStringLiteral("Help"));
+    state->setPixmap(GSIcon_pic[NewState]->pixmap());
+    switch (NewState) {
+    case EditMode:
+        Output_pic->canvas().SetPenWidth(2);
+        state->setToolTip(QStringLiteral("EditMode"));
+        recursions->setVisible(false);
+        elements->setVisible(false);
+        help->setText(QStringLiteral("arrange the Fixpoint on the left to your desire"));
+        break;
+    case WorkingMode:
+        Output_pic->canvas().SetPenWidth(1);
+        state->setToolTip(QStringLiteral("WorkingMode"));
+        // Only a recursive run counts recursions.
+        if (!DrawMode_opt[ChaosGameMode]->isChecked() &&
+            !DrawMode_opt[TurtleGraphicsMode]->isChecked() &&
+            !DrawMode_opt[DemoMode]->isChecked()) {
+            recursions->setText(QStringLiteral("Recursions: 0"));
+            recursions->setVisible(true);
+        }
+        elements->setText(QStringLiteral("Elements drawn: 0"));
+        elements->setVisible(true);
+        help->setText(QStringLiteral("pause with S"));
+        break;
+    case PauseMode:
+        state->setToolTip(QStringLiteral("PauseMode"));
+        help->setText(QStringLiteral("resume with S"));
+        break;
+    default:
+        break;
+    }
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target != nullptr && target->window() == this) {
+            // A key travels from the focused control up to its parents and
+            // passes this filter at each; act on its first stop only.
+            QWidget* focus = QApplication::focusWidget();
+            QWidget* first = focus != nullptr && focus->window() == this ? focus : this;
+            if (target == first && handleKeyDown(static_cast<QKeyEvent*>(event))) {
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Returns true when the key is used up; S still reaches the focused control.
+bool MainForm::handleKeyDown(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    switch (event->key()) {
+    case Qt::Key_S: {
+        const std::uint8_t before = model_.GlobalState;
+        if (before == WorkingMode) {
+            ManageGlobalStates(PauseMode);
+        } else if (before == PauseMode) {
+            ManageGlobalStates(WorkingMode);
+        }
+        e2eLog(QStringLiteral("key S state %1 -> %2").arg(before).arg(model_.GlobalState));
+        return false;
+    }
+    case Qt::Key_P:
+        if (mods == Qt::ControlModifier) {
+            emit pictureExportRequested();
+            return true;
+        }
+        return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter presses the default button unless another button has the
+        // focus; that button takes the key itself.
+        if ((mods & ~Qt::ShiftModifier) != Qt::NoModifier ||
+            qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr) {
+            return false;
+        }
+        e2eLog(QStringLiteral("key Enter"));
+        Draw_btn->click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainForm::YieldToEvents() {
+    Output_pic->flush();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void MainForm::Sleep(int milliseconds) {
+    if (milliseconds > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+}
+
+void MainForm::EnterPauseMode() {
+    ManageGlobalStates(PauseMode);
+}
+
+void MainForm::SetElementsText(const std::string& text) {
+    StatusBar->panel(QStringLiteral("ElementsCount"))->setText(QString::fromStdString(text));
+}
+
+void MainForm::SetRecursionsText(const std::string& text) {
+    StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(QString::fromStdString(text));
+}
+
+std::int32_t MainForm::BackColor() const {
+    return BackColor_pic->color();
+}
+
+} // namespace zv

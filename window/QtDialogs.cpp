@@ -1,0 +1,125 @@
+#include "QtDialogs.h"
+
+#include "CanvasColor.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace zv {
+
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QFileDialog::Options fileOptions(const FileDialogRequest& request) {
+    QFileDialog::Options options;
+    if (!request.confirmOverwrite) {
+        options |= QFileDialog::DontConfirmOverwrite;
+    }
+    return options;
+}
+
+QString startPath(const FileDialogRequest& request) {
+    if (request.initialFileName.isEmpty()) {
+        return request.initialFolder;
+    }
+    return QDir(request.initialFolder).filePath(request.initialFileName);
+}
+
+} // namespace
+
+MessageResult QtDialogs::message(const QString& title, const QString& text, MessageIcon icon,
+                                 MessageButtons buttons) {
+    QMessageBox box(qtIcon(icon), title, QString(text).replace(QLatin1String("\r\n"), "\n"),
+                    qtButtons(buttons), parent_);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageResult::Ok;
+    case QMessageBox::Retry:
+        return MessageResult::Retry;
+    case QMessageBox::Yes:
+        return MessageResult::Yes;
+    case QMessageBox::No:
+        return MessageResult::No;
+    default:
+        return MessageResult::Cancel;
+    }
+}
+
+std::optional<std::int32_t> QtDialogs::chooseColor(std::int32_t initialColor) {
+    const QColor chosen = QColorDialog::getColor(colorFromLong(initialColor), parent_);
+    if (!chosen.isValid()) {
+        return std::nullopt;
+    }
+    return longFromColor(chosen);
+}
+
+FileDialogResult QtDialogs::openFile(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOptions(fileOptions(request));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return {dialog.selectedFiles().constFirst(), false};
+}
+
+FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOptions(fileOptions(request));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return {dialog.selectedFiles().constFirst(), false};
+}
+
+std::optional<QString> QtDialogs::inputText(const QString& title, const QString& prompt,
+                                            const QString& initialText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, initialText, &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+} // namespace zv
