@@ -12,6 +12,10 @@ std::int32_t DrawRun::ElementColor() {
     }
     // The palette has 16 distinct colours, so at most one is rejected and the
     // loop ends; rejection keeps the choice uniform over the remaining ones.
+    // The generator is seeded once by whoever owns it (the clock, or a fixed
+    // seed for tests and reproducible renders), never per element: re-seeding
+    // from a clock before every colour hands out the same colour to every
+    // element drawn within one clock tick.
     const std::int32_t background = host.BackColor();
     for (;;) {
         const std::int32_t color = Palette[static_cast<std::size_t>(random.NextIndex(16))];

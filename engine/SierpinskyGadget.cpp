@@ -119,7 +119,9 @@ void DrawSierpinskyGadget(DrawRun& run) {
 }
 
 // CalcDepth is the number of points. The counter is wider than CalcDepth, so
-// every value up to 2^31 - 1 is played in full (cancel ends it early).
+// every value up to 2^31 - 1 is played in full (cancel ends it early). The
+// start point comes from the run's generator, which its owner seeds: a fixed
+// seed replays a game exactly.
 void PlaySierpinskyChaosGame(DrawRun& run) {
     double x = run.random.NextDouble();
     double y = run.random.NextDouble();

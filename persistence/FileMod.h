@@ -6,7 +6,13 @@
 //
 // Reading stops at the first failure; everything read before it stays applied,
 // so a caller that falls back to another file must read that file completely.
-// The LSystem strings of the model are UTF-8; the file holds them as Latin-1.
+// The LSystem strings of the model are UTF-8; the file holds them as Latin-1
+// (a character outside it is written as '?', a line feed as a blank).
+//
+// For every model whose texts are Latin-1 and whose reals are finite, reading
+// what the writer wrote gives the same model, in any locale: see FieldWriter.h
+// for the forms that make that hold. A NaN or infinite real in a file is a read
+// failure; the writer stores NaN as 0 and an infinity as the largest double.
 
 #include "FieldReader.h"
 #include "FieldWriter.h"

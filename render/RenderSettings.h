@@ -31,7 +31,7 @@ public:
     bool SetPause(std::uint8_t checkState) override;
 };
 
-inline constexpr int MaxAreaSide = 10000; // pixels; a bigger picture is refused
+inline constexpr int MaxAreaSide = 4096; // pixels; a bigger picture is refused
 
 struct RenderSettings {
     int AreaWidth = 200; // pixels

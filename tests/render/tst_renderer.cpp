@@ -230,7 +230,8 @@ void RendererTest::closedForms() {
                             dir_.filePath(QStringLiteral("closed.png"))});
     QCOMPARE(run.exitCode, 0);
 
-    const qint64 quarterPowers = (power(4, depth) - 1) / 3; // 1 + 4 + ... + 4^(D-1)
+    // 1 + 4 + ... + 4^(D-1); only asked for at the depths of the recursive rows.
+    const auto quarterPowers = [depth] { return (power(4, depth) - 1) / 3; };
     qint64 elements = 0;
     qint64 recursions = 0;
     switch (type) {
@@ -244,7 +245,7 @@ void RendererTest::closedForms() {
     }
     case CrossType: {
         const qint64 n = segments(f.records.Cross.FixPoints, f.records.Cross.ConnectLast);
-        recursions = n * quarterPowers;
+        recursions = n * quarterPowers();
         elements = recursions + n;
         break;
     }
@@ -258,7 +259,7 @@ void RendererTest::closedForms() {
         break;
     case KochCurveType: {
         const qint64 n = segments(f.records.KochCurve.FixPoints, f.records.KochCurve.ConnectLast);
-        recursions = n * quarterPowers;
+        recursions = n * quarterPowers();
         elements = 2 * recursions + n;
         break;
     }
