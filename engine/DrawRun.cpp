@@ -6,10 +6,7 @@
 
 namespace zv {
 
-std::int32_t DrawRun::ElementColor() {
-    if (model.ForeColor != RandomColor) {
-        return model.ForeColor;
-    }
+std::int32_t DrawRun::RandomElementColor() {
     // The palette has 16 distinct colours, so at most one is rejected and the
     // loop ends; rejection keeps the choice uniform over the remaining ones.
     // The generator is seeded once by whoever owns it (the clock, or a fixed
@@ -35,21 +32,9 @@ void DrawRun::WaitWhilePaused() {
     }
 }
 
-void DrawRun::CountElements(int count) {
-    const std::uint8_t stateOnEntry = model.GlobalState;
-    model.ElementsDrawn += count;
-    if (stateOnEntry == PauseMode || model.ElementsDrawn % 15 == 0) {
-        host.Sleep(10);
-        host.SetElementsText("Elements drawn: " + std::to_string(model.ElementsDrawn));
-    }
-}
-
-void DrawRun::CountRecursions(int count) {
-    const std::uint8_t stateOnEntry = model.GlobalState;
-    model.RecursionsDone += count;
-    if (stateOnEntry == PauseMode || model.RecursionsDone % 15 == 0) {
-        host.SetRecursionsText("Recursions: " + std::to_string(model.RecursionsDone));
-    }
+void DrawRun::RefreshElementsText() {
+    host.Sleep(10);
+    host.SetElementsText("Elements drawn: " + std::to_string(model.ElementsDrawn));
 }
 
 void DrawRun::Line(double x1, double y1, double x2, double y2, std::int32_t color) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace zv {
 
@@ -38,7 +39,9 @@ public:
 
     // The colour of the next element: ForeColor, or with ForeColor -1 a palette
     // colour drawn uniformly from those that differ from the background.
-    std::int32_t ElementColor();
+    std::int32_t ElementColor() {
+        return model.ForeColor != RandomColor ? model.ForeColor : RandomElementColor();
+    }
 
     // Waits, waking every 100 ms, while the run is paused; single-stepping then
     // pauses again so the next element waits for the next resume.
@@ -56,8 +59,21 @@ public:
 
     // Add to a counter; its status text is refreshed at every multiple of 15 of
     // the total and at every count made while paused.
-    void CountElements(int count);
-    void CountRecursions(int count);
+    // Inline: these run once per element, and the refresh is the rare case.
+    void CountElements(int count) {
+        const std::uint8_t stateOnEntry = model.GlobalState;
+        model.ElementsDrawn += count;
+        if (stateOnEntry == PauseMode || model.ElementsDrawn % 15 == 0) {
+            RefreshElementsText();
+        }
+    }
+    void CountRecursions(int count) {
+        const std::uint8_t stateOnEntry = model.GlobalState;
+        model.RecursionsDone += count;
+        if (stateOnEntry == PauseMode || model.RecursionsDone % 15 == 0) {
+            host.SetRecursionsText("Recursions: " + std::to_string(model.RecursionsDone));
+        }
+    }
 
     // CalcDepth as a recursion limit: at most MaxRecursionLevel.
     std::int32_t RecursionDepth() const {
@@ -76,6 +92,10 @@ public:
     Canvas& canvas;
     RunHost& host;
     RandomSource& random;
+
+private:
+    std::int32_t RandomElementColor();
+    void RefreshElementsText();
 };
 
 } // namespace zv
