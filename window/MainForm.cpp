@@ -470,7 +470,7 @@ void MainForm::Unload_tmr_Timer() {
 
 void MainForm::Draw_btn_Click() {
     // The drawing run itself arrives with the draw command.
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(model_.GlobalState));
+    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
 }
 
 void MainForm::SavePicture() {
