@@ -91,17 +91,18 @@ std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values,
     s.AreaHeight = *height;
     s.BackColor = values.BackColor;
     s.CanvasForeColor = values.ForeColor;
-    s.RandomForeColor = values.RandomForeColor == 1; // 2 (greyed) is not checked
+    s.RandomForeColor = values.RandomForeColor;
     s.CalcDepth = *depth;
     return s;
 }
 
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode) {
-    if (settings.RandomForeColor) {
+    if (settings.RandomForeColor == 1) {
         return RandomColor;
     }
-    if (fractalType == SierpinskyGadgetType && drawMode == RecursiveMode) {
+    if (settings.RandomForeColor == 0 && fractalType == SierpinskyGadgetType &&
+        drawMode == RecursiveMode) {
         return settings.BackColor;
     }
     return settings.CanvasForeColor;

@@ -38,7 +38,7 @@ struct RenderSettings {
     int AreaHeight = 250;
     std::int32_t BackColor = 0xFFFFFF;
     std::int32_t CanvasForeColor = 0; // the drawing colour swatch
-    bool RandomForeColor = false;
+    std::uint8_t RandomForeColor = 0; // check state: 1 random colours, 2 greyed
     std::int32_t CalcDepth = 10;
 };
 
@@ -46,9 +46,10 @@ struct RenderSettings {
 // number fails on the line it stands on in a file of one value per line.
 std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values, ReadFailure& failure);
 
-// The model's ForeColor for a run of the given type and draw mode: -1 for random
-// colours, the background for the recursive gadget (it cuts its holes in the
-// background), otherwise the drawing colour.
+// The model's ForeColor for a run of the given type and draw mode, as the
+// window's transfer sets it: -1 when random colours are checked; the background
+// for the recursive gadget when they are unchecked (it cuts its holes in the
+// background); otherwise, a greyed check box included, the drawing colour.
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode);
 

@@ -393,7 +393,9 @@ void RendererTest::recursiveGadgetCutsInBackground() {
     f.general.BackColor = 0x00FF00; // green
     f.general.ForeColor = 0x0000FF; // red
     f.records.SierpinskyGadget.DrawMode = RecursiveMode;
-    for (std::uint8_t random : {0, 1}) {
+    // Check state 2 (greyed) is neither random colours nor the gadget's
+    // background exception: the holes take the drawing colour.
+    for (std::uint8_t random : {0, 1, 2}) {
         f.general.RandomForeColor = random;
         const QString input = dir_.filePath(QStringLiteral("gadget.prm"));
         QVERIFY(!WriteParameterFile(input, f.general, f.records));
@@ -409,8 +411,10 @@ void RendererTest::recursiveGadgetCutsInBackground() {
         const QStringList holes = fills.mid(2);
         if (random == 0) {
             QCOMPARE(holes.count(QStringLiteral("#00ff00")), holes.size());
-        } else {
+        } else if (random == 1) {
             QCOMPARE(holes.count(QStringLiteral("#00ff00")), 0);
+        } else {
+            QCOMPARE(holes.count(QStringLiteral("#ff0000")), holes.size());
         }
     }
 }
