@@ -69,8 +69,9 @@ void DrawCross(DrawRun& run) {
         }
         recursion.Segment(points[i], points[i + 1]);
     }
-    // A single point has no segment to close.
-    if (connectLast && points.size() >= 2 && !run.Stopped()) {
+    // A single point (a file may hold one) closes onto itself: a line and bars
+    // of length 0, drawn and counted like any other segment.
+    if (connectLast && !points.empty() && !run.Stopped()) {
         recursion.Segment(points.back(), points.front());
     }
 }

@@ -71,17 +71,15 @@ void DrawSegmentWithBumps(DrawRun& run, const FixPoint& a, const FixPoint& b) {
 
 void DrawKochCurve(DrawRun& run) {
     const std::vector<FixPoint>& points = run.model.KochCurve.FixPoints;
-    // A file may hold fewer than two points: there is no segment to draw then.
-    if (points.size() < 2) {
-        return;
-    }
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         if (run.Stopped()) {
             return;
         }
         DrawSegmentWithBumps(run, points[i], points[i + 1]);
     }
-    if (run.model.KochCurve.ConnectLast && !run.Stopped()) {
+    // A single point (a file may hold one) closes onto itself: a line and
+    // bumps of length 0, drawn and counted like any other segment.
+    if (run.model.KochCurve.ConnectLast && !points.empty() && !run.Stopped()) {
         DrawSegmentWithBumps(run, points.back(), points.front());
     }
 }
