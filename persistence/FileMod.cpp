@@ -66,13 +66,29 @@ bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
     return true;
 }
 
+// The largest file the program makes is two lists of 32768 fix points and two
+// texts of a field's length: a few megabytes. Anything far bigger (a device
+// such as /dev/zero, a picture chosen by mistake) is refused before it is read
+// in full.
+constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+
 std::optional<QByteArray> readWholeFile(const QString& path, std::optional<ReadFailure>& failure) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
         return std::nullopt;
     }
-    return file.readAll();
+    QByteArray content = file.read(MaxFileBytes + 1);
+    if (content.size() > MaxFileBytes) {
+        failure = ReadFailure{0, QStringLiteral("a file of at most 64 MiB"),
+                              QStringLiteral("the file is larger than 64 MiB")};
+        return std::nullopt;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
+        return std::nullopt;
+    }
+    return content;
 }
 
 std::optional<QString> writeWholeFile(const QString& path, const QByteArray& content) {
