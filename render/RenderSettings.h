@@ -11,26 +11,6 @@
 
 namespace zv {
 
-// Collects the general section as the window would show it. Refuses what the
-// window refuses: a colour that is not 24-bit RGB.
-class GeneralValuesCollector : public GeneralSectionTarget {
-public:
-    GeneralValues Values;
-
-    bool SetFractalType(std::uint8_t index) override;
-    bool SetParamBarOpen(bool open) override;
-    bool SetLeft(std::int32_t twips) override;
-    bool SetTop(std::int32_t twips) override;
-    bool SetAreaWidthText(const QString& text) override;
-    bool SetAreaHeightText(const QString& text) override;
-    void SizeWindowAndKeepOnScreen() override {}
-    bool SetBackColor(std::int32_t color) override;
-    bool SetForeColor(std::int32_t color) override;
-    bool SetRandomForeColor(std::uint8_t checkState) override;
-    bool SetCalcDepthText(const QString& text) override;
-    bool SetPause(std::uint8_t checkState) override;
-};
-
 inline constexpr int MaxAreaSide = 4096; // pixels; a bigger picture is refused
 
 struct RenderSettings {
