@@ -70,18 +70,11 @@ void DrawSegmentWithBumps(DrawRun& run, const FixPoint& a, const FixPoint& b) {
 } // namespace
 
 void DrawKochCurve(DrawRun& run) {
-    const std::vector<FixPoint>& points = run.model.KochCurve.FixPoints;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (run.Stopped()) {
-            return;
-        }
-        DrawSegmentWithBumps(run, points[i], points[i + 1]);
-    }
-    // A single point (a file may hold one) closes onto itself: a line and
-    // bumps of length 0, drawn and counted like any other segment.
-    if (run.model.KochCurve.ConnectLast && !points.empty() && !run.Stopped()) {
-        DrawSegmentWithBumps(run, points.back(), points.front());
-    }
+    // Copied: a handler running while the run yields must not pull the list
+    // from under the recursion.
+    const std::vector<FixPoint> points = run.model.KochCurve.FixPoints;
+    ForEachSegment(run, points, run.model.KochCurve.ConnectLast,
+                   [&](const FixPoint& a, const FixPoint& b) { DrawSegmentWithBumps(run, a, b); });
 }
 
 void DrawKochCurveByTurtle(DrawRun& run) {
