@@ -161,7 +161,10 @@ void MainForm::createTopRow() {
     Export_btn = make<QPushButton>(this, "Export_btn", 5330, 100, 1200, 315);
     Export_btn->setText(QStringLiteral("&Export"));
     // Enter presses the focused button; elsewhere it presses Draw_btn (eventFilter).
-    for (QPushButton* b : {Draw_btn, Params_btn, Import_btn, Export_btn}) {
+    // Draw_btn itself is the default button, not an auto-default one: outside a
+    // dialog Qt drops the default mark of an auto-default button that loses the focus.
+    Draw_btn->setAutoDefault(false);
+    for (QPushButton* b : {Params_btn, Import_btn, Export_btn}) {
         b->setAutoDefault(true);
     }
     connect(Draw_btn, &QPushButton::clicked, this, &MainForm::Draw_btn_Click);
@@ -467,7 +470,7 @@ void MainForm::Unload_tmr_Timer() {
 
 void MainForm::Draw_btn_Click() {
     // The drawing run itself arrives with the draw command.
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(model_.GlobalState));
+    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
 }
 
 void MainForm::SavePicture() {

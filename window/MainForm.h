@@ -9,6 +9,7 @@
 #include "Twips.h"
 
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -70,10 +71,24 @@ public:
     // --- Numeric fields ---
     void Delta_txt_MouseMove();
 
-    // --- Commands whose work arrives with later parts of the program ---
-    void Draw_btn_Click();
+    // --- Fractal type and draw mode ---
+    void FractalType_cmb_DropDown();
     void FractalType_cmb_Click();
     void Unload_tmr_Timer();
+    // Index of the first selected DrawMode_opt option; 0 when none is selected.
+    std::uint8_t SelectedDrawMode() const;
+    // Option i is enabled when AllowedModes[i] is 1.
+    void EnableDrawModes(const std::array<int, 4>& AllowedModes);
+    void SpecialParams_btn_Click();
+    void ShowFixPoints();
+    void HideFixPoints();
+    // Adds or removes rows until there are LastFixPointIndex + 1.
+    void SetFixPointCount();
+
+    // --- Transfer, draw command, files ---
+    // Copies the common values and the shown type's record into the model.
+    void TransferControlsToModel();
+    void Draw_btn_Click();
     // Ctrl+P: saves the drawing area as a picture.
     void SavePicture();
 

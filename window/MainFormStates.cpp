@@ -87,7 +87,8 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
         } else if (before == PauseMode) {
             ManageGlobalStates(WorkingMode);
         }
-        e2eLog(QStringLiteral("key S state %1 -> %2").arg(before).arg(model_.GlobalState));
+        e2eLog(
+            QStringLiteral("key S state %1 -> %2").arg(int(before)).arg(int(model_.GlobalState)));
         return false;
     }
     case Qt::Key_P:

@@ -113,7 +113,7 @@ geometry() {
 }
 
 # The colour at window pixel (x, y) of a screenshot, as #RRGGBB.
-colour_at() {
+colour_at() { # screenshot, x, y
     convert "$1" -crop "1x1+$((wx + $2))+$((wy + $3))" -depth 8 txt:- |
         tail -1 | grep -o '#[0-9A-Fa-f]\{6\}' | head -1 | tr a-f A-F
 }
@@ -132,7 +132,7 @@ expect_dark() { # screenshot, what, x, y: a dark pixel (border, text, line)
 }
 
 wait_for_log() { # pattern
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 100); do
         grep -q "$1" "$log" && return 0
         sleep 0.1
     done
@@ -140,15 +140,31 @@ wait_for_log() { # pattern
     return 1
 }
 
+# Polls a shell condition for up to 10 seconds: the X server and the program
+# answer at their own pace when the machine is busy.
+eventually() {
+    for _ in $(seq 1 100); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+log_count() { grep -c "$1" "$log"; }
+
 # --- the window as laid out at start: bar open, drawing area 200 x 250 ---
 geometry
-import -window root "$shot"
+ox=$(px 100)
+oy=$(py 500)
+painted() {
+    import -window root "$shot"
+    [ "$(colour_at "$shot" $((ox + 100)) $((oy + 125)))" = "#FFFFFF" ]
+}
+eventually painted || fail "the drawing area was never painted"
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window.png"
 [ "$ww" -eq "$(px 7425)" ] || fail "window client width $ww, expected $(px 7425)"
 [ "$wh" -eq "$(py 4680)" ] || fail "window client height $wh, expected $(py 4680)"
 
-ox=$(px 100)
-oy=$(py 500)
 expect_dark "$shot" "Output_pic border (left)" "$ox" $((oy + 100))
 expect_dark "$shot" "Output_pic border (right)" $((ox + 201)) $((oy + 100))
 expect_dark "$shot" "Output_pic border (bottom)" $((ox + 100)) $((oy + 251))
@@ -168,8 +184,7 @@ sleep 0.2
 xdotool key --clearmodifiers s
 wait_for_log '^key S state 0 -> 0$'
 xdotool key --clearmodifiers shift+s
-sleep 0.2
-[ "$(grep -c '^key S state 0 -> 0$' "$log")" -ge 2 ] || fail "Shift+S did not reach the window"
+eventually '[ "$(log_count "^key S state 0 -> 0$")" -ge 2 ]' || fail "Shift+S did not reach the window"
 xdotool key --clearmodifiers Return
 wait_for_log '^Draw_btn_Click state 0$'
 
@@ -181,28 +196,28 @@ xdotool mousemove "$fx" "$fy" click 1
 sleep 0.2
 xdotool type --delay 30 "300"
 xdotool key --clearmodifiers Tab
-sleep 0.5
-geometry
-[ "$ww" -eq $(($(px 7425) + 100)) ] || fail "after typing 300 the window is $ww wide, expected $(($(px 7425) + 100))"
+eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100)) ]' ||
+    fail "after typing 300 the window is $ww wide, expected $(($(px 7425) + 100))"
+sleep 0.3
 import -window root "$shot"
 expect_colour "$shot" "Output_pic background, 300 wide" $((ox + 299)) $((oy + 125)) "#FFFFFF"
 expect_dark "$shot" "Output_pic border (right), 300 wide" $((ox + 301)) $((oy + 125))
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-300.png"
 
-before=$(grep -c '^Draw_btn_Click' "$log")
+before=$(log_count '^Draw_btn_Click')
 xdotool mousemove "$((wx + $(px $((3230 + 1000 + 300)))))" "$((wy + $(py $((500 + 2565 + 150)))))" click 1
 sleep 0.2
 xdotool key --clearmodifiers Return
-sleep 0.3
-[ "$(grep -c '^Draw_btn_Click' "$log")" -gt "$before" ] || fail "Enter in CalcDepth_txt did not press Draw_btn"
+eventually '[ "$(log_count "^Draw_btn_Click")" -gt "$before" ]' ||
+    fail "Enter in CalcDepth_txt did not press Draw_btn"
 
 # Closing the parameter bar with its button narrows the window. The top row
 # ends where the drawing area (300 + 2 border pixels) ends, plus 100 twips.
 params_right=$((ox + 302 + $(px 100)))
 xdotool mousemove "$((wx + params_right - $(px 200)))" "$((wy + $(py 257)))" click 1
-sleep 0.5
-geometry
-[ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ] || fail "with the bar closed the window is $ww wide"
+eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ]' ||
+    fail "with the bar closed the window is $ww wide"
+sleep 0.3
 import -window root "$shot"
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-closed.png"
 

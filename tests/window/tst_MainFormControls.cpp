@@ -204,6 +204,36 @@ private slots:
         QTRY_VERIFY(!timer->isActive());
     }
 
+    // The Tab key walks the controls in the designed order (hidden frames and
+    // labels take no focus).
+    void tabOrder_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        const char* chain[] = {
+            "FractalType_cmb", "Draw_btn",         "Params_btn",          "Import_btn",
+            "Export_btn",      "Output_pic",       "AreaWidth_txt",       "AreaHeight_txt",
+            "BackColor_pic",   "ForeColor_pic",    "RandomForeColor_chk", "CalcDepth_txt",
+            "Pause_chk",       "SpecialParams_btn"};
+        for (std::size_t i = 1; i < std::size(chain); ++i) {
+            QTest::addRow("%s", chain[i - 1]) << chain[i - 1] << chain[i];
+        }
+        QTest::newRow("RemoveFixPoint_btn") << "RemoveFixPoint_btn"
+                                            << "XPos_txt";
+        QTest::newRow("XPos_txt") << "XPos_txt"
+                                  << "YPos_txt";
+        QTest::newRow("YPos_txt") << "YPos_txt"
+                                  << "ConnectLast_chk";
+    }
+    void tabOrder() {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        f.find<QWidget>(from)->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+        f.key(Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != nullptr);
+        QCOMPARE(QApplication::focusWidget()->objectName(), to);
+    }
+
     void defaultButton() { QVERIFY(f.find<QPushButton>("Draw_btn")->isDefault()); }
 
     // Enter presses Draw_btn from a field; from another button it presses that

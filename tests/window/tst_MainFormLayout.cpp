@@ -193,6 +193,27 @@ private slots:
         QVERIFY(params->geometry().right() < f.form->width());
     }
 
+    // A minimized window is not laid out; restoring it lays it out.
+    void minimizedWindow() {
+        setBar(true);
+        f.form->showMinimized();
+        QCoreApplication::processEvents();
+        if (!f.form->isMinimized()) {
+            QSKIP("this platform does not minimize windows");
+        }
+        f.form->resize(60, 60);
+        QCoreApplication::processEvents();
+        QCOMPARE(f.form->width(), 60);
+        f.form->showNormal();
+        QCoreApplication::processEvents();
+        QVERIFY(!f.form->isMinimized());
+        QCOMPARE(field("AreaWidth_txt")->text(), QString("200"));
+        QCOMPARE(field("AreaHeight_txt")->text(), QString("250"));
+        QCOMPARE(output()->innerWidth(), 200);
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    }
+
     void ignoreResizeSkipsLayout() {
         setBar(true);
         f.form->IgnoreResize = true;
