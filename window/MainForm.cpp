@@ -121,6 +121,8 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     createRightColumn();
     createStatusBar();
     connectNumericFields();
+    connectFixPointList();
+    connectTypeSelection();
     setTabOrder();
     compactStyle_ = new CompactIndicatorStyle;
     compactStyle_->setParent(this);
@@ -453,19 +455,6 @@ void MainForm::applyFactoryGeneralSettings() {
     SetParams_btn_Tag(QStringLiteral("0"));
     Params_btn_Click();
     SetFormSize();
-}
-
-void MainForm::FractalType_cmb_Click() {
-    if (IgnoreTypeClick) {
-        return;
-    }
-    Unload_tmr->start();
-}
-
-void MainForm::Unload_tmr_Timer() {
-    // The refresh of the selected type's panels arrives with the transfer
-    // between window and model; until then the tick only ends the schedule.
-    Unload_tmr->stop();
 }
 
 void MainForm::Draw_btn_Click() {
