@@ -171,6 +171,8 @@ void MainForm::createTopRow() {
     }
     connect(Draw_btn, &QPushButton::clicked, this, &MainForm::Draw_btn_Click);
     connect(Params_btn, &QPushButton::clicked, this, &MainForm::Params_btn_Click);
+    connect(Import_btn, &QPushButton::clicked, this, &MainForm::Import_btn_Click);
+    connect(Export_btn, &QPushButton::clicked, this, &MainForm::Export_btn_Click);
 
     Output_pic = make<OutputPicture>(this, "Output_pic", 100, 500, 3030, 3780);
     Output_pic->setFocusPolicy(Qt::StrongFocus);
@@ -434,7 +436,9 @@ void MainForm::Form_Load() {
     InitFractalCatalogue(model_, Output_pic->canvas(), [this](const std::string& name) {
         FractalType_cmb->addItem(QString::fromStdString(name));
     });
-    applyFactoryGeneralSettings();
+    if (!LoadSettings()) {
+        return;
+    }
     setWindowTitle(versionCaption());
     PrintBackColorCaption();
     PrintForeColorCaption();
@@ -448,23 +452,9 @@ void MainForm::Form_Load() {
                .arg(twips_.twipsPerPixelY()));
 }
 
-// What the settings file's general section sets, with the window definition's
-// values: the first type, the bar open, a 200 x 250 drawing area.
-void MainForm::applyFactoryGeneralSettings() {
-    FractalType_cmb->setCurrentIndex(CantorSetType);
-    SetParams_btn_Tag(QStringLiteral("0"));
-    Params_btn_Click();
-    SetFormSize();
-}
-
 void MainForm::Draw_btn_Click() {
     // The drawing run itself arrives with the draw command.
     e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
-}
-
-void MainForm::SavePicture() {
-    // The save dialog and the bitmap writer arrive with the picture export.
-    e2eLog(QStringLiteral("SavePicture"));
 }
 
 void MainForm::e2eLog(const QString& line) {
