@@ -76,9 +76,11 @@ private slots:
         row("AddFixPoint_btn", "QPushButton", "&Add new");
         row("RemoveFixPoint_btn", "QPushButton", "&Remove last");
         row("XPos_lbl", "QLabel", "X1:");
-        row("XPos_txt", "QLineEdit", "0");
+        // The rows show the shown type's points once the start-up refresh ran.
+        const zv::FixPoint first = f.model.CantorSet.FixPoints[0];
+        row("XPos_txt", "QLineEdit", QString::number(qRound(first.X)));
         row("YPos_lbl", "QLabel", "Y1:");
-        row("YPos_txt", "QLineEdit", "0");
+        row("YPos_txt", "QLineEdit", QString::number(qRound(first.Y)));
         row("ConnectLast_chk", "QCheckBox", "Connect last FixPoint with first");
         row("StepHeight_lbl", "QLabel", "StepHeight:");
         row("StepHeight_txt", "QLineEdit", "20");
