@@ -121,6 +121,8 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     createRightColumn();
     createStatusBar();
     connectNumericFields();
+    connectFixPointList();
+    connectTypeSelection();
     setTabOrder();
     compactStyle_ = new CompactIndicatorStyle;
     compactStyle_->setParent(this);
@@ -448,19 +450,6 @@ void MainForm::Form_Load() {
     e2eLog(QStringLiteral("loaded, twips per pixel %1 %2")
                .arg(twips_.twipsPerPixelX())
                .arg(twips_.twipsPerPixelY()));
-}
-
-void MainForm::FractalType_cmb_Click() {
-    if (IgnoreTypeClick) {
-        return;
-    }
-    Unload_tmr->start();
-}
-
-void MainForm::Unload_tmr_Timer() {
-    // The refresh of the selected type's panels arrives with the transfer
-    // between window and model; until then the tick only ends the schedule.
-    Unload_tmr->stop();
 }
 
 void MainForm::Draw_btn_Click() {

@@ -185,7 +185,13 @@ expect_dark "$shot" "Output_pic border (left)" "$ox" $((oy + 100))
 expect_dark "$shot" "Output_pic border (right)" $((ox + 201)) $((oy + 100))
 expect_dark "$shot" "Output_pic border (bottom)" $((ox + 100)) $((oy + 251))
 expect_colour "$shot" "Output_pic background" $((ox + 100)) $((oy + 125)) "#FFFFFF"
-expect_colour "$shot" "FixPoint_img marker" $((ox + 1 + 5)) $((oy + 1 + 5)) "#00FF00"
+# The first marker sits on the Cantor set's first fix point of the settings
+# the program read (lines 13 and 14: the first lines of the type sections).
+ini="$(dirname "$program")/User.ini"
+[ -f "$ini" ] || ini="$(dirname "$program")/Default.ini"
+mx=$(sed -n 13p "$ini" | tr -d ' \r')
+my=$(sed -n 14p "$ini" | tr -d ' \r')
+expect_colour "$shot" "FixPoint_img marker" $((ox + 1 + mx + 5)) $((oy + 1 + my + 5)) "#00FF00"
 # The swatches in the common parameter frame (left 3230 twips); their centres
 # carry the printed names, their left ends the plain colour.
 cx=$(px $((3230 + 150 + 90)))
