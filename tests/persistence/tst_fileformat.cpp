@@ -279,6 +279,26 @@ private slots:
         }
     }
 
+    // A stored position is pulled back onto the screen: left edge first, then
+    // the right edge; a top above the screen goes to 2, and the bottom keeps
+    // 400 twips clear. Screen 19200 x 14400 twips, window 7425 x 5085.
+    void keepWindowOnScreen_data() {
+        columns<int, int, int, int>("left", "top", "wantLeft", "wantTop");
+        row("on screen", 1000, 1000, 1000, 1000);
+        row("above and left", -500, -10, 0, 2);
+        row("past the right edge", 15000, 1000, 19200 - 7425, 1000);
+        row("past the bottom", 1000, 12000, 1000, 14400 - 5085 - 400);
+        row("far away", 2147483647, -2147483647 - 1, 19200 - 7425, 2);
+    }
+    void keepWindowOnScreen() {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, wantLeft);
+        QFETCH(int, wantTop);
+        const WindowPosition got = KeepWindowOnScreen({left, top}, 7425, 5085, 19200, 14400);
+        QCOMPARE(got, (WindowPosition{wantLeft, wantTop}));
+    }
+
     // Every input the fuzzer once found failing (kept in fuzz_regressions by
     // bench/fuzz_reader.sh) reads without a crash.
     void fuzzRegressions() {
