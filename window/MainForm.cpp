@@ -137,6 +137,10 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
 
 MainForm::~MainForm() {
     qApp->removeEventFilter(this);
+    // The model outlives the window: it must not keep pointing at our picture.
+    if (model_.Canvas == &Output_pic->canvas()) {
+        model_.Canvas = nullptr;
+    }
 }
 
 void MainForm::createTopRow() {
@@ -466,11 +470,6 @@ void MainForm::Unload_tmr_Timer() {
     // The refresh of the selected type's panels arrives with the transfer
     // between window and model; until then the tick only ends the schedule.
     Unload_tmr->stop();
-}
-
-void MainForm::Draw_btn_Click() {
-    // The drawing run itself arrives with the draw command.
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
 }
 
 void MainForm::SavePicture() {

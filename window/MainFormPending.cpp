@@ -12,6 +12,5 @@ void MainForm::SpecialParams_btn_Click() {}
 void MainForm::ShowFixPoints() {}
 void MainForm::HideFixPoints() {}
 void MainForm::SetFixPointCount() {}
-void MainForm::TransferControlsToModel() {}
 
 } // namespace zv
