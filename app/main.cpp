@@ -5,6 +5,7 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -13,6 +14,10 @@ int main(int argc, char* argv[]) {
     zv::ParameterModel model;
     zv::QtDialogs dialogs;
     zv::MainForm form(model, dialogs);
+    if (!form.SettingsLoaded()) {
+        // Neither settings file could be read, and the user has been told.
+        return EXIT_FAILURE;
+    }
     dialogs.setParent(&form);
     form.show();
     return QApplication::exec();

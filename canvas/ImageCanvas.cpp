@@ -30,37 +30,51 @@ bool finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
-// Liang-Barsky: shortens the segment to the part inside r; false when none is.
+// Cohen-Sutherland: shortens the segment to the part inside r; false when none
+// is. A cut end goes onto the edge that cut it, and its other coordinate comes
+// from the intercept form of the whole line with one rounding (fma), not from
+// x1 + t * dx: with both ends 1e30 pixels away t is 0.5 to the last bit, and
+// that sum shrank a line across the picture to a dot. Horizontal, vertical and
+// 45-degree lines are so cut exactly. From that far, other slopes carry a
+// rounding error larger than the picture, so the ends are clamped to r last.
 bool clipLine(double& x1, double& y1, double& x2, double& y2, const ClipRect& r) {
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - r.left, r.right - x1, y1 - r.top, r.bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) {
-                return false;
-            }
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0.0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) {
-            return false;
-        }
-    }
     const double sx = x1;
     const double sy = y1;
-    x1 = sx + t0 * dx;
-    y1 = sy + t0 * dy;
-    x2 = sx + t1 * dx;
-    y2 = sy + t1 * dy;
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    auto outside = [&r](double x, double y) {
+        return (x < r.left ? 1 : 0) | (x > r.right ? 2 : 0) | (y < r.top ? 4 : 0) |
+               (y > r.bottom ? 8 : 0);
+    };
+    // Each step puts one end on one edge; rounding may undo an earlier step,
+    // so the steps are bounded rather than run until both ends are inside.
+    for (int step = 0; step < 8; ++step) {
+        const int code1 = outside(x1, y1);
+        const int code2 = outside(x2, y2);
+        if ((code1 | code2) == 0) {
+            break;
+        }
+        if ((code1 & code2) != 0) {
+            return false; // both ends beyond the same edge
+        }
+        // The ends differ on the side tested, so dx (or dy) is not 0 there.
+        const int code = code1 != 0 ? code1 : code2;
+        double& x = code1 != 0 ? x1 : x2;
+        double& y = code1 != 0 ? y1 : y2;
+        if ((code & 3) != 0) {
+            const double slope = dy / dx;
+            x = (code & 1) != 0 ? r.left : r.right;
+            y = std::fma(slope, x, std::fma(-slope, sx, sy));
+        } else {
+            const double slope = dx / dy;
+            y = (code & 4) != 0 ? r.top : r.bottom;
+            x = std::fma(slope, y, std::fma(-slope, sy, sx));
+        }
+    }
+    x1 = std::clamp(x1, r.left, r.right);
+    x2 = std::clamp(x2, r.left, r.right);
+    y1 = std::clamp(y1, r.top, r.bottom);
+    y2 = std::clamp(y2, r.top, r.bottom);
     return true;
 }
 
@@ -111,7 +125,9 @@ QRect boundsOf(double x1, double y1, double x2, double y2, int grow) {
 
 } // namespace
 
-ImageCanvas::ImageCanvas(int width, int height) { Resize(width, height); }
+ImageCanvas::ImageCanvas(int width, int height) {
+    Resize(width, height);
+}
 
 void ImageCanvas::Resize(int width, int height) {
     image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
@@ -203,8 +219,8 @@ void ImageCanvas::Polygon(std::span<const IntPoint> points) {
 void ImageCanvas::PrintText(int x, int y, const QString& text) {
     QPainter painter(&image_);
     painter.setPen(colorFromLong(foreColor_));
-    const QRect bounds = painter.boundingRect(QRect(x, y, 0, 0), Qt::AlignLeft | Qt::AlignTop |
-                                                                     Qt::TextDontClip, text);
+    const QRect bounds = painter.boundingRect(
+        QRect(x, y, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
     painter.drawText(bounds, Qt::AlignLeft | Qt::AlignTop, text);
     markDirty(bounds.adjusted(-1, -1, 1, 1));
 }

@@ -4,7 +4,6 @@
 #include "Algorithms.h"
 #include "DrawRun.h"
 
-#include <cstddef>
 #include <vector>
 
 namespace zv {
@@ -63,16 +62,8 @@ void DrawCross(DrawRun& run) {
     const double g = params.DecreaseFactor;
     CrossRecursion recursion{run, g * g, run.RecursionDepth()};
 
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (run.Stopped()) {
-            return;
-        }
-        recursion.Segment(points[i], points[i + 1]);
-    }
-    // A single point has no segment to close.
-    if (connectLast && points.size() >= 2 && !run.Stopped()) {
-        recursion.Segment(points.back(), points.front());
-    }
+    ForEachSegment(run, points, connectLast,
+                   [&](const FixPoint& a, const FixPoint& b) { recursion.Segment(a, b); });
 }
 
 } // namespace zv

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zv {
 
@@ -97,5 +98,23 @@ private:
     std::int32_t RandomElementColor();
     void RefreshElementsText();
 };
+
+// The base figure of the cross and the Koch curve: segment(a, b) for each
+// segment of the polyline through points, then, when closed, from the last
+// point back to the first (a single point closes onto itself). Only a cancel
+// is tested between segments; the segments themselves pause and yield.
+template <typename Segment>
+void ForEachSegment(const DrawRun& run, const std::vector<FixPoint>& points, bool closed,
+                    Segment segment) {
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        if (run.Stopped()) {
+            return;
+        }
+        segment(points[i], points[i + 1]);
+    }
+    if (closed && !points.empty() && !run.Stopped()) {
+        segment(points.back(), points.front());
+    }
+}
 
 } // namespace zv

@@ -70,20 +70,11 @@ void DrawSegmentWithBumps(DrawRun& run, const FixPoint& a, const FixPoint& b) {
 } // namespace
 
 void DrawKochCurve(DrawRun& run) {
-    const std::vector<FixPoint>& points = run.model.KochCurve.FixPoints;
-    // A file may hold fewer than two points: there is no segment to draw then.
-    if (points.size() < 2) {
-        return;
-    }
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (run.Stopped()) {
-            return;
-        }
-        DrawSegmentWithBumps(run, points[i], points[i + 1]);
-    }
-    if (run.model.KochCurve.ConnectLast && !run.Stopped()) {
-        DrawSegmentWithBumps(run, points.back(), points.front());
-    }
+    // Copied: a handler running while the run yields must not pull the list
+    // from under the recursion.
+    const std::vector<FixPoint> points = run.model.KochCurve.FixPoints;
+    ForEachSegment(run, points, run.model.KochCurve.ConnectLast,
+                   [&](const FixPoint& a, const FixPoint& b) { DrawSegmentWithBumps(run, a, b); });
 }
 
 void DrawKochCurveByTurtle(DrawRun& run) {

@@ -45,21 +45,37 @@ std::optional<double> parseReal(const QString& text) {
     return v;
 }
 
-FieldReader::FieldReader(const QByteArray& content) {
-    qsizetype start = 0;
-    while (start < content.size()) {
-        qsizetype end = content.indexOf('\n', start);
-        const qsizetype next = end < 0 ? content.size() : end + 1;
-        if (end < 0) {
-            end = content.size();
-        }
-        qsizetype stop = end;
-        if (stop > start && content[stop - 1] == '\r') {
-            --stop;
-        }
-        lines_.append(QString::fromLatin1(content.constData() + start, stop - start));
-        start = next;
+FieldReader::FieldReader(const QByteArray& content) : content_(content) {}
+
+bool FieldReader::loadLine() {
+    if (haveCurrent_) {
+        return true;
     }
+    const qsizetype start = nextLineStart_;
+    if (start >= content_.size()) {
+        lastLine_ = static_cast<int>(line_) + 1;
+        lastText_.clear();
+        fail(lastLine_, QStringLiteral("another value"), EndOfFile);
+        return false;
+    }
+    qsizetype end = content_.indexOf('\n', start);
+    nextLineStart_ = end < 0 ? content_.size() : end + 1;
+    if (end < 0) {
+        end = content_.size();
+    }
+    if (end > start && content_[end - 1] == '\r') {
+        --end;
+    }
+    current_ = QString::fromLatin1(content_.constData() + start, end - start);
+    haveCurrent_ = true;
+    return true;
+}
+
+void FieldReader::nextLine() {
+    haveCurrent_ = false;
+    current_.clear();
+    ++line_;
+    column_ = -1;
 }
 
 void FieldReader::fail(int line, const QString& expected, const QString& found) {
@@ -76,14 +92,11 @@ std::optional<QString> FieldReader::ListField() {
     if (failure_) {
         return std::nullopt;
     }
-    if (line_ >= lines_.size()) {
-        lastLine_ = static_cast<int>(line_) + 1;
-        lastText_.clear();
-        fail(lastLine_, QStringLiteral("another value"), EndOfFile);
+    if (!loadLine()) {
         return std::nullopt;
     }
-    const QString& s = lines_[line_];
-    const int lineNumber = line_ + 1;
+    const QString s = current_;
+    const int lineNumber = static_cast<int>(line_) + 1;
     qsizetype i = atLineStart() ? 0 : column_;
     while (i < s.size() && isBlank(s[i])) {
         ++i;
@@ -130,8 +143,7 @@ std::optional<QString> FieldReader::ListField() {
     if (i < s.size()) {
         column_ = static_cast<int>(i) + 1; // past the comma: the next field starts there
     } else {
-        ++line_;
-        column_ = -1;
+        nextLine();
     }
     lastLine_ = lineNumber;
     lastText_ = value;
@@ -142,18 +154,13 @@ std::optional<QString> FieldReader::LineField() {
     if (failure_) {
         return std::nullopt;
     }
-    if (line_ >= lines_.size()) {
-        lastLine_ = static_cast<int>(line_) + 1;
-        lastText_.clear();
-        fail(lastLine_, QStringLiteral("another value"), EndOfFile);
+    if (!loadLine()) {
         return std::nullopt;
     }
-    const QString& s = lines_[line_];
-    QString value = atLineStart() ? s : s.mid(column_);
-    lastLine_ = line_ + 1;
+    QString value = atLineStart() ? current_ : current_.mid(column_);
+    lastLine_ = static_cast<int>(line_) + 1;
     lastText_ = value;
-    ++line_;
-    column_ = -1;
+    nextLine();
     return value;
 }
 

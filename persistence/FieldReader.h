@@ -13,7 +13,6 @@
 // of values and check once.
 
 #include <QByteArray>
-#include <QList>
 #include <QLocale>
 #include <QString>
 #include <cstdint>
@@ -55,15 +54,23 @@ public:
 
 private:
     bool atLineStart() const { return column_ < 0; }
+    // Decodes the current line if it is not yet; at the end of the file records
+    // the failure and gives false. Lines are decoded one at a time, so a file of
+    // many short lines costs no more memory than its bytes.
+    bool loadLine();
+    void nextLine();
     void fail(int line, const QString& expected, const QString& found);
     // At the end of the file, says what the missing value should have been.
     void refineEndOfFile(const QString& expected);
     std::optional<double> toReal(const std::optional<QString>& text, const QString& expected);
     template <typename Int> std::optional<Int> toInteger(const QString& expected);
 
-    QList<QString> lines_;
+    QByteArray content_;
+    qsizetype nextLineStart_ = 0; // byte offset of the line after the current one
+    QString current_;             // the current line, without its line end
+    bool haveCurrent_ = false;
     qsizetype line_ = 0; // index of the current line
-    int column_ = -1;    // position inside lines_[line_] after a comma; -1 at a line start
+    int column_ = -1;    // position inside current_ after a comma; -1 at a line start
     int lastLine_ = 0;
     QString lastText_;
     QLocale userLocale_;

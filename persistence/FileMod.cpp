@@ -66,13 +66,29 @@ bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
     return true;
 }
 
+// The largest file the program makes is two lists of 32768 fix points and two
+// texts of a field's length: a few megabytes. Anything far bigger (a device
+// such as /dev/zero, a picture chosen by mistake) is refused before it is read
+// in full.
+constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+
 std::optional<QByteArray> readWholeFile(const QString& path, std::optional<ReadFailure>& failure) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
         return std::nullopt;
     }
-    return file.readAll();
+    QByteArray content = file.read(MaxFileBytes + 1);
+    if (content.size() > MaxFileBytes) {
+        failure = ReadFailure{0, QStringLiteral("a file of at most 64 MiB"),
+                              QStringLiteral("the file is larger than 64 MiB")};
+        return std::nullopt;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
+        return std::nullopt;
+    }
+    return content;
 }
 
 std::optional<QString> writeWholeFile(const QString& path, const QByteArray& content) {
@@ -92,6 +108,51 @@ std::optional<QString> writeWholeFile(const QString& path, const QByteArray& con
 }
 
 } // namespace
+
+bool GeneralValuesCollector::SetFractalType(std::uint8_t index) {
+    Values.FractalType = index;
+    return true;
+}
+bool GeneralValuesCollector::SetParamBarOpen(bool open) {
+    Values.ParamBarTag = open ? QStringLiteral("1") : QStringLiteral("0");
+    return true;
+}
+bool GeneralValuesCollector::SetLeft(std::int32_t twips) {
+    Values.Left = twips;
+    return true;
+}
+bool GeneralValuesCollector::SetTop(std::int32_t twips) {
+    Values.Top = twips;
+    return true;
+}
+bool GeneralValuesCollector::SetAreaWidthText(const QString& text) {
+    Values.AreaWidth = text;
+    return true;
+}
+bool GeneralValuesCollector::SetAreaHeightText(const QString& text) {
+    Values.AreaHeight = text;
+    return true;
+}
+bool GeneralValuesCollector::SetBackColor(std::int32_t color) {
+    Values.BackColor = color;
+    return isRgbColor(color);
+}
+bool GeneralValuesCollector::SetForeColor(std::int32_t color) {
+    Values.ForeColor = color;
+    return isRgbColor(color);
+}
+bool GeneralValuesCollector::SetRandomForeColor(std::uint8_t checkState) {
+    Values.RandomForeColor = checkState;
+    return true;
+}
+bool GeneralValuesCollector::SetCalcDepthText(const QString& text) {
+    Values.CalcDepth = text;
+    return true;
+}
+bool GeneralValuesCollector::SetPause(std::uint8_t checkState) {
+    Values.Pause = checkState;
+    return true;
+}
 
 WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWidth,
                                   std::int32_t windowHeight, std::int32_t screenWidth,

@@ -74,6 +74,26 @@ inline bool isRgbColor(std::int32_t color) {
     return color >= 0 && color <= 0xFFFFFF;
 }
 
+// Collects the general section into GeneralValues, refusing what the window
+// refuses by the file's rules: a colour that is not 24-bit RGB.
+class GeneralValuesCollector : public GeneralSectionTarget {
+public:
+    GeneralValues Values;
+
+    bool SetFractalType(std::uint8_t index) override;
+    bool SetParamBarOpen(bool open) override;
+    bool SetLeft(std::int32_t twips) override;
+    bool SetTop(std::int32_t twips) override;
+    bool SetAreaWidthText(const QString& text) override;
+    bool SetAreaHeightText(const QString& text) override;
+    void SizeWindowAndKeepOnScreen() override {}
+    bool SetBackColor(std::int32_t color) override;
+    bool SetForeColor(std::int32_t color) override;
+    bool SetRandomForeColor(std::uint8_t checkState) override;
+    bool SetCalcDepthText(const QString& text) override;
+    bool SetPause(std::uint8_t checkState) override;
+};
+
 struct WindowPosition {
     std::int32_t Left = 0; // twips
     std::int32_t Top = 0;

@@ -4,51 +4,6 @@
 
 namespace zv {
 
-bool GeneralValuesCollector::SetFractalType(std::uint8_t index) {
-    Values.FractalType = index;
-    return true;
-}
-bool GeneralValuesCollector::SetParamBarOpen(bool open) {
-    Values.ParamBarTag = open ? QStringLiteral("1") : QStringLiteral("0");
-    return true;
-}
-bool GeneralValuesCollector::SetLeft(std::int32_t twips) {
-    Values.Left = twips;
-    return true;
-}
-bool GeneralValuesCollector::SetTop(std::int32_t twips) {
-    Values.Top = twips;
-    return true;
-}
-bool GeneralValuesCollector::SetAreaWidthText(const QString& text) {
-    Values.AreaWidth = text;
-    return true;
-}
-bool GeneralValuesCollector::SetAreaHeightText(const QString& text) {
-    Values.AreaHeight = text;
-    return true;
-}
-bool GeneralValuesCollector::SetBackColor(std::int32_t color) {
-    Values.BackColor = color;
-    return isRgbColor(color);
-}
-bool GeneralValuesCollector::SetForeColor(std::int32_t color) {
-    Values.ForeColor = color;
-    return isRgbColor(color);
-}
-bool GeneralValuesCollector::SetRandomForeColor(std::uint8_t checkState) {
-    Values.RandomForeColor = checkState;
-    return true;
-}
-bool GeneralValuesCollector::SetCalcDepthText(const QString& text) {
-    Values.CalcDepth = text;
-    return true;
-}
-bool GeneralValuesCollector::SetPause(std::uint8_t checkState) {
-    Values.Pause = checkState;
-    return true;
-}
-
 namespace {
 
 // Whole numbers in [low, high], from the user's locale or with a decimal point,
@@ -91,17 +46,18 @@ std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values,
     s.AreaHeight = *height;
     s.BackColor = values.BackColor;
     s.CanvasForeColor = values.ForeColor;
-    s.RandomForeColor = values.RandomForeColor == 1; // 2 (greyed) is not checked
+    s.RandomForeColor = values.RandomForeColor;
     s.CalcDepth = *depth;
     return s;
 }
 
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode) {
-    if (settings.RandomForeColor) {
+    if (settings.RandomForeColor == 1) {
         return RandomColor;
     }
-    if (fractalType == SierpinskyGadgetType && drawMode == RecursiveMode) {
+    if (settings.RandomForeColor == 0 && fractalType == SierpinskyGadgetType &&
+        drawMode == RecursiveMode) {
         return settings.BackColor;
     }
     return settings.CanvasForeColor;

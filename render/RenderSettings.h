@@ -11,26 +11,6 @@
 
 namespace zv {
 
-// Collects the general section as the window would show it. Refuses what the
-// window refuses: a colour that is not 24-bit RGB.
-class GeneralValuesCollector : public GeneralSectionTarget {
-public:
-    GeneralValues Values;
-
-    bool SetFractalType(std::uint8_t index) override;
-    bool SetParamBarOpen(bool open) override;
-    bool SetLeft(std::int32_t twips) override;
-    bool SetTop(std::int32_t twips) override;
-    bool SetAreaWidthText(const QString& text) override;
-    bool SetAreaHeightText(const QString& text) override;
-    void SizeWindowAndKeepOnScreen() override {}
-    bool SetBackColor(std::int32_t color) override;
-    bool SetForeColor(std::int32_t color) override;
-    bool SetRandomForeColor(std::uint8_t checkState) override;
-    bool SetCalcDepthText(const QString& text) override;
-    bool SetPause(std::uint8_t checkState) override;
-};
-
 inline constexpr int MaxAreaSide = 4096; // pixels; a bigger picture is refused
 
 struct RenderSettings {
@@ -38,7 +18,7 @@ struct RenderSettings {
     int AreaHeight = 250;
     std::int32_t BackColor = 0xFFFFFF;
     std::int32_t CanvasForeColor = 0; // the drawing colour swatch
-    bool RandomForeColor = false;
+    std::uint8_t RandomForeColor = 0; // check state: 1 random colours, 2 greyed
     std::int32_t CalcDepth = 10;
 };
 
@@ -46,9 +26,10 @@ struct RenderSettings {
 // number fails on the line it stands on in a file of one value per line.
 std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values, ReadFailure& failure);
 
-// The model's ForeColor for a run of the given type and draw mode: -1 for random
-// colours, the background for the recursive gadget (it cuts its holes in the
-// background), otherwise the drawing colour.
+// The model's ForeColor for a run of the given type and draw mode, as the
+// window's transfer sets it: -1 when random colours are checked; the background
+// for the recursive gadget when they are unchecked (it cuts its holes in the
+// background); otherwise, a greyed check box included, the drawing colour.
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode);
 

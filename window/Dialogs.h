@@ -29,6 +29,10 @@ struct FileDialogResult {
     QString path; // empty when the user cancelled
     // The dialog could not be shown at all; callers then ask for the path by hand.
     bool failed = false;
+    // Why it failed: CannotInitialize, or another number with the platform's text.
+    int errorNumber = CannotInitialize;
+    QString errorText;
+    static constexpr int CannotInitialize = 32765;
 };
 
 class Dialogs {

@@ -173,6 +173,8 @@ void MainForm::createTopRow() {
     }
     connect(Draw_btn, &QPushButton::clicked, this, &MainForm::Draw_btn_Click);
     connect(Params_btn, &QPushButton::clicked, this, &MainForm::Params_btn_Click);
+    connect(Import_btn, &QPushButton::clicked, this, &MainForm::Import_btn_Click);
+    connect(Export_btn, &QPushButton::clicked, this, &MainForm::Export_btn_Click);
 
     Output_pic = make<OutputPicture>(this, "Output_pic", 100, 500, 3030, 3780);
     Output_pic->setFocusPolicy(Qt::StrongFocus);
@@ -436,7 +438,9 @@ void MainForm::Form_Load() {
     InitFractalCatalogue(model_, Output_pic->canvas(), [this](const std::string& name) {
         FractalType_cmb->addItem(QString::fromStdString(name));
     });
-    applyFactoryGeneralSettings();
+    if (!LoadSettings()) {
+        return;
+    }
     setWindowTitle(versionCaption());
     PrintBackColorCaption();
     PrintForeColorCaption();
@@ -450,15 +454,6 @@ void MainForm::Form_Load() {
                .arg(twips_.twipsPerPixelY()));
 }
 
-// What the settings file's general section sets, with the window definition's
-// values: the first type, the bar open, a 200 x 250 drawing area.
-void MainForm::applyFactoryGeneralSettings() {
-    FractalType_cmb->setCurrentIndex(CantorSetType);
-    SetParams_btn_Tag(QStringLiteral("0"));
-    Params_btn_Click();
-    SetFormSize();
-}
-
 void MainForm::FractalType_cmb_Click() {
     if (IgnoreTypeClick) {
         return;
@@ -470,11 +465,6 @@ void MainForm::Unload_tmr_Timer() {
     // The refresh of the selected type's panels arrives with the transfer
     // between window and model; until then the tick only ends the schedule.
     Unload_tmr->stop();
-}
-
-void MainForm::SavePicture() {
-    // The save dialog and the bitmap writer arrive with the picture export.
-    e2eLog(QStringLiteral("SavePicture"));
 }
 
 void MainForm::e2eLog(const QString& line) {

@@ -33,6 +33,7 @@ namespace zv {
 
 class ColorSwatch;
 class Dialogs;
+struct GeneralValues;
 class KeyedStatusBar;
 class OutputPicture;
 class TextField;
@@ -95,6 +96,31 @@ public:
     void Draw_btn_Click();
     // Ctrl+P: saves the drawing area as a picture.
     void SavePicture();
+
+    // --- Settings files, parameter files (MainFormSettings.cpp, MainFormFiles.cpp) ---
+    // The folder that holds User.ini, Default.ini and "Saved Parameter", ending
+    // in '/': the program's own folder unless SetProgramFolder chose another.
+    static QString ProgramFolder();
+    // An empty folder returns to the program's own.
+    static void SetProgramFolder(const QString& folder);
+    // Reads User.ini, or Default.ini after the "Bad Error:" box, into the general
+    // controls and the model's records. False after the "Fatal Error:" box: the
+    // program must end without showing or saving anything.
+    bool LoadSettings();
+    bool SettingsLoaded() const { return settingsLoaded_; }
+    // Writes User.ini from the controls and the model; the reason when it failed.
+    std::optional<QString> SaveSettings();
+    // The general section as the controls hold it now.
+    GeneralValues GeneralValuesFromControls() const;
+    void Import_btn_Click();
+    void Export_btn_Click();
+    // True when a file was read and applied to the window and the model.
+    bool ImportParameterFile();
+    void ExportParameterFile();
+    // The file choices: the dialog, or a typed path when it cannot be shown; "" for none.
+    QString AskParameterFileToOpen();
+    QString AskParameterFileToSave();
+    QString AskPictureFileToSave();
 
     // --- RunHost ---
     void YieldToEvents() override;
@@ -181,8 +207,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Refused while a run is under way; otherwise stores the settings.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    struct FileChoice;
+    QString askFile(const FileChoice& choice);
+    bool applySettingsFile(const QString& path);
+    // Reads a settings file (all five sections) or a parameter file into the
+    // window and the model. The whole content is checked first: false, with
+    // nothing changed, when any value of it would fail.
+    bool readIntoWindow(const QByteArray& content, bool settingsFile);
     struct NumericRule;
 
     void createTopRow();
@@ -195,7 +230,6 @@ private:
     void connectNumericFields();
     void numericField_LostFocus(TextField* field, const NumericRule& rule);
     void Form_Load();
-    void applyFactoryGeneralSettings();
     // Lays out every control for a client area of w x h pixels (steps 5 to 16).
     void layoutControls(int w, int h);
     bool handleKeyDown(QKeyEvent* event);
@@ -227,6 +261,8 @@ private:
     bool hourglassShown_ = false;
     std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastEventPass_{};
+    bool settingsLoaded_ = false;
+    bool savingPicture_ = false; // Ctrl+P while its own dialog is open
 };
 
 } // namespace zv

@@ -65,6 +65,8 @@ MessageResult QtDialogs::message(const QString& title, const QString& text, Mess
                                  MessageButtons buttons) {
     QMessageBox box(qtIcon(icon), title, QString(text).replace(QLatin1String("\r\n"), "\n"),
                     qtButtons(buttons), parent_);
+    // Never rich text: the line breaks must stay line breaks.
+    box.setTextFormat(Qt::PlainText);
     switch (box.exec()) {
     case QMessageBox::Ok:
         return MessageResult::Ok;
@@ -96,7 +98,9 @@ FileDialogResult QtDialogs::openFile(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return {dialog.selectedFiles().constFirst(), false};
+    FileDialogResult result;
+    result.path = dialog.selectedFiles().constFirst();
+    return result;
 }
 
 FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
@@ -108,7 +112,9 @@ FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return {dialog.selectedFiles().constFirst(), false};
+    FileDialogResult result;
+    result.path = dialog.selectedFiles().constFirst();
+    return result;
 }
 
 std::optional<QString> QtDialogs::inputText(const QString& title, const QString& prompt,

@@ -119,8 +119,11 @@ void CrossTest::limits_data() {
         << Points{{0, 0}, {inf, -inf}} << false << 0.5 << 2 << 0 << 6LL << -1;
     QTest::newRow("NaN fix point: counted, not drawn")
         << Points{{nan, 0}, {100, 100}} << false << 0.5 << 2 << 0 << 6LL << 0;
-    QTest::newRow("single fix point, closed: no segment")
-        << Points{{5, 5}} << true << 0.5 << 2 << 0 << 0LL << 0;
+    QTest::newRow("single fix point, open: no segment")
+        << Points{{5, 5}} << false << 0.5 << 2 << 0 << 0LL << 0;
+    // Closed, the point is a segment of length 0 with its (4^2 - 1) / 3 bars.
+    QTest::newRow("single fix point, closed: a segment onto itself")
+        << Points{{5, 5}} << true << 0.5 << 2 << 0 << 6LL << 6;
     QTest::newRow("no fix points, closed") << Points{} << true << 0.5 << 2 << 0 << 0LL << 0;
 }
 

@@ -251,21 +251,25 @@ void KochCurveTest::recursiveOddFixPoints_data() {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<bool>("connectLast");
     QTest::addColumn<int>("elements");
 
-    QTest::newRow("1e300") << QList<QPointF>{{1e300, -1e300}, {-1e300, 1e300}} << 11;
-    QTest::newRow("beyond float") << QList<QPointF>{{0, 0}, {1e39, 1}} << 11;
-    QTest::newRow("infinite") << QList<QPointF>{{-inf, 0}, {inf, 5}} << 11;
-    QTest::newRow("NaN") << QList<QPointF>{{nan, 0}, {10, 10}} << 11;
-    QTest::newRow("no points") << QList<QPointF>{} << 0;
-    QTest::newRow("one point") << QList<QPointF>{{10, 10}} << 0;
+    QTest::newRow("1e300") << QList<QPointF>{{1e300, -1e300}, {-1e300, 1e300}} << false << 11;
+    QTest::newRow("beyond float") << QList<QPointF>{{0, 0}, {1e39, 1}} << false << 11;
+    QTest::newRow("infinite") << QList<QPointF>{{-inf, 0}, {inf, 5}} << false << 11;
+    QTest::newRow("NaN") << QList<QPointF>{{nan, 0}, {10, 10}} << false << 11;
+    QTest::newRow("no points") << QList<QPointF>{} << true << 0;
+    QTest::newRow("one point") << QList<QPointF>{{10, 10}} << false << 0;
+    // Closing a one-point figure is a segment of length 0 with its bumps.
+    QTest::newRow("one point, closed") << QList<QPointF>{{10, 10}} << true << 11;
 }
 
 void KochCurveTest::recursiveOddFixPoints() {
     QFETCH(QList<QPointF>, points);
+    QFETCH(bool, connectLast);
     QFETCH(int, elements);
 
-    KochRun r(points, false, 2);
+    KochRun r(points, connectLast, 2);
     zv::DrawKochCurve(r.run);
     QCOMPARE(r.model.ElementsDrawn, elements);
     for (const QLineF& l : r.lines()) {

@@ -246,11 +246,20 @@ void RunProtocolTest::counterTexts() {
     QCOMPARE(recursions ? f.model.RecursionsDone : f.model.ElementsDrawn, step * times);
 }
 
+// The 16-colour text-mode palette as red, green, blue, written out apart from
+// the engine's table so that a swapped channel or entry shows.
+const std::array<std::int32_t, 16> TextModePalette = {
+    zv::rgb(0, 0, 0),       zv::rgb(0, 0, 128),   zv::rgb(0, 128, 0),   zv::rgb(0, 128, 128),
+    zv::rgb(128, 0, 0),     zv::rgb(128, 0, 128), zv::rgb(128, 128, 0), zv::rgb(192, 192, 192),
+    zv::rgb(128, 128, 128), zv::rgb(0, 0, 255),   zv::rgb(0, 255, 0),   zv::rgb(0, 255, 255),
+    zv::rgb(255, 0, 0),     zv::rgb(255, 0, 255), zv::rgb(255, 255, 0), zv::rgb(255, 255, 255),
+};
+
 void RunProtocolTest::randomColorAvoidsBackgroundUniformly_data() {
     QTest::addColumn<int>("background");
     QTest::addColumn<int>("colors"); // how many palette colours remain
-    for (std::size_t i = 0; i < zv::Palette.size(); ++i) {
-        QTest::addRow("background palette %zu", i) << int(zv::Palette[i]) << 15;
+    for (std::size_t i = 0; i < TextModePalette.size(); ++i) {
+        QTest::addRow("background palette %zu", i) << int(TextModePalette[i]) << 15;
     }
     QTest::newRow("background outside the palette") << int(zv::rgb(1, 2, 3)) << 16;
 }
@@ -273,7 +282,8 @@ void RunProtocolTest::randomColorAvoidsBackgroundUniformly() {
     QVERIFY(!seen.contains(background));
     double chiSquare = 0;
     for (const auto& [color, n] : seen) {
-        QVERIFY(std::find(zv::Palette.begin(), zv::Palette.end(), color) != zv::Palette.end());
+        QVERIFY(std::find(TextModePalette.begin(), TextModePalette.end(), color) !=
+                TextModePalette.end());
         chiSquare += double(n - perColor) * (n - perColor) / perColor;
     }
     // 14 or 15 degrees of freedom: 60 is far beyond the 1e-6 quantile, yet a

@@ -5,6 +5,7 @@
 #include "RecordingTarget.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -564,6 +565,17 @@ void FileFormatTest::filesOnDisk() {
         ReadSettingsFile(dir.filePath(QStringLiteral("none.ini")), target, records);
     QVERIFY(missing);
     QCOMPARE(missing->Line, 0);
+
+    // Neither a directory nor an endless device is read as a settings file, and
+    // the device is refused without reading it to its (missing) end.
+    for (const QString& notAFile : {dir.path(), QStringLiteral("/dev/zero")}) {
+        if (!QFileInfo::exists(notAFile)) {
+            continue;
+        }
+        const std::optional<ReadFailure> refused = ReadSettingsFile(notAFile, target, records);
+        QVERIFY2(refused, qPrintable(notAFile));
+        QCOMPARE(refused->Line, 0);
+    }
 
     // A directory where the file should go cannot be written (also as root).
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("blocked.prm")));

@@ -54,30 +54,13 @@ struct Factory {
     FractalParameters records;
 };
 
-class Collector : public GeneralSectionTarget {
-public:
-    GeneralValues v;
-    bool SetFractalType(std::uint8_t i) override { return v.FractalType = i, true; }
-    bool SetParamBarOpen(bool o) override { return v.ParamBarTag = o ? "1" : "0", true; }
-    bool SetLeft(std::int32_t t) override { return v.Left = t, true; }
-    bool SetTop(std::int32_t t) override { return v.Top = t, true; }
-    bool SetAreaWidthText(const QString& t) override { return v.AreaWidth = t, true; }
-    bool SetAreaHeightText(const QString& t) override { return v.AreaHeight = t, true; }
-    void SizeWindowAndKeepOnScreen() override {}
-    bool SetBackColor(std::int32_t c) override { return v.BackColor = c, true; }
-    bool SetForeColor(std::int32_t c) override { return v.ForeColor = c, true; }
-    bool SetRandomForeColor(std::uint8_t s) override { return v.RandomForeColor = s, true; }
-    bool SetCalcDepthText(const QString& t) override { return v.CalcDepth = t, true; }
-    bool SetPause(std::uint8_t s) override { return v.Pause = s, true; }
-};
-
 Factory factory() {
     Factory f;
-    Collector c;
+    GeneralValuesCollector c;
     if (ReadSettingsFile(defaultIni(), c, f.records)) {
         qFatal("Default.ini does not read");
     }
-    f.general = c.v;
+    f.general = c.Values;
     return f;
 }
 
@@ -393,7 +376,9 @@ void RendererTest::recursiveGadgetCutsInBackground() {
     f.general.BackColor = 0x00FF00; // green
     f.general.ForeColor = 0x0000FF; // red
     f.records.SierpinskyGadget.DrawMode = RecursiveMode;
-    for (std::uint8_t random : {0, 1}) {
+    // Check state 2 (greyed) is neither random colours nor the gadget's
+    // background exception: the holes take the drawing colour.
+    for (std::uint8_t random : {0, 1, 2}) {
         f.general.RandomForeColor = random;
         const QString input = dir_.filePath(QStringLiteral("gadget.prm"));
         QVERIFY(!WriteParameterFile(input, f.general, f.records));
@@ -409,8 +394,10 @@ void RendererTest::recursiveGadgetCutsInBackground() {
         const QStringList holes = fills.mid(2);
         if (random == 0) {
             QCOMPARE(holes.count(QStringLiteral("#00ff00")), holes.size());
-        } else {
+        } else if (random == 1) {
             QCOMPARE(holes.count(QStringLiteral("#00ff00")), 0);
+        } else {
+            QCOMPARE(holes.count(QStringLiteral("#ff0000")), holes.size());
         }
     }
 }

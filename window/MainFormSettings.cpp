@@ -1,0 +1,304 @@
+// The settings files at start and exit, the general section of every file as
+// the window applies and reports it, and the close sequence.
+//
+// A file is checked completely before anything of it is applied: a damaged
+// file never leaves the window or the model half changed, and the fallback to
+// Default.ini starts from the state the window had before.
+
+#include "MainForm.h"
+
+#include "ColorSwatch.h"
+#include "Dialogs.h"
+#include "FileMod.h"
+#include "OutputPicture.h"
+#include "TextField.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace zv {
+
+namespace {
+
+QString& programFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
+// Twips of a pixel count, within the range of a Long.
+std::int32_t twipsOf(int pixels, double twipsPerPixel) {
+    const double twips = std::round(pixels * twipsPerPixel);
+    return static_cast<std::int32_t>(std::clamp(twips, -2147483648.0, 2147483647.0));
+}
+
+// Pixels of a twips value; every Long fits an int after the division.
+int pixelsOf(std::int32_t twips, double twipsPerPixel) {
+    return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+Qt::CheckState checkStateOf(std::uint8_t state) {
+    switch (state) {
+    case 1:
+        return Qt::Checked;
+    case 2:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Unchecked;
+    }
+}
+
+std::uint8_t checkStateValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// The general section applied to the window, in file order and with the side
+// effects each value has there. With apply false it only checks what the
+// window would refuse, so a file can be tried before it changes anything.
+class WindowGeneralSection : public GeneralSectionTarget {
+public:
+    WindowGeneralSection(MainForm& form, bool apply) : form_(form), apply_(apply) {}
+
+    bool SetFractalType(std::uint8_t index) override {
+        if (index >= form_.FractalType_cmb->count()) {
+            return false;
+        }
+        if (apply_) {
+            // The selection's own handling runs once the whole file is in
+            // (start-up step 8, or after an import), not for each reader step.
+            const bool ignore = form_.IgnoreTypeClick;
+            form_.IgnoreTypeClick = true;
+            form_.FractalType_cmb->setCurrentIndex(index);
+            form_.FractalType_cmb_Click();
+            form_.IgnoreTypeClick = ignore;
+        }
+        return true;
+    }
+    bool SetParamBarOpen(bool open) override {
+        if (apply_) {
+            // The tag is set to the opposite state, and the button's own
+            // handling toggles it back with the width and caption that go with it.
+            form_.SetParams_btn_Tag(open ? QStringLiteral("0") : QStringLiteral("1"));
+            form_.Params_btn_Click();
+        }
+        return true;
+    }
+    bool SetLeft(std::int32_t twips) override {
+        left_ = twips;
+        return true;
+    }
+    bool SetTop(std::int32_t twips) override {
+        top_ = twips;
+        return true;
+    }
+    bool SetAreaWidthText(const QString& text) override {
+        if (apply_) {
+            form_.AreaWidth_txt->setText(text);
+        }
+        return true;
+    }
+    bool SetAreaHeightText(const QString& text) override {
+        if (apply_) {
+            form_.AreaHeight_txt->setText(text);
+        }
+        return true;
+    }
+    void SizeWindowAndKeepOnScreen() override {
+        if (!apply_) {
+            return;
+        }
+        form_.SetFormSize();
+        const TwipsScale& t = form_.Twips();
+        WindowPosition position{left_, top_};
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect frame = form_.frameGeometry();
+            const QRect whole = screen->geometry();
+            position = KeepWindowOnScreen(position, twipsOf(frame.width(), t.twipsPerPixelX()),
+                                          twipsOf(frame.height(), t.twipsPerPixelY()),
+                                          twipsOf(whole.width(), t.twipsPerPixelX()),
+                                          twipsOf(whole.height(), t.twipsPerPixelY()));
+        }
+        form_.move(pixelsOf(position.Left, t.twipsPerPixelX()),
+                   pixelsOf(position.Top, t.twipsPerPixelY()));
+    }
+    bool SetBackColor(std::int32_t color) override {
+        if (!isRgbColor(color)) {
+            return false;
+        }
+        if (apply_) {
+            form_.BackColor_pic->setColor(color);
+            form_.Output_pic->canvas().SetBackColor(color);
+            // A new colour wipes the swatch's caption; an imported file would
+            // otherwise leave the swatch unnamed until it is clicked.
+            form_.PrintBackColorCaption();
+        }
+        return true;
+    }
+    bool SetForeColor(std::int32_t color) override {
+        if (!isRgbColor(color)) {
+            return false;
+        }
+        if (apply_) {
+            form_.ForeColor_pic->setColor(color);
+            form_.Output_pic->canvas().SetForeColor(color);
+            form_.PrintForeColorCaption();
+        }
+        return true;
+    }
+    bool SetRandomForeColor(std::uint8_t checkState) override {
+        if (apply_) {
+            form_.RandomForeColor_chk->setCheckState(checkStateOf(checkState));
+        }
+        return true;
+    }
+    bool SetCalcDepthText(const QString& text) override {
+        if (apply_) {
+            form_.CalcDepth_txt->setText(text);
+        }
+        return true;
+    }
+    bool SetPause(std::uint8_t checkState) override {
+        if (apply_) {
+            form_.Pause_chk->setCheckState(checkStateOf(checkState));
+        }
+        return true;
+    }
+
+private:
+    MainForm& form_;
+    bool apply_;
+    std::int32_t left_ = 0; // twips
+    std::int32_t top_ = 0;
+};
+
+} // namespace
+
+QString MainForm::ProgramFolder() {
+    QString folder = programFolderOverride();
+    if (folder.isEmpty()) {
+        folder = QCoreApplication::applicationDirPath();
+    }
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    return folder;
+}
+
+void MainForm::SetProgramFolder(const QString& folder) {
+    programFolderOverride() = folder;
+}
+
+GeneralValues MainForm::GeneralValuesFromControls() const {
+    GeneralValues v;
+    v.FractalType = static_cast<std::uint8_t>(
+        std::clamp(FractalType_cmb->currentIndex(), 0, FractalTypeCount - 1));
+    v.ParamBarTag = Params_btn_Tag();
+    // The outer window's position, as the reader's SetLeft and SetTop expect it.
+    v.Left = twipsOf(x(), twips_.twipsPerPixelX());
+    v.Top = twipsOf(y(), twips_.twipsPerPixelY());
+    v.AreaWidth = AreaWidth_txt->text();
+    v.AreaHeight = AreaHeight_txt->text();
+    v.BackColor = BackColor_pic->color();
+    v.ForeColor = ForeColor_pic->color();
+    v.RandomForeColor = checkStateValue(RandomForeColor_chk);
+    v.CalcDepth = CalcDepth_txt->text();
+    v.Pause = checkStateValue(Pause_chk);
+    return v;
+}
+
+bool MainForm::readIntoWindow(const QByteArray& content, bool settingsFile) {
+    const auto read = [&](GeneralSectionTarget& target, FractalParameters& records) {
+        return settingsFile ? ReadSettings(content, target, records)
+                            : ReadParameters(content, target, records);
+    };
+    WindowGeneralSection check(*this, false);
+    FractalParameters scratch = model_;
+    if (read(check, scratch)) {
+        return false;
+    }
+    WindowGeneralSection window(*this, true);
+    return !read(window, model_);
+}
+
+bool MainForm::applySettingsFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    return readIntoWindow(file.readAll(), true);
+}
+
+bool MainForm::LoadSettings() {
+    const QString folder = ProgramFolder();
+    if (applySettingsFile(folder + QStringLiteral("User.ini"))) {
+        settingsLoaded_ = true;
+        return true;
+    }
+    dialogs_.message(QStringLiteral("Bad Error:"),
+                     QStringLiteral("User.ini seems to be damaged or lost.\r\n"
+                                    "The default settings will be loaded now."),
+                     MessageIcon::Critical, MessageButtons::Ok);
+    if (applySettingsFile(folder + QStringLiteral("Default.ini"))) {
+        settingsLoaded_ = true;
+        return true;
+    }
+    dialogs_.message(QStringLiteral("Fatal Error:"),
+                     QStringLiteral("Default.ini seems to be damaged or lost.\r\n"
+                                    "Please reinstall the programm in order to proceed."),
+                     MessageIcon::Critical, MessageButtons::Ok);
+    settingsLoaded_ = false;
+    return false;
+}
+
+std::optional<QString> MainForm::SaveSettings() {
+    return WriteSettingsFile(ProgramFolder() + QStringLiteral("User.ini"),
+                             GeneralValuesFromControls(), model_);
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    if (!settingsLoaded_) {
+        // Start-up ended at the settings: there is nothing to keep.
+        event->accept();
+        return;
+    }
+    if (model_.GlobalState != EditMode) {
+        dialogs_.message(QStringLiteral("Not possible:"),
+                         QStringLiteral("Please abort the current operation first."),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+        event->ignore();
+        return;
+    }
+    TransferControlsToModel();
+    // A settings file that cannot be written must not cost the user's work
+    // silently: say so, and let the user free the disk or the folder and retry.
+    while (const std::optional<QString> error = SaveSettings()) {
+        const MessageResult choice =
+            dialogs_.message(QStringLiteral("Settings not saved:"),
+                             QStringLiteral("User.ini could not be written (%1).\r\n"
+                                            "Retry - write it again\r\n"
+                                            "Cancel - end the program without saving the settings")
+                                 .arg(*error),
+                             MessageIcon::Critical, MessageButtons::RetryCancel);
+        if (choice != MessageResult::Retry) {
+            break;
+        }
+    }
+    e2eLog(QStringLiteral("closed"));
+    event->accept();
+}
+
+} // namespace zv
