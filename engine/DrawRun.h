@@ -48,7 +48,7 @@ public:
     // pauses again so the next element waits for the next resume.
     void WaitWhilePaused();
 
-    // Element protocol steps 1 and 2: wait while paused, then report whether the
+    // The check before every element: wait while paused, then report whether the
     // run may go on (false once GlobalState is EditMode).
     bool ContinueBeforeElement() {
         if (model.GlobalState == PauseMode) {

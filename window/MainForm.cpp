@@ -121,6 +121,8 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     createRightColumn();
     createStatusBar();
     connectNumericFields();
+    connectFixPointList();
+    connectTypeSelection();
     setTabOrder();
     compactStyle_ = new CompactIndicatorStyle;
     compactStyle_->setParent(this);
@@ -454,6 +456,7 @@ void MainForm::Form_Load() {
                .arg(twips_.twipsPerPixelY()));
 }
 
+<<<<<<< HEAD
 void MainForm::FractalType_cmb_Click() {
     if (IgnoreTypeClick) {
         return;
@@ -465,6 +468,11 @@ void MainForm::Unload_tmr_Timer() {
     // The refresh of the selected type's panels arrives with the transfer
     // between window and model; until then the tick only ends the schedule.
     Unload_tmr->stop();
+=======
+void MainForm::Draw_btn_Click() {
+    // The drawing run itself arrives with the draw command.
+    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
+>>>>>>> fixpoints
 }
 
 void MainForm::e2eLog(const QString& line) {

@@ -90,6 +90,36 @@ public:
     // Adds or removes rows until there are LastFixPointIndex + 1.
     void SetFixPointCount();
 
+    // --- Fix point rows and markers (MainFormFixPoints.cpp) ---
+    // Rows live in XPos_lbl/XPos_txt/YPos_lbl/YPos_txt and FixPoint_img, index i
+    // for fix point i; coordinates are drawing-area pixels, a marker's top-left corner.
+    void AddFixPoint_btn_Click();
+    void RemoveFixPoint_btn_Click();
+    void SelectFixPoint(int Index);
+    void XPos_lbl_Click(int Index);
+    void YPos_lbl_Click(int Index);
+    void XPos_txt_GotFocus(int Index);
+    void YPos_txt_GotFocus(int Index);
+    void XPos_txt_LostFocus(int Index);
+    void YPos_txt_LostFocus(int Index);
+    void ConnectLast_chk_Click();
+    // Clamps (X, Y) into the drawing area less the marker size, moves marker
+    // Index there, writes the row's fields and redraws the preview.
+    void PlaceFixPoint(int Index, int& X, int& Y);
+    // Press at (x, y) pixels inside marker Index: selects its row, starts a drag.
+    void FixPoint_img_MouseDown(int Index, int x, int y);
+    // The dragged pointer at (x, y) in drawing-area pixels; leaving the area ends the drag.
+    void Output_pic_DragOver(int x, int y);
+    // Marker Index dropped with the pointer at (x, y) drawing-area pixels.
+    void Output_pic_DragDrop(int Index, int x, int y);
+    void Output_pic_DblClick();
+    bool FixPointDragActive() const { return dragIndex_ >= 0; }
+    int DragOffsetX = 0;
+    int DragOffsetY = 0;
+
+    // --- Draw mode handling (MainFormTypes.cpp) ---
+    void DrawMode_opt_Click(int Index);
+
     // --- Transfer, draw command, files ---
     // Copies the common values and the shown type's record into the model.
     void TransferControlsToModel();
@@ -228,6 +258,13 @@ private:
     void createStatusBar();
     void setTabOrder();
     void connectNumericFields();
+    // Fix point rows, markers and type selection (MainFormFixPoints.cpp, MainFormTypes.cpp).
+    void connectFixPointList();
+    void connectTypeSelection();
+    void connectFixPointRow(int index);
+    void connectMarker(QLabel* marker);
+    void endFixPointDrag();
+    void selectStoredDrawMode(int type, int storedMode);
     void numericField_LostFocus(TextField* field, const NumericRule& rule);
     void Form_Load();
     // Lays out every control for a client area of w x h pixels (steps 5 to 16).
@@ -262,7 +299,10 @@ private:
     std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastEventPass_{};
     bool settingsLoaded_ = false;
-    bool savingPicture_ = false; // Ctrl+P while its own dialog is open
+    bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
+    int dragIndex_ = -1;                // marker being dragged, -1 when none
+    QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
+    QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels
 };
 
 } // namespace zv

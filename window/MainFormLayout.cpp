@@ -203,17 +203,4 @@ void MainForm::FixPointsScroller_Change() {
     InsideContainer_frm->move(InsideContainer_frm->x(), -FixPointsScroller->value());
 }
 
-void MainForm::PlaceAllFixPoints() {
-    // Re-placing the markers from their fields comes with the fix point list;
-    // it ends in a fresh preview, as this does.
-    DrawFixPointsPreview();
-}
-
-void MainForm::DrawFixPointsPreview() {
-    // The polyline through the markers comes with the fix point list; the area
-    // is cleared to its background as the preview does first.
-    Output_pic->canvas().Clear();
-    Output_pic->canvas().Refresh();
-}
-
 } // namespace zv

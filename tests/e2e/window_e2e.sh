@@ -3,7 +3,10 @@
 # window by its caption, takes screenshots, checks that controls sit where the
 # layout puts them (pixel colours at design positions), and that keys typed on
 # the keyboard reach the window (the program reports them to the file named by
-# ZORVANDINE_E2E_LOG).
+# ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
+# settings it writes when it is closed never reach the build folder; a close
+# request as a window manager sends it must store User.ini, and a start without
+# any settings file must end the program with a failure status.
 #
 # usage: window_e2e.sh <path to zorvandine> <output folder>
 # Exit 77 (skipped) only when the X tools are not installed.
@@ -18,6 +21,16 @@ for tool in Xvfb xdotool import convert xwininfo; do
         exit 77
     fi
 done
+
+# A program folder of its own: the program, the factory settings, no User.ini.
+folder="$out/program"
+rm -rf "$folder"
+mkdir -p "$folder"
+cp "$program" "$folder/" && cp "$(dirname "$program")/Default.ini" "$folder/" || {
+    echo "FAIL: the program or its Default.ini could not be copied"
+    exit 1
+}
+program="$folder/$(basename "$program")"
 
 log="$out/e2e.log"
 shot="$out/e2e-screen.png"
@@ -45,7 +58,10 @@ for n in $(seq 77 140); do
         xvfb_pid=$!
         for _ in $(seq 1 50); do
             if xwininfo -display ":$n" -root >/dev/null 2>&1; then
-                display=":$n"
+                # Another test's server may have taken the number a moment
+                # earlier; ours then ends at once and must not be mistaken for it.
+                sleep 0.3
+                kill -0 "$xvfb_pid" 2>/dev/null && display=":$n"
                 break
             fi
             kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -169,7 +185,13 @@ expect_dark "$shot" "Output_pic border (left)" "$ox" $((oy + 100))
 expect_dark "$shot" "Output_pic border (right)" $((ox + 201)) $((oy + 100))
 expect_dark "$shot" "Output_pic border (bottom)" $((ox + 100)) $((oy + 251))
 expect_colour "$shot" "Output_pic background" $((ox + 100)) $((oy + 125)) "#FFFFFF"
-expect_colour "$shot" "FixPoint_img marker" $((ox + 1 + 5)) $((oy + 1 + 5)) "#00FF00"
+# The first marker sits on the Cantor set's first fix point of the settings
+# the program read (lines 13 and 14: the first lines of the type sections).
+ini="$(dirname "$program")/User.ini"
+[ -f "$ini" ] || ini="$(dirname "$program")/Default.ini"
+mx=$(sed -n 13p "$ini" | tr -d ' \r')
+my=$(sed -n 14p "$ini" | tr -d ' \r')
+expect_colour "$shot" "FixPoint_img marker" $((ox + 1 + mx + 5)) $((oy + 1 + my + 5)) "#00FF00"
 # The swatches in the common parameter frame (left 3230 twips); their centres
 # carry the printed names, their left ends the plain colour.
 cx=$(px $((3230 + 150 + 90)))
@@ -222,6 +244,73 @@ import -window root "$shot"
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-closed.png"
 
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
+
+# --- a close request stores the settings; a start without settings files ends ---
+# The close request is the WM_DELETE_WINDOW message a window manager sends;
+# Xvfb has no window manager, so a small helper sends it.
+close_helper="$out/wm-close"
+if cc -x c -o "$close_helper" - -lX11 2>"$out/wm-close.log" <<'EOF'
+#include <X11/Xlib.h>
+#include <stdlib.h>
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    Display* d = XOpenDisplay(NULL);
+    if (!d) return 1;
+    XEvent e = {0};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = (Window)strtoul(argv[1], NULL, 0);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    XCloseDisplay(d);
+    return 0;
+}
+EOF
+then
+    "$close_helper" "$window"
+    eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a close request"
+    wait "$app_pid"
+    status=$?
+    app_pid=""
+    [ "$status" -eq 0 ] || fail "the program ended with status $status after a close request"
+    if [ -f "$folder/User.ini" ]; then
+        # The last state: the bar closed, the drawing area 300 pixels wide.
+        [ "$(sed -n '2p' "$folder/User.ini" | tr -d '\r')" = "0" ] || fail "User.ini does not hold the closed bar"
+        [ "$(sed -n '5p' "$folder/User.ini" | tr -d '\r')" = "300" ] || fail "User.ini does not hold the area width 300"
+    else
+        fail "no User.ini after the close"
+    fi
+else
+    echo "note: no C compiler with X11 headers; the close request is not checked"
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
+fi
+
+rm -f "$folder/User.ini" "$folder/Default.ini"
+"$program" >"$out/program-fatal.log" 2>&1 &
+app_pid=$!
+for title in 'Bad Error:' 'Fatal Error:'; do
+    box=""
+    for _ in $(seq 1 100); do
+        box=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+        [ -n "$box" ] && break
+        sleep 0.1
+    done
+    if [ -z "$box" ]; then
+        fail "no '$title' box without settings files"
+        break
+    fi
+    xdotool windowfocus --sync "$box" key Return
+done
+eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end without settings files"
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" -ne 0 ] || fail "the program ended with status 0 without settings files"
+[ ! -e "$folder/User.ini" ] || fail "a User.ini was written although the settings never loaded"
 echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png"
 if [ "$failures" -gt 0 ]; then
     echo "log:"

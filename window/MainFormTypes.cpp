@@ -1,0 +1,307 @@
+// Which draw modes, frames and fix point commands the window offers for the
+// selected fractal type, and the refresh that copies the type's record from
+// the model into the controls after a type selection.
+
+#include "MainForm.h"
+
+#include "FieldNumbers.h"
+#include "OutputPicture.h"
+#include "TextField.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace zv {
+
+namespace {
+
+constexpr int MaxFixPointIndex = 7; // eight rows at most
+constexpr int MinFixPointIndex = 1; // two rows at least
+
+const QString ToSpecialCaption = QStringLiteral("> &Switch to Special >");
+const QString ToFixPointsCaption = QStringLiteral("< &Switch to FixPoints <");
+
+// The type list's popup announces itself before the user can pick from it.
+class TypeListOpening : public QObject {
+public:
+    explicit TypeListOpening(MainForm* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            form_->FractalType_cmb_DropDown();
+        }
+        return false;
+    }
+
+private:
+    MainForm* form_;
+};
+
+// Per type: switch button enabled, the allowed draw modes, whether the fix point
+// commands are usable, the check box state when they are not, and the fixed
+// number of points (0: as many as the record holds).
+struct PanelSetup {
+    bool specialParams;
+    std::array<int, 4> allowedModes;
+    bool fixPointCommands;
+    bool connectLastChecked;
+    int lastFixPointIndex;
+};
+
+constexpr std::array<PanelSetup, FractalTypeCount> Panels = {{
+    {true, {1, 0, 0, 1}, false, false, 1}, // Cantor Set
+    {true, {1, 0, 0, 0}, true, false, 0},  // Cross
+    {false, {1, 1, 0, 1}, false, true, 2}, // Sierpinsky's Gadget
+    {false, {1, 0, 1, 0}, true, false, 0}, // Koch Curve
+    {true, {0, 0, 1, 0}, false, false, 1}, // L-System
+}};
+
+// A coordinate from a file as the field shows it; one that is not a finite
+// number would leave an unreadable field, so it shows as 0.
+QString coordinateText(double v) {
+    return fieldText(std::isfinite(v) ? v : 0.0);
+}
+
+} // namespace
+
+void MainForm::connectTypeSelection() {
+    FractalType_cmb->view()->window()->installEventFilter(new TypeListOpening(this));
+    for (int i = 0; i < static_cast<int>(DrawMode_opt.size()); ++i) {
+        connect(DrawMode_opt[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked) {
+                DrawMode_opt_Click(i);
+            }
+        });
+    }
+    connect(SpecialParams_btn, &QPushButton::clicked, this, &MainForm::SpecialParams_btn_Click);
+}
+
+void MainForm::FractalType_cmb_DropDown() {
+    TransferControlsToModel();
+}
+
+void MainForm::FractalType_cmb_Click() {
+    if (IgnoreTypeClick) {
+        return;
+    }
+    // A burst of selections restarts the one-shot timer: one refresh, for the last.
+    Unload_tmr->start();
+}
+
+std::uint8_t MainForm::SelectedDrawMode() const {
+    for (std::size_t i = 0; i < DrawMode_opt.size(); ++i) {
+        if (DrawMode_opt[i]->isChecked()) {
+            return static_cast<std::uint8_t>(i);
+        }
+    }
+    return 0;
+}
+
+void MainForm::EnableDrawModes(const std::array<int, 4>& AllowedModes) {
+    for (std::size_t i = 0; i < AllowedModes.size() && i < DrawMode_opt.size(); ++i) {
+        DrawMode_opt[i]->setEnabled(AllowedModes[i] == 1);
+    }
+}
+
+void MainForm::ShowFixPoints() {
+    for (QLabel* marker : FixPoint_img) {
+        marker->show();
+    }
+    CantorSet_frm->hide();
+    Cross_frm->hide();
+    // The L-system's frame lies where the list goes, and the switch button
+    // must offer the special frame again once the list shows.
+    LSystem_frm->hide();
+    SpecialParams_btn->setText(ToSpecialCaption);
+    FixPoints_frm->show();
+    DrawFixPointsPreview();
+}
+
+void MainForm::HideFixPoints() {
+    endFixPointDrag();
+    for (QLabel* marker : FixPoint_img) {
+        marker->hide();
+    }
+    FixPoints_frm->hide();
+    Output_pic->canvas().Clear();
+    Output_pic->canvas().Refresh();
+}
+
+void MainForm::SpecialParams_btn_Click() {
+    if (!FixPoints_frm->isHidden()) {
+        FixPoints_frm->hide();
+        switch (FractalType_cmb->currentIndex()) {
+        case CantorSetType:
+            CantorSet_frm->show();
+            break;
+        case CrossType:
+            Cross_frm->show();
+            break;
+        case LSystemType:
+            LSystem_frm->show();
+            break;
+        default:
+            break;
+        }
+        SpecialParams_btn->setText(ToFixPointsCaption);
+    } else {
+        CantorSet_frm->hide();
+        Cross_frm->hide();
+        FixPoints_frm->show();
+        LSystem_frm->hide();
+        SpecialParams_btn->setText(ToSpecialCaption);
+    }
+}
+
+void MainForm::DrawMode_opt_Click(int Index) {
+    ShowFixPoints();
+    const int type = FractalType_cmb->currentIndex();
+    if (type == CantorSetType && Index == RecursiveMode) {
+        ElementsCount_lbl->show();
+        ElementsCount_txt->show();
+        SpecialParams_btn->setEnabled(true);
+    } else if (type == CantorSetType && Index == DemoMode) {
+        HideFixPoints();
+        ElementsCount_lbl->hide();
+        ElementsCount_txt->hide();
+        CantorSet_frm->show();
+        SpecialParams_btn->setText(ToSpecialCaption);
+        SpecialParams_btn->setEnabled(false);
+    } else if (type == SierpinskyGadgetType && (Index == ChaosGameMode || Index == DemoMode)) {
+        HideFixPoints();
+    } else if (type == KochCurveType && Index == RecursiveMode) {
+        AddFixPoint_btn->setEnabled(true);
+        RemoveFixPoint_btn->setEnabled(true);
+        ConnectLast_chk->setEnabled(true);
+    } else if (type == KochCurveType && Index == TurtleGraphicsMode) {
+        AddFixPoint_btn->setEnabled(false);
+        RemoveFixPoint_btn->setEnabled(false);
+        ConnectLast_chk->setEnabled(false);
+        LastFixPointIndex = 1;
+        SetFixPointCount();
+    }
+}
+
+// Selects the record's draw mode and runs the mode handling once, also when
+// the option was selected already, so the panels always match the mode. A mode
+// the type does not offer (a file may hold any Byte) selects the type's first
+// mode instead.
+void MainForm::selectStoredDrawMode(int type, int storedMode) {
+    const std::array<int, 4>& allowed = Panels[static_cast<std::size_t>(type)].allowedModes;
+    int mode = storedMode;
+    if (mode < 0 || mode > 3 || allowed[static_cast<std::size_t>(mode)] != 1) {
+        mode = static_cast<int>(std::find(allowed.begin(), allowed.end(), 1) - allowed.begin());
+    }
+    QRadioButton* option = DrawMode_opt[static_cast<std::size_t>(mode)];
+    if (option->isChecked()) {
+        DrawMode_opt_Click(mode);
+    } else {
+        option->setChecked(true); // the toggle runs the handling
+    }
+}
+
+void MainForm::Unload_tmr_Timer() {
+    AddFixPoint_btn->setEnabled(true);
+    RemoveFixPoint_btn->setEnabled(true);
+    ConnectLast_chk->setEnabled(true);
+    const int type = FractalType_cmb->currentIndex();
+    if (type >= 0 && type < FractalTypeCount) {
+        const PanelSetup& setup = Panels[static_cast<std::size_t>(type)];
+        if (FixPoints_frm->isHidden()) {
+            SpecialParams_btn_Click();
+        }
+        SpecialParams_btn->setEnabled(setup.specialParams);
+        EnableDrawModes(setup.allowedModes);
+        if (!setup.fixPointCommands) {
+            AddFixPoint_btn->setEnabled(false);
+            RemoveFixPoint_btn->setEnabled(false);
+            ConnectLast_chk->setChecked(setup.connectLastChecked);
+            ConnectLast_chk->setEnabled(false);
+        }
+
+        // The record's points; a list from a file may hold fewer or more than
+        // the window's 2 to 8 rows: the rows are held within that range and
+        // show the first points, missing points keep the place the list gave them.
+        std::span<const FixPoint> points;
+        int storedMode = RecursiveMode;
+        switch (type) {
+        case CantorSetType:
+            points = model_.CantorSet.FixPoints;
+            storedMode = model_.CantorSet.DrawMode;
+            break;
+        case CrossType:
+            points = model_.Cross.FixPoints;
+            storedMode = model_.Cross.DrawMode;
+            break;
+        case SierpinskyGadgetType:
+            points = model_.SierpinskyGadget.FixPoints;
+            storedMode = model_.SierpinskyGadget.DrawMode;
+            break;
+        case KochCurveType:
+            points = model_.KochCurve.FixPoints;
+            storedMode = model_.KochCurve.DrawMode;
+            break;
+        default:
+            points = model_.LSystem.FixPoints;
+            storedMode = TurtleGraphicsMode;
+            break;
+        }
+        LastFixPointIndex =
+            setup.lastFixPointIndex > 0
+                ? setup.lastFixPointIndex
+                : std::clamp(static_cast<int>(std::min<std::size_t>(points.size(), 64)) - 1,
+                             MinFixPointIndex, MaxFixPointIndex);
+        SetFixPointCount();
+
+        for (int i = 0; i <= LastFixPointIndex && i < static_cast<int>(points.size()) &&
+                        i < static_cast<int>(XPos_txt.size());
+             ++i) {
+            XPos_txt[i]->setText(coordinateText(points[i].X));
+            YPos_txt[i]->setText(coordinateText(points[i].Y));
+        }
+        if (type == CrossType) {
+            ConnectLast_chk->setChecked(model_.Cross.ConnectLast);
+        } else if (type == KochCurveType) {
+            ConnectLast_chk->setChecked(model_.KochCurve.ConnectLast);
+        }
+        selectStoredDrawMode(type, storedMode);
+
+        switch (type) {
+        case CantorSetType:
+            StepHeight_txt->setText(QString::number(model_.CantorSet.StepHeight));
+            ElementsCount_txt->setText(QString::number(model_.CantorSet.ElementsCount));
+            break;
+        case CrossType:
+            DecreaseFactor_txt->setText(fieldText(model_.Cross.DecreaseFactor));
+            break;
+        case LSystemType:
+            Initiator_txt->setText(QString::fromStdString(model_.LSystem.InitiatorString));
+            Generator_txt->setText(QString::fromStdString(model_.LSystem.GeneratorString));
+            LineLength_txt->setText(fieldText(model_.LSystem.LineLength));
+            Delta_txt->setText(fieldText(model_.LSystem.Delta));
+            break;
+        default:
+            break;
+        }
+    }
+    PlaceAllFixPoints();
+    if (DrawMode_opt[DemoMode]->isChecked()) {
+        Output_pic->canvas().Clear();
+        Output_pic->canvas().Refresh();
+    }
+    Unload_tmr->stop();
+}
+
+} // namespace zv
