@@ -456,25 +456,6 @@ void MainForm::Form_Load() {
                .arg(twips_.twipsPerPixelY()));
 }
 
-<<<<<<< HEAD
-void MainForm::FractalType_cmb_Click() {
-    if (IgnoreTypeClick) {
-        return;
-    }
-    Unload_tmr->start();
-}
-
-void MainForm::Unload_tmr_Timer() {
-    // The refresh of the selected type's panels arrives with the transfer
-    // between window and model; until then the tick only ends the schedule.
-    Unload_tmr->stop();
-=======
-void MainForm::Draw_btn_Click() {
-    // The drawing run itself arrives with the draw command.
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
->>>>>>> fixpoints
-}
-
 void MainForm::e2eLog(const QString& line) {
     if (e2eLog_ == nullptr) {
         return;
