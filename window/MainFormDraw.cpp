@@ -68,6 +68,7 @@ void MainForm::startRun() {
         marker->hide();
     }
 
+    e2eLog(QStringLiteral("run started"));
     runWindowVisible_ = isVisible();
     lastEventPass_ = {};
     const int type = FractalType_cmb->currentIndex();
@@ -80,6 +81,7 @@ void MainForm::startRun() {
         }
     }
     runActive_ = false;
+    e2eLog(QStringLiteral("run ended, elements %1").arg(model_.ElementsDrawn));
 
     // What the last elements drew may not have had its event pass yet.
     Output_pic->flush();

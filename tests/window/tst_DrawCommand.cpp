@@ -233,9 +233,10 @@ private slots:
 
     // With "Pause after each op." the run starts paused and draws nothing;
     // each S draws exactly one element and pauses again, the counter shown at
-    // once; a cancel from the pause draws nothing more.
+    // once; a cancel from the pause draws nothing more. (The turtle tests
+    // before its first element; the recursive figures draw their base first.)
     void singleSteps() {
-        prepare(zv::CantorSetType, zv::RecursiveMode, 5, true);
+        prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3, true);
         int step = 0;
         int inkBeforeS = -1, inkAfterOne = -1;
         QString textAfterOne, textAfterTwo;
@@ -247,12 +248,14 @@ private slots:
                 inkBeforeS = inkPixels(picture());
                 f.key(Qt::Key_S);
                 step = 1;
-            } else if (step == 1 && f.model.ElementsDrawn == 1) {
+            } else if (step == 1 && f.model.ElementsDrawn == 1 &&
+                       panel("ElementsCount")->text() == "Elements drawn: 1") {
                 inkAfterOne = inkPixels(picture());
                 textAfterOne = panel("ElementsCount")->text();
                 f.key(Qt::Key_S);
                 step = 2;
-            } else if (step == 2 && f.model.ElementsDrawn == 2) {
+            } else if (step == 2 && f.model.ElementsDrawn == 2 &&
+                       panel("ElementsCount")->text() == "Elements drawn: 2") {
                 textAfterTwo = panel("ElementsCount")->text();
                 f.form->Draw_btn->click();
                 return true;
