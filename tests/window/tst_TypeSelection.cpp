@@ -362,6 +362,9 @@ private slots:
             f.form->FractalType_cmb->hidePopup();
             QVERIFY(selectType(f, zv::CrossType));
         } else {
+            // A popup shown before may have taken the activation away.
+            f.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
             f.form->FractalType_cmb->setFocus(Qt::TabFocusReason);
             f.key(Qt::Key_Down);
             QCOMPARE(f.form->FractalType_cmb->currentIndex(), int(zv::CrossType));
