@@ -357,9 +357,11 @@ private slots:
         if (openList) {
             f.form->FractalType_cmb->showPopup();
             QCoreApplication::processEvents();
-            // Opening the list alone stores the shown type's edits.
-            QCOMPARE(f.model.CantorSet.FixPoints[0].X, 33.0);
+            const double stored = f.model.CantorSet.FixPoints[0].X;
             f.form->FractalType_cmb->hidePopup();
+            QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+            // Opening the list alone stored the shown type's edits.
+            QCOMPARE(stored, 33.0);
             QVERIFY(selectType(f, zv::CrossType));
         } else {
             // A popup shown before may have taken the activation away.
