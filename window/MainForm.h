@@ -303,6 +303,7 @@ private:
     int dragIndex_ = -1;                // marker being dragged, -1 when none
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
     QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels
+    int shownType_ = -1; // the type whose record the controls hold, -1 before the first refresh
 };
 
 } // namespace zv
