@@ -17,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -96,16 +95,6 @@ void MainForm::FractalType_cmb_DropDown() {
 void MainForm::FractalType_cmb_Click() {
     if (IgnoreTypeClick) {
         return;
-    }
-    // A type changed without opening the list (arrow keys, wheel) has not had
-    // its edits stored yet; the refresh would overwrite them with the new
-    // type's record. Store them under the type they belong to first.
-    const int selected = FractalType_cmb->currentIndex();
-    if (shownType_ >= 0 && shownType_ != selected && shownType_ < FractalType_cmb->count()) {
-        const QSignalBlocker quiet(FractalType_cmb);
-        FractalType_cmb->setCurrentIndex(shownType_);
-        TransferControlsToModel();
-        FractalType_cmb->setCurrentIndex(selected);
     }
     // A burst of selections restarts the one-shot timer: one refresh, for the last.
     Unload_tmr->start();

@@ -342,6 +342,42 @@ private slots:
         QCOMPARE(rows(f), 3);
     }
 
+    // Opening the list stores the edits of the type being left; coming back
+    // shows them.
+    void editsSurviveTypeChange_data() {
+        QTest::addColumn<bool>("openList");
+        QTest::newRow("list opened") << true;
+    }
+    void editsSurviveTypeChange() {
+        QFETCH(bool, openList);
+        QVERIFY(selectType(f, zv::CantorSetType));
+        f.typeAndLeave(f.form->XPos_txt[0], "33", f.form->CalcDepth_txt);
+        QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
+        if (openList) {
+            f.form->FractalType_cmb->showPopup();
+            QCoreApplication::processEvents();
+            const double stored = f.model.CantorSet.FixPoints[0].X;
+            f.form->FractalType_cmb->hidePopup();
+            QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+            // Opening the list alone stored the shown type's edits.
+            QCOMPARE(stored, 33.0);
+            QVERIFY(selectType(f, zv::CrossType));
+        } else {
+            // A popup shown before may have taken the activation away.
+            f.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+            f.form->FractalType_cmb->setFocus(Qt::TabFocusReason);
+            f.key(Qt::Key_Down);
+            QCOMPARE(f.form->FractalType_cmb->currentIndex(), int(zv::CrossType));
+            QTRY_VERIFY(!f.form->Unload_tmr->isActive());
+        }
+        QCOMPARE(enabledModes(), QString("1000"));
+        QCOMPARE(f.model.CantorSet.FixPoints[0].X, 33.0);
+        QVERIFY(selectType(f, zv::CantorSetType));
+        QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
+        QCOMPARE(markerAt(f, 0).x(), 33);
+    }
+
     // Records from a file that the window cannot show as they are.
     void valuesTheWindowCannotShow_data() {
         QTest::addColumn<int>("type");
