@@ -53,6 +53,11 @@ public:
     bool ContinueBeforeElement() {
         if (model.GlobalState == PauseMode) {
             WaitWhilePaused();
+        } else if (model.GlobalState == WorkingMode && model.PauseAfterEachOp) {
+            // Single-stepping, resumed before the run came to wait (the key was
+            // handled in the last element's yield): this element is the one
+            // that resume allows, the next one waits again.
+            host.EnterPauseMode();
         }
         return model.GlobalState != EditMode;
     }

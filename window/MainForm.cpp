@@ -139,6 +139,10 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
 
 MainForm::~MainForm() {
     qApp->removeEventFilter(this);
+    // The model outlives the window: it must not keep pointing at our picture.
+    if (model_.Canvas == &Output_pic->canvas()) {
+        model_.Canvas = nullptr;
+    }
 }
 
 void MainForm::createTopRow() {
@@ -450,11 +454,6 @@ void MainForm::Form_Load() {
     e2eLog(QStringLiteral("loaded, twips per pixel %1 %2")
                .arg(twips_.twipsPerPixelX())
                .arg(twips_.twipsPerPixelY()));
-}
-
-void MainForm::Draw_btn_Click() {
-    // The drawing run itself arrives with the draw command.
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
 }
 
 void MainForm::e2eLog(const QString& line) {

@@ -5,13 +5,16 @@
 // the screen's twips per pixel; inside Output_pic coordinates are pixels.
 
 #include "ParameterModel.h"
+#include "Random.h"
 #include "RunHost.h"
 #include "Twips.h"
 
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QCheckBox;
@@ -278,11 +281,29 @@ private:
     TwipsScale twips_;
     QFile* e2eLog_ = nullptr;
     QStyle* compactStyle_ = nullptr; // the check boxes' and options' style
+
+    // --- Transfer and draw command (MainFormTransfer.cpp, MainFormDraw.cpp) ---
+    // The rows' points; a coordinate that does not convert keeps the previous
+    // point's value at that index (0 beyond the previous list).
+    std::vector<FixPoint> fixPointsFromRows(std::span<const FixPoint> previous) const;
+    void startRun();
+    void cancelRun();
+    void finishRun();
+    void setRunControlsEnabled(bool enabled);
+    void showCanvasHourglass();
+    RandomSource& runRandom();
+
+    bool runActive_ = false;        // DrawFractal is on the call stack
+    bool runWindowVisible_ = false; // the window was shown when the run started
+    bool hourglassShown_ = false;
+    std::optional<RandomSource> random_; // seeded from the clock at the first run
+    std::chrono::steady_clock::time_point lastEventPass_{};
     bool settingsLoaded_ = false;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
     int dragIndex_ = -1;                // marker being dragged, -1 when none
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
     QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels
+    int shownType_ = -1; // the type whose record the controls hold, -1 before the first refresh
 };
 
 } // namespace zv

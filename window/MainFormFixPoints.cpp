@@ -426,7 +426,9 @@ void MainForm::DrawFixPointsPreview() {
 // --- Dragging ---------------------------------------------------------------------
 
 void MainForm::FixPoint_img_MouseDown(int Index, int x, int y) {
-    if (Index < 0 || Index >= static_cast<int>(FixPoint_img.size())) {
+    // Markers are hidden during a run; a press that still reaches one then
+    // must not move a point under the running figure.
+    if (Index < 0 || Index >= static_cast<int>(FixPoint_img.size()) || GlobalState() != EditMode) {
         return;
     }
     DragOffsetX = -x;
@@ -464,7 +466,10 @@ void MainForm::Output_pic_DragOver(int x, int y) {
 }
 
 void MainForm::Output_pic_DragDrop(int Index, int x, int y) {
-    if (dragIndex_ < 0 || Index != dragIndex_ || Index >= static_cast<int>(FixPoint_img.size())) {
+    // A run started from the keyboard while the button was held ends the drag
+    // without a drop: the preview would erase the run's picture.
+    if (dragIndex_ < 0 || Index != dragIndex_ || Index >= static_cast<int>(FixPoint_img.size()) ||
+        GlobalState() != EditMode || FixPoint_img[Index]->isHidden()) {
         endFixPointDrag();
         return;
     }

@@ -1,10 +1,6 @@
 #include "MainForm.h"
 
-// Entry points whose work arrives with the transfer; each moves to its own
-// file when it is built.
+// Entry points whose work is still to come; each moves to its own file when
+// it is built. None is pending now.
 
-namespace zv {
-
-void MainForm::TransferControlsToModel() {}
-
-} // namespace zv
+namespace zv {} // namespace zv

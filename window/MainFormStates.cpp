@@ -12,8 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <chrono>
-#include <thread>
 
 namespace zv {
 
@@ -110,17 +108,6 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
         return true;
     default:
         return false;
-    }
-}
-
-void MainForm::YieldToEvents() {
-    Output_pic->flush();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void MainForm::Sleep(int milliseconds) {
-    if (milliseconds > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
 }
 

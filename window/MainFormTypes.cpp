@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -95,6 +96,16 @@ void MainForm::FractalType_cmb_DropDown() {
 void MainForm::FractalType_cmb_Click() {
     if (IgnoreTypeClick) {
         return;
+    }
+    // A type changed without opening the list (arrow keys, wheel) has not had
+    // its edits stored yet; the refresh would overwrite them with the new
+    // type's record. Store them under the type they belong to first.
+    const int selected = FractalType_cmb->currentIndex();
+    if (shownType_ >= 0 && shownType_ != selected && shownType_ < FractalType_cmb->count()) {
+        const QSignalBlocker quiet(FractalType_cmb);
+        FractalType_cmb->setCurrentIndex(shownType_);
+        TransferControlsToModel();
+        FractalType_cmb->setCurrentIndex(selected);
     }
     // A burst of selections restarts the one-shot timer: one refresh, for the last.
     Unload_tmr->start();
@@ -296,6 +307,7 @@ void MainForm::Unload_tmr_Timer() {
             break;
         }
     }
+    shownType_ = type;
     PlaceAllFixPoints();
     if (DrawMode_opt[DemoMode]->isChecked()) {
         Output_pic->canvas().Clear();

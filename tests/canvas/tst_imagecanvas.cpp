@@ -4,105 +4,63 @@
 #include "ImageCanvas.h"
 
 #include <QTest>
-#include <cstdint>
 #include <limits>
-#include <vector>
 
 using namespace zv;
-
-namespace {
-
-constexpr int Width = 40;
-constexpr int Height = 30;
-constexpr std::int32_t Ink = 0x0000FF; // red, as a Long
-constexpr std::int32_t MaxLong = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t MinLong = std::numeric_limits<std::int32_t>::min();
-
-// How many pixels of each row of the picture carry the ink colour.
-std::vector<int> inkedPixelsPerRow(const QImage& image) {
-    std::vector<int> rows(static_cast<std::size_t>(image.height()), 0);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) == qRgb(255, 0, 0)) {
-                ++rows[static_cast<std::size_t>(y)];
-            }
-        }
-    }
-    return rows;
-}
-
-} // namespace
 
 class ImageCanvasTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void farCoordinates_data();
-    void farCoordinates();
+    void farCoordinates_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("inkedRow");  // the one row painted, -1: all rows, -2: none
+        QTest::addColumn<int>("inkPerRow"); // pixels painted in each painted row
+        const std::tuple<const char*, int, int> rows[] = {
+            {"horizontal line, ends far away", 5, 40}, {"line at the float limit", 7, 40},
+            {"diagonal, ends far away", -1, 1},        {"line wholly outside", -2, 0},
+            {"box over everything", -1, 40},           {"box wholly outside", -2, 0},
+            {"triangle at the Long limits", -1, 40},   {"triangle wholly outside", -2, 0}};
+        for (const auto& [operation, inkedRow, inkPerRow] : rows) {
+            QTest::newRow(operation) << QString::fromLatin1(operation) << inkedRow << inkPerRow;
+        }
+    }
+
+    void farCoordinates() {
+        QFETCH(QString, operation);
+        QFETCH(int, inkedRow);
+        QFETCH(int, inkPerRow);
+        constexpr std::int32_t Ink = 0x0000FF; // red, as a Long
+        constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+        constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
+        const float big = std::numeric_limits<float>::max();
+        const bool outside = operation.endsWith(u"outside");
+        ImageCanvas canvas(40, 30);
+        canvas.SetFillColor(Ink);
+        canvas.SetForeColor(Ink);
+        if (operation.startsWith(u"line at")) {
+            canvas.Line(-big, 7, big, 7, Ink);
+        } else if (operation.startsWith(u"diagonal")) {
+            canvas.Line(-1e30f, -1e30f, 1e30f, 1e30f, Ink);
+        } else if (operation.contains(u"line")) {
+            canvas.Line(-1e30f, outside ? -100 : 5, 1e30f, outside ? -100 : 5, Ink);
+        } else if (operation.startsWith(u"box")) {
+            outside ? canvas.Box(1e30f, 1e30f, 2e30f, 2e30f, Ink)
+                    : canvas.Box(-big, -big, big, big, Ink);
+        } else {
+            const IntPoint huge[] = {{Min, Min}, {Max, Min}, {0, Max}};
+            const IntPoint away[] = {{Max, Max}, {Max - 5, Max}, {Max, 0}};
+            canvas.Polygon(outside ? away : huge);
+        }
+        for (int y = 0; y < 30; ++y) {
+            int inked = 0;
+            for (int x = 0; x < 40; ++x) {
+                inked += canvas.image().pixel(x, y) == qRgb(255, 0, 0);
+            }
+            QCOMPARE(inked, inkedRow == -1 || inkedRow == y ? inkPerRow : 0);
+        }
+    }
 };
-
-void ImageCanvasTest::farCoordinates_data() {
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("inkedRow");  // the one row painted across, -1: all rows, -2: none
-    QTest::addColumn<int>("inkPerRow"); // pixels painted in each painted row
-
-    QTest::newRow("horizontal line, ends far outside") << "line-across" << 5 << Width;
-    QTest::newRow("line at the float limit") << "line-float-max" << 7 << Width;
-    QTest::newRow("diagonal, ends far outside") << "line-diagonal" << -1 << 1;
-    QTest::newRow("vertical line, ends far outside") << "line-vertical" << -1 << 1;
-    QTest::newRow("line wholly outside") << "line-outside" << -2 << 0;
-    QTest::newRow("box over everything") << "box-huge" << -1 << Width;
-    QTest::newRow("box wholly outside") << "box-outside" << -2 << 0;
-    QTest::newRow("triangle with corners at the Long limits") << "polygon-huge" << -1 << Width;
-    QTest::newRow("triangle wholly outside") << "polygon-outside" << -2 << 0;
-    QTest::newRow("pixels outside") << "pixels-outside" << -2 << 0;
-    QTest::newRow("circle far outside") << "circle-outside" << -2 << 0;
-}
-
-void ImageCanvasTest::farCoordinates() {
-    QFETCH(QString, operation);
-    QFETCH(int, inkedRow);
-    QFETCH(int, inkPerRow);
-    ImageCanvas canvas(Width, Height);
-    canvas.SetForeColor(Ink);
-    canvas.SetFillColor(Ink);
-    const float big = std::numeric_limits<float>::max();
-
-    if (operation == u"line-across") {
-        canvas.Line(-1e30f, 5, 1e30f, 5, Ink);
-    } else if (operation == u"line-float-max") {
-        canvas.Line(-big, 7, big, 7, Ink);
-    } else if (operation == u"line-diagonal") {
-        canvas.Line(-1e30f, -1e30f, 1e30f, 1e30f, Ink);
-    } else if (operation == u"line-vertical") {
-        canvas.Line(3, -1e30f, 3, 1e30f, Ink);
-    } else if (operation == u"line-outside") {
-        canvas.Line(-1e30f, -100, 1e30f, -100, Ink);
-    } else if (operation == u"box-huge") {
-        canvas.Box(-big, -big, big, big, Ink);
-    } else if (operation == u"box-outside") {
-        canvas.Box(1e30f, 1e30f, 2e30f, 2e30f, Ink);
-    } else if (operation == u"polygon-huge") {
-        const IntPoint corners[] = {{MinLong, MinLong}, {MaxLong, MinLong}, {0, MaxLong}};
-        canvas.Polygon(corners);
-    } else if (operation == u"polygon-outside") {
-        const IntPoint corners[] = {{MaxLong, MaxLong}, {MaxLong - 5, MaxLong}, {MaxLong, 0}};
-        canvas.Polygon(corners);
-    } else if (operation == u"pixels-outside") {
-        canvas.SetPixelV(-1, 0, Ink);
-        canvas.SetPixelV(Width, 0, Ink);
-        canvas.SetPixelV(0, Height, Ink);
-        canvas.SetPixelV(MinLong, MaxLong, Ink);
-    } else if (operation == u"circle-outside") {
-        canvas.Circle(-1e30f, 1e30f, 2, Ink);
-    }
-
-    const std::vector<int> rows = inkedPixelsPerRow(canvas.image());
-    for (int y = 0; y < Height; ++y) {
-        const bool inked = inkedRow == -1 || inkedRow == y;
-        QCOMPARE(rows[static_cast<std::size_t>(y)], inked ? inkPerRow : 0);
-    }
-}
 
 QTEST_GUILESS_MAIN(ImageCanvasTest)
 #include "tst_imagecanvas.moc"

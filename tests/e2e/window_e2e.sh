@@ -173,6 +173,19 @@ eventually() {
 
 log_count() { grep -c "$1" "$log"; }
 
+# Enter starts a drawing run, which locks the parameter fields until it ends:
+# Enter again cancels it. A run may also end by itself just before that Enter,
+# which then starts another: repeat until every run has ended.
+end_runs() {
+    eventually '[ "$(log_count "^run started")" -ge 1 ]' || fail "no run started"
+    for _ in $(seq 1 20); do
+        [ "$(log_count "^run started")" -eq "$(log_count "^run ended")" ] && return 0
+        xdotool key --clearmodifiers Return
+        sleep 0.5
+    done
+    fail "a drawing run did not end"
+}
+
 # --- the window as laid out at start: bar open, drawing area 200 x 250 ---
 geometry
 ox=$(px 100)
@@ -214,6 +227,7 @@ xdotool key --clearmodifiers shift+s
 eventually '[ "$(log_count "^key S state 0 -> 0$")" -ge 2 ]' || fail "Shift+S did not reach the window"
 xdotool key --clearmodifiers Return
 wait_for_log '^Draw_btn_Click state 0$'
+end_runs
 
 # Enter in a text field presses the draw button too; typing a drawing-area
 # width there and leaving the field resizes the real window.
@@ -237,6 +251,7 @@ sleep 0.2
 xdotool key --clearmodifiers Return
 eventually '[ "$(log_count "^Draw_btn_Click")" -gt "$before" ]' ||
     fail "Enter in CalcDepth_txt did not press Draw_btn"
+end_runs
 
 # Closing the parameter bar with its button narrows the window. The top row
 # ends where the drawing area (300 + 2 border pixels) ends, plus 100 twips.

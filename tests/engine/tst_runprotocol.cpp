@@ -1,221 +1,138 @@
-// The drawing run as the window sees it: the dispatcher around an algorithm,
-// the pause / single-step / cancel protocol and counter texts every algorithm
-// shares, and the random element colours.
-#include "DrawRun.h"
-#include "RunFixture.h"
+// The pause / single-step / cancel protocol and the counter texts every
+// algorithm shares, and the random element colours.
+#include "EngineTest.h"
 
-#include <QTest>
 #include <algorithm>
 #include <array>
 #include <map>
 
 using namespace zvtest;
 
-namespace {
-
-// Small figures of every type, each drawn in the given mode.
-void setUp(RunFixture& f, int mode, int depth = 2) {
-    zv::ParameterModel& m = f.model;
-    m.CalcDepth = depth;
-    m.CantorSet = {std::uint8_t(mode), {{{0, 10}, {300, 10}}}, 20, 2};
-    m.Cross = {std::uint8_t(mode), {{0, 100}, {200, 100}}, false, 0.5};
-    m.SierpinskyGadget = {std::uint8_t(mode), {{{0, 200}, {200, 200}, {100, 0}}}};
-    m.KochCurve = {std::uint8_t(mode), {{0, 100}, {270, 100}}, false};
-}
-
-// One row per algorithm of the three types, with one or two int columns.
-void addAlgorithmRows(std::array<int, 6> values, const char* column,
-                      std::array<int, 6> values2 = {}, const char* column2 = nullptr) {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>(column);
-    if (column2) {
-        QTest::addColumn<int>(column2);
-    }
-    const char* names[] = {"Cantor recursive", "Cantor demo",       "Cross",
-                           "gadget recursive", "gadget chaos game", "gadget demo"};
-    const int types[] = {0, 0, 1, 2, 2, 2};
-    const int modes[] = {0, 3, 0, 0, 1, 3};
-    for (std::size_t i = 0; i < 6; ++i) {
-        auto& row = QTest::newRow(names[i]) << types[i] << modes[i] << values[i];
-        if (column2) {
-            row << values2[i];
-        }
-    }
-}
-
-} // namespace
-
 class RunProtocolTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void unsupportedModesDrawNothing_data();
-    void unsupportedModesDrawNothing();
-    void pauseBeforeElementDrawsNothing_data();
+    void pauseBeforeElementDrawsNothing_data() { algorithms(); }
     void pauseBeforeElementDrawsNothing();
-    void singleStepDrawsOneElementPerResume_data();
+    void singleStepDrawsOneElementPerResume_data() { algorithms(); }
     void singleStepDrawsOneElementPerResume();
-    void cancelWhilePausedDrawsNothingMore_data();
+    void cancelWhilePausedDrawsNothingMore_data() { algorithms(); }
     void cancelWhilePausedDrawsNothingMore();
     void counterTexts_data();
     void counterTexts();
     void randomColorAvoidsBackgroundUniformly_data();
     void randomColorAvoidsBackgroundUniformly();
+
+private:
+    static void algorithms();
 };
 
-void RunProtocolTest::unsupportedModesDrawNothing_data() {
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("draws");
-    const int modes[][3] = {{0, 0, 1},   {0, 1, 0}, {0, 2, 0},  {0, 3, 1}, {1, 0, 1}, {1, 1, 0},
-                            {1, 2, 0},   {1, 3, 0}, {2, 0, 1},  {2, 1, 1}, {2, 2, 0}, {2, 3, 1},
-                            {3, 0, 1},   {3, 1, 0}, {3, 2, 1},  {3, 3, 0}, {4, 0, 1}, {4, 3, 1},
-                            {0, 200, 0}, {5, 0, 0}, {255, 0, 0}};
-    for (const auto& [type, mode, draws] : modes) {
-        QTest::addRow("type %d mode %d", type, mode) << type << mode << bool(draws);
-    }
-}
-
-void RunProtocolTest::unsupportedModesDrawNothing() {
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(bool, draws);
-    RunFixture f;
-    setUp(f, mode);
-    f.model.ElementsDrawn = f.model.RecursionsDone = 1LL << 40;
-
-    f.draw(std::uint8_t(type));
-
-    // Hourglass, clear, ..., default pointer; counters start from 0 every run.
-    const auto& ops = f.canvas.ops;
-    QCOMPARE(ops.front().color, zv::HourglassPointer);
-    QCOMPARE(ops[1].kind, CanvasOp::Clear);
-    QCOMPARE(ops.back().kind, CanvasOp::Pointer);
-    QCOMPARE(ops.back().color, zv::DefaultPointer);
-    QCOMPARE(ops.size() > 3, draws);
-    QVERIFY(f.model.ElementsDrawn < (1LL << 40) && f.model.RecursionsDone < (1LL << 40));
-    QCOMPARE(f.model.ElementsDrawn > 0, draws);
-    QVERIFY(draws || f.model.RecursionsDone == 0);
-}
-
-void RunProtocolTest::pauseBeforeElementDrawsNothing_data() {
-    // Figures drawn before the first pause test: top bar, base line, whole triangle,
-    // start point.
-    addAlgorithmRows({1, 1, 1, 1, 0, 1}, "drawnFirst");
+// Small figures: drawnFirst is what comes before the first element (top bar,
+// base line, whole triangle, start point); a demo element is two operations;
+// waits is the number of elements that wait for a resume; pauseAt the yield
+// after which the user pauses, deep inside a branch of the recursive figures.
+void RunProtocolTest::algorithms() {
+    QTest::addColumn<Figure>("figure");
+    QTest::addColumn<QList<int>>("protocol"); // drawnFirst, opsPerElement, waits, pauseAt
+    const std::vector<zv::FixPoint> pts{{0, 100}, {200, 100}, {100, 0}};
+    QTest::newRow("Cantor") << Figure{0, 0, 2, pts, 2} << QList<int>{1, 1, 6, 3};
+    QTest::newRow("Cantor demo") << Figure{0, 3, 2, pts, 2} << QList<int>{1, 2, 3, 2};
+    QTest::newRow("cross") << Figure{1, 0, 2, {pts[0], pts[1]}, 0.5} << QList<int>{1, 1, 5, 3};
+    QTest::newRow("gadget") << Figure{2, 0, 2, pts} << QList<int>{1, 1, 4, 3};
+    QTest::newRow("chaos game") << Figure{2, 1, 12, pts} << QList<int>{0, 1, 12, 1};
+    QTest::newRow("gadget demo") << Figure{2, 3, 12, pts} << QList<int>{1, 2, 12, 2};
+    QTest::newRow("Koch") << Figure{3, 0, 2, {pts[0], pts[1]}} << QList<int>{1, 2, 5, 3};
+    QTest::newRow("L-system") << Figure{4, 0, 2, pts, 90, false, "F", "FF"}
+                              << QList<int>{0, 1, 4, 3};
 }
 
 void RunProtocolTest::pauseBeforeElementDrawsNothing() {
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(int, drawnFirst);
-    RunFixture f;
-    setUp(f, mode);
-    f.model.GlobalState = zv::PauseMode;
+    QFETCH(Figure, figure);
+    QFETCH(QList<int>, protocol);
+    Run r;
+    r.model.GlobalState = zv::PauseMode;
     int wakeUps = 0;
-    int drawnWhilePaused = -1;
-    f.onPauseWakeUp([&] {
+    qsizetype drawnWhilePaused = -1;
+    r.onPauseWakeUp([&] {
         if (++wakeUps == 5) {
-            drawnWhilePaused = drawingCount(f.canvas);
-            f.model.GlobalState = zv::WorkingMode;
+            drawnWhilePaused = r.drawn().size();
+            r.model.GlobalState = zv::WorkingMode;
         }
     });
-
-    f.draw(std::uint8_t(type));
-
+    r.draw(figure);
     QCOMPARE(wakeUps, 5);
-    QCOMPARE(drawnWhilePaused, drawnFirst);
-    QVERIFY(drawingCount(f.canvas) > drawnFirst);
-    QCOMPARE(f.host.pauseSwitches, 0);
-}
-
-void RunProtocolTest::singleStepDrawsOneElementPerResume_data() {
-    // Drawing operations per element (the demos draw two), and how many elements
-    // wait for a resume at depth 2, or 12 points for the chaos modes.
-    addAlgorithmRows({1, 2, 1, 1, 1, 2}, "opsPerElement", {6, 3, 5, 4, 12, 12}, "waits");
+    QCOMPARE(drawnWhilePaused, protocol[0]);
+    QVERIFY(r.drawn().size() > protocol[0]);
 }
 
 void RunProtocolTest::singleStepDrawsOneElementPerResume() {
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(int, opsPerElement);
-    QFETCH(int, waits);
-    RunFixture f;
-    setUp(f, mode, type == 2 && mode != 0 ? 12 : 2);
-    f.model.PauseAfterEachOp = true;
-    f.model.GlobalState = zv::PauseMode; // as the draw command starts a single-step run
-    QList<int> drawnAtEachWait;
-    f.onPauseWakeUp([&] {
-        drawnAtEachWait << drawingCount(f.canvas);
-        f.model.GlobalState = zv::WorkingMode; // the user presses S
+    QFETCH(Figure, figure);
+    QFETCH(QList<int>, protocol);
+    Run r;
+    r.model.PauseAfterEachOp = true;
+    r.model.GlobalState = zv::PauseMode; // as the draw command starts a single-step run
+    QList<qsizetype> drawnAtEachWait;
+    r.onPauseWakeUp([&] {
+        drawnAtEachWait << r.drawn().size();
+        r.model.GlobalState = zv::WorkingMode; // the user presses S
     });
-
-    f.draw(std::uint8_t(type));
-
-    // One wait per element, none after the last; each resume adds one element.
-    QCOMPARE(drawnAtEachWait.size(), waits);
-    drawnAtEachWait << drawingCount(f.canvas);
+    r.draw(figure);
+    QCOMPARE(drawnAtEachWait.size(), protocol[2]); // none after the last element
+    drawnAtEachWait << r.drawn().size();
     for (int i = 1; i < drawnAtEachWait.size(); ++i) {
-        QCOMPARE(drawnAtEachWait[i] - drawnAtEachWait[i - 1], opsPerElement);
+        QCOMPARE(drawnAtEachWait[i] - drawnAtEachWait[i - 1], protocol[1]);
     }
-    QCOMPARE(f.host.pauseSwitches, drawnAtEachWait.size() - 1);
-    QCOMPARE(f.model.GlobalState, zv::PauseMode);
+    QCOMPARE(r.pauseSwitches, protocol[2]);
 }
 
-void RunProtocolTest::cancelWhilePausedDrawsNothingMore_data() {
-    // The yield after which the user pauses: deep inside a branch for the
-    // recursive figures, after the first ten points for the chaos game.
-    addAlgorithmRows({3, 2, 3, 3, 1, 2}, "pauseAtYield");
-}
-
+// A recursive run unwinds without drawing, not even the next base segment.
 void RunProtocolTest::cancelWhilePausedDrawsNothingMore() {
-    QFETCH(int, type);
-    QFETCH(int, mode);
-    QFETCH(int, pauseAtYield);
-    RunFixture f;
-    setUp(f, mode, type == 2 && mode == 1 ? 40 : 4);
-    int drawnAtCancel = -1;
-    std::int64_t countedAtCancel = -1;
-    f.onPauseWakeUp([&] {
-        drawnAtCancel = drawingCount(f.canvas);
-        countedAtCancel = f.model.ElementsDrawn;
-        f.model.GlobalState = zv::EditMode;
+    QFETCH(Figure, figure);
+    QFETCH(QList<int>, protocol);
+    Run r;
+    figure.depth = figure.mode == 0 ? 4 : 40;
+    figure.closed = true;
+    qsizetype drawnAtCancel = -1;
+    qint64 countedAtCancel = -1;
+    r.onPauseWakeUp([&] {
+        drawnAtCancel = r.drawn().size();
+        countedAtCancel = r.model.ElementsDrawn;
+        r.model.GlobalState = zv::EditMode;
     });
-    const auto wake = f.host.onYield;
-    f.host.onYield = [&, wake](int n) {
+    const auto wake = r.onYield;
+    r.onYield = [&, wake](int n) {
         wake(n);
-        if (n == pauseAtYield) {
-            f.model.GlobalState = zv::PauseMode;
+        if (n == protocol[3]) {
+            r.model.GlobalState = zv::PauseMode;
         }
     };
-
-    f.draw(std::uint8_t(type));
-
+    r.draw(figure);
     QVERIFY(drawnAtCancel > 0);
-    QCOMPARE(drawingCount(f.canvas), drawnAtCancel);
-    QCOMPARE(f.model.ElementsDrawn, countedAtCancel);
-    QCOMPARE(f.host.yields, pauseAtYield + 1); // the one wake-up while paused
+    QCOMPARE(r.drawn().size(), drawnAtCancel);
+    QCOMPARE(r.model.ElementsDrawn, countedAtCancel);
+    QCOMPARE(r.yields, protocol[3] + 1); // the one wake-up while paused
 }
 
+// Texts at totals that are multiples of 15 and at every count while paused;
+// the 10 ms sleep comes with the elements text alone.
 void RunProtocolTest::counterTexts_data() {
     QTest::addColumn<bool>("recursions");
     QTest::addColumn<int>("step");
     QTest::addColumn<int>("times");
     QTest::addColumn<bool>("paused");
-    QTest::addColumn<QStringList>("texts");
-    const QString e = "Elements drawn: ";
-    const QString r = "Recursions: ";
-    QTest::newRow("14 elements write nothing") << false << 1 << 14 << false << QStringList{};
-    QTest::newRow("every multiple of 15")
-        << false << 1 << 45 << false << QStringList{e + "15", e + "30", e + "45"};
-    QTest::newRow("pairs step past 15") << false << 2 << 8 << false << QStringList{};
-    QTest::newRow("pairs land on 30") << false << 2 << 15 << false << QStringList{e + "30"};
-    QTest::newRow("every count while paused")
-        << false << 1 << 3 << true << QStringList{e + "1", e + "2", e + "3"};
-    QTest::newRow("recursions at 15") << true << 1 << 16 << false << QStringList{r + "15"};
-    QTest::newRow("recursion pairs step past 15") << true << 2 << 8 << false << QStringList{};
+    QTest::addColumn<QStringList>("log");
+    QTest::newRow("elements: every multiple of 15")
+        << false << 1 << 44 << false
+        << QStringList{"sleep 10", "E:Elements drawn: 15", "sleep 10", "E:Elements drawn: 30"};
+    QTest::newRow("elements: pairs step past 15") << false << 2 << 8 << false << QStringList{};
+    QTest::newRow("elements: every count while paused")
+        << false << 2 << 2 << true
+        << QStringList{"sleep 10", "E:Elements drawn: 2", "sleep 10", "E:Elements drawn: 4"};
+    QTest::newRow("recursions at 15")
+        << true << 1 << 16 << false << QStringList{"R:Recursions: 15"};
+    QTest::newRow("recursions: pairs step past 15") << true << 2 << 8 << false << QStringList{};
     QTest::newRow("recursions while paused")
-        << true << 2 << 2 << true << QStringList{r + "2", r + "4"};
+        << true << 2 << 2 << true << QStringList{"R:Recursions: 2", "R:Recursions: 4"};
 }
 
 void RunProtocolTest::counterTexts() {
@@ -223,31 +140,19 @@ void RunProtocolTest::counterTexts() {
     QFETCH(int, step);
     QFETCH(int, times);
     QFETCH(bool, paused);
-    QFETCH(QStringList, texts);
-    RunFixture f;
-    f.model.GlobalState = paused ? zv::PauseMode : zv::WorkingMode;
-    zv::DrawRun run(f.model, f.canvas, f.host, f.random);
-
+    QFETCH(QStringList, log);
+    Run r;
+    r.model.GlobalState = paused ? zv::PauseMode : zv::WorkingMode;
+    zv::DrawRun run(r.model, r, r, r.random);
     for (int i = 0; i < times; ++i) {
         recursions ? run.CountRecursions(step) : run.CountElements(step);
     }
-
-    // The log holds "E:<text>", "R:<text>" and "sleep <ms>" in order; the 10 ms
-    // sleep belongs to the elements text alone, right before it.
-    QStringList expected;
-    for (const QString& t : texts) {
-        expected << (recursions ? QStringList{"R:" + t} : QStringList{"sleep 10", "E:" + t});
-    }
-    QStringList log;
-    for (const std::string& entry : f.host.log) {
-        log << QString::fromStdString(entry);
-    }
-    QCOMPARE(log, expected);
-    QCOMPARE(recursions ? f.model.RecursionsDone : f.model.ElementsDrawn, step * times);
+    QCOMPARE(r.trace, log);
+    QCOMPARE(recursions ? r.model.RecursionsDone : r.model.ElementsDrawn, step * times);
 }
 
-// The 16-colour text-mode palette as red, green, blue, written out apart from
-// the engine's table so that a swapped channel or entry shows.
+// The 16-colour text-mode palette written out apart from the engine's table,
+// so that a swapped channel or entry shows.
 const std::array<std::int32_t, 16> TextModePalette = {
     zv::rgb(0, 0, 0),       zv::rgb(0, 0, 128),   zv::rgb(0, 128, 0),   zv::rgb(0, 128, 128),
     zv::rgb(128, 0, 0),     zv::rgb(128, 0, 128), zv::rgb(128, 128, 0), zv::rgb(192, 192, 192),
@@ -267,23 +172,20 @@ void RunProtocolTest::randomColorAvoidsBackgroundUniformly_data() {
 void RunProtocolTest::randomColorAvoidsBackgroundUniformly() {
     QFETCH(int, background);
     QFETCH(int, colors);
-    RunFixture f;
-    f.model.ForeColor = zv::RandomColor;
-    f.host.backColor = background;
-    zv::DrawRun run(f.model, f.canvas, f.host, f.random);
-
+    Run r;
+    r.model.ForeColor = zv::RandomColor;
+    r.backColor = background;
+    zv::DrawRun run(r.model, r, r, r.random);
     constexpr int perColor = 1000;
     std::map<std::int32_t, int> seen;
     for (int i = 0; i < perColor * colors; ++i) {
         ++seen[run.ElementColor()];
     }
-
     QCOMPARE(int(seen.size()), colors);
     QVERIFY(!seen.contains(background));
     double chiSquare = 0;
     for (const auto& [color, n] : seen) {
-        QVERIFY(std::find(TextModePalette.begin(), TextModePalette.end(), color) !=
-                TextModePalette.end());
+        QVERIFY(std::ranges::find(TextModePalette, color) != TextModePalette.end());
         chiSquare += double(n - perColor) * (n - perColor) / perColor;
     }
     // 14 or 15 degrees of freedom: 60 is far beyond the 1e-6 quantile, yet a

@@ -295,6 +295,30 @@ private slots:
         QCOMPARE(markerAt(f, 0), QPoint(120, 120));
     }
 
+    // A drag that a run overtakes (started from the keyboard while the button
+    // was held) moves nothing and leaves the run's picture alone.
+    void dragOvertakenByRun_data() {
+        QTest::addColumn<int>("state");
+        QTest::newRow("working") << int(zv::WorkingMode);
+        QTest::newRow("paused") << int(zv::PauseMode);
+    }
+    void dragOvertakenByRun() {
+        QFETCH(int, state);
+        QVERIFY(showCross(f, points({{120, 120}, {30, 40}})));
+        QLabel* marker = f.form->FixPoint_img[1];
+        mouseOn(marker, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton, Qt::LeftButton);
+        f.form->ManageGlobalStates(static_cast<std::uint8_t>(state));
+        f.form->Output_pic->canvas().Box(150, 150, 180, 180, 0x00FF00);
+        const QPoint to = marker->mapFrom(f.form->Output_pic, QPoint(101, 61));
+        mouseOn(marker, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        mouseOn(marker, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+        const int drawn = pixelsOf(f, 0x00FF00, QRect(150, 150, 31, 31));
+        f.form->ManageGlobalStates(zv::EditMode);
+        QCOMPARE(markerAt(f, 1), QPoint(30, 40));
+        QVERIFY(drawn > 0);
+        QVERIFY(!f.form->FixPointDragActive());
+    }
+
     // A double click adds a point where the add button could.
     void doubleClick_data() {
         QTest::addColumn<int>("type");

@@ -259,6 +259,8 @@ private slots:
         QFETCH(int, mods);
         QFETCH(int, drawClicks);
         QFETCH(int, paramsClicks);
+        // Each press draws; depth 0 keeps the run short.
+        f.find<QLineEdit>("CalcDepth_txt")->setText("0");
         QSignalSpy draw(f.find<QPushButton>("Draw_btn"), &QPushButton::clicked);
         auto* params = f.find<QPushButton>("Params_btn");
         QSignalSpy paramsSpy(params, &QPushButton::clicked);

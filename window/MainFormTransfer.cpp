@@ -1,0 +1,126 @@
+// Controls -> model: the common values and the shown type's record are copied
+// from the window's fields into the parameter model before a run, before the
+// type list opens and at exit. The records of the other types stay as they are.
+//
+// The fields are normally checked when the user leaves them, but a run started
+// with Enter, or a text set by a file, can bring any text here. A text that is
+// not a finite number leaves the model value as it was; a number beyond the
+// model field's width is held at the nearest value the field can store, and a
+// fraction is rounded to the nearest integer, halves to even. Nothing here
+// reports or fails.
+
+#include "MainForm.h"
+
+#include "ColorSwatch.h"
+#include "FieldNumbers.h"
+#include "Numeric.h"
+#include "TextField.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+double realFrom(const QLineEdit* field, double previous, bool commaIsDecimal = false) {
+    return fieldNumber(field->text(), commaIsDecimal).value_or(previous);
+}
+
+// Rounded and held within [lowest, Int's maximum]; previous when not a number.
+template <class Int>
+Int integerFrom(const QLineEdit* field, Int previous,
+                Int lowest = std::numeric_limits<Int>::min()) {
+    const std::optional<double> value = fieldNumber(field->text());
+    if (!value) {
+        return previous;
+    }
+    return std::max(clampToInt<Int>(*value), lowest);
+}
+
+} // namespace
+
+std::vector<FixPoint> MainForm::fixPointsFromRows(std::span<const FixPoint> previous) const {
+    const std::size_t rows = std::min(XPos_txt.size(), YPos_txt.size());
+    std::vector<FixPoint> points(rows);
+    for (std::size_t i = 0; i < rows; ++i) {
+        const FixPoint before = i < previous.size() ? previous[i] : FixPoint{};
+        points[i].X = realFrom(XPos_txt[i], before.X);
+        points[i].Y = realFrom(YPos_txt[i], before.Y);
+    }
+    return points;
+}
+
+void MainForm::TransferControlsToModel() {
+    const int type = FractalType_cmb->currentIndex();
+
+    // A.1: the recursive gadget cuts its holes in the background colour.
+    const bool random = RandomForeColor_chk->isChecked();
+    model_.ForeColor = random ? RandomColor : ForeColor_pic->color();
+    if (DrawMode_opt[RecursiveMode]->isChecked() && !random && type == SierpinskyGadgetType) {
+        model_.ForeColor = BackColor_pic->color();
+    }
+
+    // A.2, A.3: the depth is never negative.
+    model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);
+    model_.PauseAfterEachOp = Pause_chk->isChecked();
+
+    // A.4: a fixed-size point list takes as many rows as it has places (rows
+    // beyond them are ignored, places beyond the rows keep their points); a
+    // list of any length is re-created with one point per row.
+    const auto copyFixed = [this](auto& target) {
+        const std::vector<FixPoint> rows = fixPointsFromRows(target);
+        std::copy_n(rows.begin(), std::min(rows.size(), target.size()), target.begin());
+    };
+    const auto recreate = [this](std::vector<FixPoint>& target) {
+        std::vector<FixPoint> rows = fixPointsFromRows(target);
+        // Without any row there is no list to take; the engine needs its points.
+        if (!rows.empty()) {
+            target = std::move(rows);
+        }
+    };
+
+    switch (type) {
+    case CantorSetType:
+        model_.CantorSet.DrawMode = SelectedDrawMode();
+        copyFixed(model_.CantorSet.FixPoints);
+        model_.CantorSet.StepHeight =
+            integerFrom<std::int16_t>(StepHeight_txt, model_.CantorSet.StepHeight);
+        model_.CantorSet.ElementsCount =
+            integerFrom<std::uint8_t>(ElementsCount_txt, model_.CantorSet.ElementsCount);
+        break;
+    case CrossType:
+        model_.Cross.DrawMode = SelectedDrawMode();
+        recreate(model_.Cross.FixPoints);
+        model_.Cross.ConnectLast = ConnectLast_chk->isChecked();
+        model_.Cross.DecreaseFactor =
+            realFrom(DecreaseFactor_txt, model_.Cross.DecreaseFactor, true);
+        break;
+    case SierpinskyGadgetType:
+        model_.SierpinskyGadget.DrawMode = SelectedDrawMode();
+        copyFixed(model_.SierpinskyGadget.FixPoints);
+        break;
+    case KochCurveType:
+        model_.KochCurve.DrawMode = SelectedDrawMode();
+        recreate(model_.KochCurve.FixPoints);
+        model_.KochCurve.ConnectLast = ConnectLast_chk->isChecked();
+        break;
+    case LSystemType:
+        copyFixed(model_.LSystem.FixPoints);
+        model_.LSystem.InitiatorString = Initiator_txt->text().toStdString();
+        model_.LSystem.GeneratorString = Generator_txt->text().toStdString();
+        model_.LSystem.LineLength = realFrom(LineLength_txt, model_.LSystem.LineLength, true);
+        model_.LSystem.Delta = realFrom(Delta_txt, model_.LSystem.Delta);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace zv
