@@ -7,6 +7,7 @@
 #include "DrawFractal.h"
 #include "DrawRun.h"
 #include "Random.h"
+#include <algorithm>
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -58,7 +59,8 @@ struct Run : zv::Canvas, zv::RunHost {
         const auto& p = f.pts;
         const auto mode = std::uint8_t(f.mode);
         m.CalcDepth = f.depth;
-        m.CantorSet = {mode, {{p[0], p[1]}}, 20, std::uint8_t(f.param)};
+        // param is also the cross's factor (up to 1e9): clamp before it becomes a Byte.
+        m.CantorSet = {mode, {{p[0], p[1]}}, 20, std::uint8_t(std::clamp(f.param, 0.0, 255.0))};
         m.Cross = {mode, p, f.closed, f.param};
         if (p.size() >= 3) {
             m.SierpinskyGadget = {mode, {{p[0], p[1], p[2]}}};
