@@ -284,11 +284,9 @@ private slots:
         QTest::addColumn<int>("depth");
         QTest::addColumn<bool>("preview");
         QTest::newRow("koch recursive") << 3 << 0 << 7 << true;
-        QTest::newRow("koch turtle") << 3 << 2 << 7 << true;
         QTest::newRow("cross") << 1 << 0 << 9 << true;
         QTest::newRow("cantor demo") << 0 << 3 << 12 << false;
         QTest::newRow("chaos game") << 2 << 1 << 2000000 << false;
-        QTest::newRow("gadget demo") << 2 << 3 << 1000 << false;
     }
     void cancel() {
         QFETCH(int, type);
@@ -328,10 +326,7 @@ private slots:
         QTest::addColumn<bool>("markers");
         QTest::newRow("cantor set") << 0 << 0 << 3 << true;
         QTest::newRow("cantor demo") << 0 << 3 << 3 << false;
-        QTest::newRow("cross") << 1 << 0 << 3 << true;
-        QTest::newRow("gadget") << 2 << 0 << 3 << true;
         QTest::newRow("chaos game") << 2 << 1 << 3000 << false;
-        QTest::newRow("koch curve") << 3 << 0 << 3 << true;
         QTest::newRow("koch turtle") << 3 << 2 << 2 << true;
         QTest::newRow("l-system") << 4 << 2 << 3 << true;
     }
@@ -364,8 +359,6 @@ private slots:
                                   << "3" << 3;
         QTest::newRow("letters") << "abc"
                                  << "4" << 4;
-        QTest::newRow("negative") << "-2"
-                                  << "0" << 0;
     }
     void enterInField() {
         QFETCH(QString, typed);
