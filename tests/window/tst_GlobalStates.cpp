@@ -91,10 +91,6 @@ private slots:
                                           << "pause with S" << true << true << 1;
         QTest::newRow("working, chaos game") << 1 << 1 << "WorkingMode"
                                              << "pause with S" << false << true << 1;
-        QTest::newRow("working, turtle") << 2 << 1 << "WorkingMode"
-                                         << "pause with S" << false << true << 1;
-        QTest::newRow("working, demo") << 3 << 1 << "WorkingMode"
-                                       << "pause with S" << false << true << 1;
     }
     void manageGlobalStates() {
         QFETCH(int, mode);
@@ -138,8 +134,6 @@ private slots:
         QTest::newRow("paused: resume") << 2 << 0 << "Draw_btn" << 1 << "pause with S";
         QTest::newRow("working, Shift+S")
             << 1 << int(Qt::ShiftModifier) << "Draw_btn" << 2 << "resume with S";
-        QTest::newRow("working, Ctrl+S")
-            << 1 << int(Qt::ControlModifier) << "Draw_btn" << 2 << "resume with S";
         QTest::newRow("paused, Ctrl+Shift+S") << 2 << int(Qt::ControlModifier | Qt::ShiftModifier)
                                               << "Draw_btn" << 1 << "pause with S";
         QTest::newRow("working, in a field") << 1 << 0 << "CalcDepth_txt" << 2 << "resume with S";
@@ -185,9 +179,7 @@ private slots:
         QTest::newRow("Ctrl+P") << 0 << int(Qt::ControlModifier) << "Draw_btn" << 1;
         QTest::newRow("Ctrl+P in a field") << 0 << int(Qt::ControlModifier) << "Delta_txt" << 1;
         QTest::newRow("Ctrl+P working") << 1 << int(Qt::ControlModifier) << "AreaWidth_txt" << 1;
-        QTest::newRow("Ctrl+P paused") << 2 << int(Qt::ControlModifier) << "Draw_btn" << 1;
         QTest::newRow("P") << 0 << 0 << "Draw_btn" << 0;
-        QTest::newRow("Shift+P") << 0 << int(Qt::ShiftModifier) << "Draw_btn" << 0;
         QTest::newRow("Ctrl+Shift+P")
             << 0 << int(Qt::ControlModifier | Qt::ShiftModifier) << "Draw_btn" << 0;
         QTest::newRow("Ctrl+Alt+P")
