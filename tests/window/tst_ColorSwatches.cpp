@@ -101,8 +101,6 @@ private slots:
         QTest::newRow("cancel background") << "BackColor_pic" << true << 0 << "BackColor";
         QTest::newRow("blue drawing colour")
             << "ForeColor_pic" << false << rgb(0, 0, 255) << "ForeColor";
-        QTest::newRow("grey drawing colour")
-            << "ForeColor_pic" << false << rgb(128, 128, 128) << "ForeColor";
         QTest::newRow("cancel drawing colour") << "ForeColor_pic" << true << 0 << "ForeColor";
     }
     void chooseColour() {
