@@ -91,7 +91,6 @@ void tst_PictureExport::savesTheCanvas_data() {
     QTest::newRow("after start-up") << int(zv::EditMode) << false << false << "start.bmp";
     QTest::newRow("editing") << int(zv::EditMode) << true << false << "edit.bmp";
     QTest::newRow("during a run") << int(zv::WorkingMode) << true << false << "run.bmp";
-    QTest::newRow("paused") << int(zv::PauseMode) << true << false << "pause.bmp";
     QTest::newRow("typed without extension") << int(zv::EditMode) << true << true << "typed";
     QTest::newRow("over an existing file") << int(zv::EditMode) << true << false << "User.ini";
 }
