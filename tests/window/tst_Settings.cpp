@@ -158,6 +158,8 @@ void tst_Settings::startUp_data() {
         << replaceLine(user, 7, "red") << factory << bad << "factory";
     QTest::newRow("user file cut in its last section")
         << withoutLastLines(user, 2) << factory << bad << "factory";
+    QTest::newRow("colour above 24 bits")
+        << replaceLine(user, 8, "16777216") << factory << bad << "factory";
     QTest::newRow("neither file") << QByteArray() << QByteArray() << both << "";
     QTest::newRow("no user file, damaged factory file")
         << QByteArray() << replaceLine(factory, 11, "3") << both << "";
