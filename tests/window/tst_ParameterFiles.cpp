@@ -186,6 +186,7 @@ void tst_ParameterFiles::damagedFile_data() {
     QTest::newRow("type 7") << 0 << 1 << QByteArray("7") << -1;
     QTest::newRow("colour line holds a word") << 2 << 7 << QByteArray("blue") << -1;
     QTest::newRow("elements count 256") << 0 << 18 << QByteArray("256") << -1;
+    QTest::newRow("negative count line") << 1 << 13 << QByteArray("-1") << -1;
     QTest::newRow("ends inside the type section") << 3 << 0 << QByteArray() << 15;
     QTest::newRow("empty file") << 4 << 0 << QByteArray() << 0;
 }
