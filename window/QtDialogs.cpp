@@ -90,23 +90,19 @@ std::optional<std::int32_t> QtDialogs::chooseColor(std::int32_t initialColor) {
 }
 
 FileDialogResult QtDialogs::openFile(const FileDialogRequest& request) {
-    QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setOptions(fileOptions(request));
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    FileDialogResult result;
-    result.path = dialog.selectedFiles().constFirst();
-    return result;
+    return runFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
 }
 
 FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
+    return runFileDialog(request, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+}
+
+FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request,
+                                          QFileDialog::AcceptMode acceptMode,
+                                          QFileDialog::FileMode fileMode) {
     QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(acceptMode);
+    dialog.setFileMode(fileMode);
     dialog.setOptions(fileOptions(request));
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

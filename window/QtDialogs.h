@@ -3,6 +3,8 @@
 
 #include "Dialogs.h"
 
+#include <QFileDialog>
+
 class QWidget;
 
 namespace zv {
@@ -21,6 +23,11 @@ public:
                                      const QString& initialText) override;
 
 private:
+    // The open and save dialogs differ only in these two modes.
+    FileDialogResult runFileDialog(const FileDialogRequest& request,
+                                   QFileDialog::AcceptMode acceptMode,
+                                   QFileDialog::FileMode fileMode);
+
     QWidget* parent_;
 };
 
