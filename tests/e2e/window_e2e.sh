@@ -5,8 +5,9 @@
 # the keyboard reach the window (the program reports them to the file named by
 # ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
-# request as a window manager sends it must store User.ini, and a start without
-# any settings file must end the program with a failure status.
+# request as a window manager sends it must store User.ini, the next start must
+# show what it stored, and a start without any settings file must end the
+# program with a failure status.
 #
 # usage: window_e2e.sh <path to zorvandine> <output folder>
 # Exit 77 (skipped) only when the X tools are not installed.
@@ -55,31 +56,21 @@ fail() {
     failures=$((failures + 1))
 }
 
-# A display number that no other X server (or test run) holds.
+# Xvfb picks a free display itself and writes its number once it is ready:
+# probing numbers by hand races other X servers started at the same moment.
+rm -f "$out/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
 display=""
-for n in $(seq 77 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 1 50); do
-            if xwininfo -display ":$n" -root >/dev/null 2>&1; then
-                # Another test's server may have taken the number a moment
-                # earlier; ours then ends at once and must not be mistaken for it.
-                sleep 0.3
-                kill -0 "$xvfb_pid" 2>/dev/null && display=":$n"
-                break
-            fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        [ -n "$display" ] && break
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-        xvfb_pid=""
-    fi
+for _ in $(seq 1 100); do
+    n=$(sed -n '1{/^[0-9][0-9]*$/p}' "$out/display" 2>/dev/null)
+    [ -n "$n" ] && display=":$n" && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
 done
 if [ -z "$display" ]; then
     echo "FAIL: no X server could be started"
+    cat "$out/xvfb.log"
     exit 1
 fi
 export DISPLAY="$display"
@@ -302,6 +293,21 @@ then
     else
         fail "no User.ini after the close"
     fi
+    # The next start shows what the close stored, without a settings box.
+    "$program" >"$out/program-restart.log" 2>&1 &
+    app_pid=$!
+    window=""
+    eventually 'window=$(xdotool search --onlyvisible --name "^Zorvandine v" 2>/dev/null | head -1); [ -n "$window" ]' ||
+        fail "the window did not appear at the second start"
+    if [ -n "$window" ]; then
+        eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ]' ||
+            fail "at the second start the window is $ww wide, not the stored bar and area"
+        [ -z "$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null)" ] ||
+            fail "a settings box at the second start"
+    fi
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
 else
     echo "note: no C compiler with X11 headers; the close request is not checked"
     kill "$app_pid" 2>/dev/null
