@@ -5,6 +5,7 @@
 // start). Keys go in through the window as the user's would.
 
 #include "FakeDialogs.h"
+#include "FileMod.h"
 #include "MainForm.h"
 #include "OutputPicture.h"
 #include "ParameterModel.h"
@@ -135,6 +136,13 @@ struct FormFixture {
         return n;
     }
 };
+
+// A type's record as a parameter file holds it (after the 11 general lines).
+inline QByteArray record(const zv::FractalParameters& m, int type) {
+    zv::GeneralValues g;
+    g.FractalType = static_cast<std::uint8_t>(type);
+    return zv::WriteParameters(g, m).split('\n').mid(11).join('\n');
+}
 
 inline zv::FileDialogResult chosen(const QString& path) {
     zv::FileDialogResult r;
