@@ -266,10 +266,6 @@ private slots:
         for (int t = 0; t < zv::FractalTypeCount; ++t) {
             QCOMPARE(record(f.model, t), record(records(t == type ? 0 : 1), t));
         }
-        // The imported file is closed: exporting over it at once works.
-        f.dialogs.fileAnswers << chosen(file);
-        w.Export_btn->click();
-        QCOMPARE(f.dialogs.calls.size(), 2);
     }
 
     // Nothing of a damaged file reaches the window or the model, and no refresh
@@ -338,18 +334,6 @@ private slots:
                            "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
                            "input Datei laden:"}
             << existing;
-        QTest::newRow("save: no dialog, nothing typed")
-            << "save" << 0 << noDialog << QList<int>{ok} << QStringList{""}
-            << QStringList{"save Paramaterdatei speichern:",
-                           "box Fehler: Der 'Datei speichern'-Dialog konnte wegen eines "
-                           "globalen Betriebssystemfehlers nicht geladen werden.",
-                           "input Datei speichern:"}
-            << "";
-        QTest::newRow("picture: dialog error, retry, a typed folder")
-            << "picture" << 0 << error << QList<int>{ok, int(MessageResult::Retry)}
-            << QStringList{"<folder>/nowhere/x"}
-            << QStringList{"save Bild speichern:", fatal, choice, "input Bild speichern:"}
-            << "<folder>/nowhere/x";
         QTest::newRow("open: dialog error, cancel ends the program")
             << "open" << 0 << error << QList<int>{ok, cancel} << QStringList{}
             << QStringList{"open Paramaterdatei laden:", fatal, choice} << "";
@@ -439,19 +423,6 @@ private slots:
                  *row.name && !row.fails ? canvas.image().convertToFormat(QImage::Format_RGB32) : QImage());
     }
 
-    // A second Ctrl+P while the save dialog is open asks nothing more.
-    void secondCtrlPWhileAsking() {
-        FormFixture f;
-        QVERIFY(f.open());
-        f.dialogs.whileFile = [&] { f.key(Qt::Key_P, Qt::ControlModifier); };
-        f.dialogs.fileAnswers << chosen(f.path("once.bmp"));
-        f.key(Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(f.dialogs.calls.size(), 1);
-        QVERIFY(QFile::exists(f.path("once.bmp")));
-        f.dialogs.whileFile = nullptr; // afterwards Ctrl+P works again
-        f.key(Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(f.dialogs.calls.size(), 2);
-    }
 };
 
 QTEST_MAIN(tst_Files)

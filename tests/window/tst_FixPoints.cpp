@@ -4,7 +4,6 @@
 
 #include "WindowTestSupport.h"
 
-#include <QScrollBar>
 #include <limits>
 
 using namespace zvtest;
@@ -210,21 +209,6 @@ private slots:
         f.form->ManageGlobalStates(zv::EditMode);
         QCOMPARE(f.markerAt(1), QPoint(30, 40));
         QVERIFY(drawn > 0 && !f.form->FixPointDragActive());
-    }
-
-    // The list scrolls to its newest row when the rows overflow the view.
-    void scrolling() {
-        QVERIFY(showRows(8));
-        QScrollBar* scroller = f.form->FixPointsScroller;
-        QWidget* inside = f.form->InsideContainer_frm;
-        QCoreApplication::processEvents();
-        QVERIFY(scroller->maximum() > 0);
-        QCOMPARE(scroller->value(), scroller->maximum());
-        const int view = f.form->OutsideContainer_frm->height();
-        QVERIFY(f.form->XPos_txt.back()->geometry().translated(inside->pos()).top() >= 0);
-        QVERIFY(f.form->ConnectLast_chk->geometry().translated(inside->pos()).bottom() <= view);
-        scroller->setValue(0);
-        QCOMPARE(inside->y(), 0);
     }
 
     // The preview: lines between the marker centres in the fore colour with the

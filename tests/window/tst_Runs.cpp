@@ -44,22 +44,12 @@ struct Ending {
 
 // Calls step every few milliseconds, inside the run's event passes, until it
 // returns true.
-class Script : public QObject {
-public:
-    explicit Script(std::function<bool()> step) : step_(std::move(step)) {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (!done && step_()) {
-                done = true;
-                timer_.stop();
-            }
-        });
-        timer_.start(5);
-    }
+struct Script : QTimer {
     bool done = false;
-
-private:
-    std::function<bool()> step_;
-    QTimer timer_;
+    explicit Script(const std::function<bool()>& step) {
+        connect(this, &QTimer::timeout, [this, step] { done = done || step(); });
+        start(5);
+    }
 };
 
 const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter_frm",
