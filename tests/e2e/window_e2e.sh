@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real window on a real X server (Xvfb): starts the program, finds its
 # window by its caption, takes screenshots, checks that controls sit where the
-# layout puts them (pixel colours at design positions), and that keys typed on
+# layout puts them (pixel colours at their twips positions), and that keys typed on
 # the keyboard reach the window (the program reports them to the file named by
 # ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close

@@ -174,30 +174,34 @@ private slots:
         QCOMPARE(e->text(), QString(row.typed).chopped(1));
     }
 
-    // However the focus comes, the whole text is selected: the next key replaces it.
+    // However the focus comes, the whole text is selected: the next key
+    // replaces it, and leaving the field repairs what was typed.
     void selectAllOnFocus_data() {
-        QTest::addColumn<bool>("byTab");
-        QTest::newRow("tab key") << true;
-        QTest::newRow("mouse press and drag") << false;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("tab key") << "tab";
+        QTest::newRow("mouse press and drag") << "drag";
+        QTest::newRow("click on a row's label") << "label";
     }
     void selectAllOnFocus() {
-        QFETCH(bool, byTab);
-        QLineEdit* height = field("AreaHeight_txt");
-        height->setText("432");
+        QFETCH(QString, how);
+        QLineEdit* e = how == "label" ? f.form->YPos_txt[0] : field("AreaHeight_txt");
+        e->setText("432");
         field("AreaWidth_txt")->setFocus(Qt::TabFocusReason);
-        if (byTab) {
+        const QPoint inside(e->width() / 2, e->height() / 2);
+        if (how == "tab") {
             f.key(Qt::Key_Tab);
+        } else if (how == "drag") {
+            QTest::mousePress(e, Qt::LeftButton, {}, inside);
+            mouseOn(e, QEvent::MouseMove, inside - QPoint(8, 0), Qt::LeftButton);
+            QTest::mouseRelease(e, Qt::LeftButton, {}, inside);
         } else {
-            const QPoint inside(height->width() / 2, height->height() / 2);
-            QTest::mousePress(height, Qt::LeftButton, {}, inside);
-            mouseOn(height, QEvent::MouseMove, inside - QPoint(8, 0), Qt::LeftButton);
-            QTest::mouseRelease(height, Qt::LeftButton, {}, inside);
+            QTest::mouseClick(f.form->YPos_lbl[0], Qt::LeftButton);
         }
-        QCOMPARE(QApplication::focusWidget(), height);
-        QTest::keyClicks(height, "3");
-        QCOMPARE(height->text(), QString("3"));
+        QCOMPARE(QApplication::focusWidget(), e);
+        QTest::keyClicks(e, "3");
+        QCOMPARE(e->text(), QString("3"));
         f.form->Pause_chk->setFocus(Qt::TabFocusReason);
-        QCOMPARE(height->text(), QString("250"));
+        QCOMPARE(e->text(), how == "label" ? QString("3") : QString("250"));
     }
 
     // A swatch's click opens the dialog on its colour; the answer, or the old
