@@ -35,6 +35,13 @@ template <class Row> void table(std::initializer_list<Row> rows) {
     }
 }
 
+// A table of one bool column: row no holds false, row yes true.
+inline void boolRows(const char* column, const char* no, const char* yes) {
+    QTest::addColumn<bool>(column);
+    QTest::newRow(no) << false;
+    QTest::newRow(yes) << true;
+}
+
 struct FormFixture {
     zv::ParameterModel model;
     FakeDialogs dialogs;

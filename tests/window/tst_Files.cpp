@@ -196,9 +196,7 @@ private slots:
     // A folder where User.ini should be: every write fails, the user is told
     // each time and still gets out; freed while the box shows, a retry writes.
     void failedSave_data() {
-        QTest::addColumn<bool>("freed");
-        QTest::newRow("retried, then given up") << false;
-        QTest::newRow("freed, then retried") << true;
+        boolRows("freed", "retried, then given up", "freed, then retried");
     }
     void failedSave() {
         QFETCH(bool, freed);

@@ -214,9 +214,7 @@ private slots:
     // The preview: lines between the marker centres in the fore colour with the
     // edit pen, numbers under the markers, the closing line on request.
     void preview_data() {
-        QTest::addColumn<bool>("connectLast");
-        QTest::newRow("open") << false;
-        QTest::newRow("closed") << true;
+        boolRows("connectLast", "open", "closed");
     }
     void preview() {
         QFETCH(bool, connectLast);

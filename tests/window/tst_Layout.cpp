@@ -208,14 +208,11 @@ private slots:
     // colour after a cancel, reaches the swatch and the drawing area, which is
     // cleared. The name is printed in the complementary colour.
     void chooseColour_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("cancel");
-        QTest::newRow("background") << "BackColor_pic" << false;
-        QTest::newRow("drawing colour, cancelled") << "ForeColor_pic" << true;
+        boolRows("cancel", "background", "drawing colour, cancelled");
     }
     void chooseColour() {
-        QFETCH(QString, name);
         QFETCH(bool, cancel);
+        const QString name = cancel ? "ForeColor_pic" : "BackColor_pic";
         QCOMPARE(zv::complementaryColor(0x808080), 0x7F7F7F);
         QCOMPARE(zv::complementaryColor(0x0000FF), 0xFFFF00);
         QCOMPARE(zv::complementaryColor(int(0x80000005)), 0xFFFFFA); // system colour bits ignored

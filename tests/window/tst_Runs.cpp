@@ -194,9 +194,7 @@ private slots:
     // offers the cancel, and the bar button, export and the drawing area stay
     // usable; afterwards everything returns.
     void locking_data() {
-        QTest::addColumn<bool>("pause");
-        QTest::newRow("running") << false;
-        QTest::newRow("pause after each op.") << true;
+        boolRows("pause", "running", "pause after each op.");
     }
     void locking() {
         QFETCH(bool, pause);
