@@ -58,8 +58,11 @@ fail() {
 
 # Xvfb picks a free display itself and writes its number once it is ready:
 # probing numbers by hand races other X servers started at the same moment.
+# Without -noreset the server resets whenever its last client leaves, and a
+# program started at that moment cannot connect.
 rm -f "$out/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" >"$out/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$out/display" \
+    >"$out/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display=""
 for _ in $(seq 1 100); do
