@@ -21,7 +21,7 @@ namespace {
 struct Picture {
     const char* tag;
     int state;
-    bool typed; // the path typed by hand: no extension appended
+    bool typed;       // the path typed by hand: no extension appended
     const char* name; // empty: the choice is cancelled
     bool fails;       // a folder stands at the path
 };
@@ -117,9 +117,10 @@ private slots:
         const QByteArray factory = zv::WriteSettings(general(false), records(0));
         QTest::newRow("both files good") << user << factory << "user";
         QTest::newRow("first start") << QByteArray() << factory << "factory";
-        QTest::newRow("colour above 24 bits") << damaged(user, 8, "16777216") << factory << "factory";
-        QTest::newRow("user file cut in its last section") << damaged(user, 0, {}, 52) << factory
-                                                           << "factory";
+        QTest::newRow("colour above 24 bits")
+            << damaged(user, 8, "16777216") << factory << "factory";
+        QTest::newRow("user file cut in its last section")
+            << damaged(user, 0, {}, 52) << factory << "factory";
         QTest::newRow("no user file, damaged factory file")
             << QByteArray() << damaged(factory, 11, "3") << "";
     }
@@ -140,7 +141,9 @@ private slots:
             shown << c.text;
             QCOMPARE(c.icon, zv::MessageIcon::Critical);
         }
-        QCOMPARE(shown, (QStringList{BadText, FatalText}.mid(0, source == "user" ? 0 : source.isEmpty() ? 2 : 1)));
+        QCOMPARE(shown, (QStringList{BadText, FatalText}.mid(0, source == "user"   ? 0
+                                                                : source.isEmpty() ? 2
+                                                                                   : 1)));
         QCOMPARE(f.form->SettingsLoaded(), !source.isEmpty());
         if (source.isEmpty()) {
             // Nothing of a damaged file is applied, and nothing is stored at the end.
@@ -195,9 +198,7 @@ private slots:
 
     // A folder where User.ini should be: every write fails, the user is told
     // each time and still gets out; freed while the box shows, a retry writes.
-    void failedSave_data() {
-        boolRows("freed", "retried, then given up", "freed, then retried");
-    }
+    void failedSave_data() { boolRows("freed", "retried, then given up", "freed, then retried"); }
     void failedSave() {
         QFETCH(bool, freed);
         FormFixture f;
@@ -213,7 +214,8 @@ private slots:
         QVERIFY(f.form->close());
         QCOMPARE(f.dialogs.calls.size(), freed ? 1 : 2);
         for (const DialogCall& c : f.dialogs.calls) {
-            QVERIFY(callText(c).startsWith("box Settings not saved: User.ini could not be written"));
+            QVERIFY(
+                callText(c).startsWith("box Settings not saved: User.ini could not be written"));
             QCOMPARE(c.buttons, zv::MessageButtons::RetryCancel);
         }
         QFile written(f.path("User.ini"));
@@ -402,7 +404,8 @@ private slots:
         f.form->ManageGlobalStates(std::uint8_t(row.state));
         QVERIFY(!row.fails || QDir(f.folder.path()).mkdir(row.name));
         const QString path = *row.name ? f.path(row.name) : QString();
-        f.dialogs.fileAnswers << (row.typed ? failing(FileDialogResult::CannotInitialize) : chosen(path));
+        f.dialogs.fileAnswers << (row.typed ? failing(FileDialogResult::CannotInitialize)
+                                            : chosen(path));
         f.dialogs.inputAnswers << path;
         f.dialogs.calls.clear();
         f.key(Qt::Key_P, Qt::ControlModifier);
@@ -410,7 +413,8 @@ private slots:
         QCOMPARE(f.dialogs.calls.size(), row.typed ? 3 : row.fails ? 2 : 1); // + failure box, input
         QCOMPARE(int(f.form->GlobalState()), row.state);
         if (row.fails) {
-            QCOMPARE(callText(f.dialogs.calls[1]), QString("box Error: The picture could not be saved!"));
+            QCOMPARE(callText(f.dialogs.calls[1]),
+                     QString("box Error: The picture could not be saved!"));
             QVERIFY(f.dialogs.calls[1].text.contains(path));
         }
         QFile file(path);
@@ -419,9 +423,9 @@ private slots:
         QVERIFY(path.isEmpty() || row.fails ||
                 (bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24));
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
-                 *row.name && !row.fails ? canvas.image().convertToFormat(QImage::Format_RGB32) : QImage());
+                 *row.name && !row.fails ? canvas.image().convertToFormat(QImage::Format_RGB32)
+                                         : QImage());
     }
-
 };
 
 QTEST_MAIN(tst_Files)

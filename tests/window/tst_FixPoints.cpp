@@ -13,10 +13,10 @@ namespace {
 struct Drag {
     const char* tag;
     int row;
-    QPoint grab;                // pixels inside the marker
-    std::vector<QPoint> path;   // drawing-area pixels; released at the last
-    QPoint expected;            // -1 to -99 count from the area's right or bottom edge
-    bool cantor = false;        // the Cantor set: both ends keep one height
+    QPoint grab;              // pixels inside the marker
+    std::vector<QPoint> path; // drawing-area pixels; released at the last
+    QPoint expected;          // -1 to -99 count from the area's right or bottom edge
+    bool cantor = false;      // the Cantor set: both ends keep one height
 };
 
 } // namespace
@@ -78,8 +78,9 @@ private slots:
                  clicks > 0 ? "Adding impossible:The maximal number of FixPoints is already reached"
                             : "Removing impossible:The minimal number of FixPoints is reached");
         QCOMPARE(f.dialogs.calls[0].icon, zv::MessageIcon::Exclamation);
-        QCOMPARE(f.form->YPos_lbl[expected - 1]->text(), QString("Y%1:").arg(expected));
-        QVERIFY(f.form->FixPoint_img[expected - 1]->isVisible());
+        QCOMPARE(f.form->YPos_lbl.at(std::size_t(expected - 1))->text(),
+                 QString("Y%1:").arg(expected));
+        QVERIFY(f.form->FixPoint_img.at(std::size_t(expected - 1))->isVisible());
         QVERIFY(selected(expected - 1));
         // A double click on the drawing area adds a point as the button does.
         QTest::mouseDClick(f.form->Output_pic, Qt::LeftButton, {}, QPoint(180, 200));
@@ -126,7 +127,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, expected);
         QVERIFY(f.showCross({{20, 30}, {40, 50}, {60, 70}}));
-        zv::TextField* field = isX ? f.form->XPos_txt[1] : f.form->YPos_txt[1];
+        zv::TextField* field = isX ? f.form->XPos_txt.at(1) : f.form->YPos_txt.at(1);
         f.typeAndLeave(field, typed);
         const QPoint want = resolve(isX ? QPoint(expected, 50) : QPoint(40, expected));
         QCOMPARE(f.markerAt(1), want);
@@ -146,13 +147,18 @@ private slots:
 
     void dragAndDrop_data() {
         const QPoint unchanged(30, 40);
-        table<Drag>({{"grabbed at (3, 4)", 1, {3, 4}, {{50, 50}, {100, 60}}, {97, 56}},
-                     {"dropped at the far corner clamps", 1, {2, 2}, {{50, 50}, {-1, -1}}, {-10, -10}},
-                     {"dragged out and released outside", 1, {3, 4}, {{50, 50}, {-5000, 60}}, unchanged},
-                     {"out and back in: the drag has ended", 1, {3, 4}, {{-5000, 60}, {100, 60}}, unchanged},
-                     {"released on another marker", 1, {3, 4}, {{50, 50}, {125, 125}}, unchanged},
-                     {"cantor set, left end", 0, {0, 0}, {{11, 50}, {10, 40}}, {10, 40}, true},
-                     {"cantor set, right end", 1, {0, 0}, {{151, 50}, {150, 40}}, {150, 40}, true}});
+        table<Drag>(
+            {{"grabbed at (3, 4)", 1, {3, 4}, {{50, 50}, {100, 60}}, {97, 56}},
+             {"dropped at the far corner clamps", 1, {2, 2}, {{50, 50}, {-1, -1}}, {-10, -10}},
+             {"dragged out and released outside", 1, {3, 4}, {{50, 50}, {-5000, 60}}, unchanged},
+             {"out and back in: the drag has ended",
+              1,
+              {3, 4},
+              {{-5000, 60}, {100, 60}},
+              unchanged},
+             {"released on another marker", 1, {3, 4}, {{50, 50}, {125, 125}}, unchanged},
+             {"cantor set, left end", 0, {0, 0}, {{11, 50}, {10, 40}}, {10, 40}, true},
+             {"cantor set, right end", 1, {0, 0}, {{151, 50}, {150, 40}}, {150, 40}, true}});
     }
     void dragAndDrop() {
         QFETCH(Drag, row);
@@ -188,7 +194,7 @@ private slots:
         QFETCH(int, row);
         f.model.CantorSet.FixPoints = {{{10, 100}, {150, 100}}};
         QVERIFY(f.selectType(zv::CantorSetType));
-        f.typeAndLeave(f.form->YPos_txt[std::size_t(row)], "40");
+        f.typeAndLeave(f.form->YPos_txt.at(std::size_t(row)), "40");
         QCOMPARE(f.markerAt(0), QPoint(10, 40));
         QCOMPARE(f.markerAt(1), QPoint(150, 40));
         QCOMPARE(f.fieldsAt(1 - row).y(), 40);
@@ -198,7 +204,7 @@ private slots:
     // was held) moves nothing and leaves the run's picture alone.
     void dragOvertakenByRun() {
         QVERIFY(f.showCross({{120, 120}, {30, 40}}));
-        QLabel* marker = f.form->FixPoint_img[1];
+        QLabel* marker = f.form->FixPoint_img.at(1);
         mouseOn(marker, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
         f.form->ManageGlobalStates(zv::WorkingMode);
         f.form->Output_pic->canvas().Box(150, 150, 180, 180, 0x00FF00);
@@ -213,9 +219,7 @@ private slots:
 
     // The preview: lines between the marker centres in the fore colour with the
     // edit pen, numbers under the markers, the closing line on request.
-    void preview_data() {
-        boolRows("connectLast", "open", "closed");
-    }
+    void preview_data() { boolRows("connectLast", "open", "closed"); }
     void preview() {
         QFETCH(bool, connectLast);
         const std::int32_t red = 0x0000FF;

@@ -90,12 +90,14 @@ private slots:
         } else {
             QCOMPARE(inner.height(), row.area.height());
         }
-        QCOMPARE(QSize(f.form->AreaWidth_txt->text().toInt(), f.form->AreaHeight_txt->text().toInt()),
-                 inner);
+        QCOMPARE(
+            QSize(f.form->AreaWidth_txt->text().toInt(), f.form->AreaHeight_txt->text().toInt()),
+            inner);
         QCOMPARE(output()->width(), inner.width() + 2);
         auto* common = f.find<QGroupBox>("CommonParameter_frm");
         QCOMPARE(common->geometry().bottom(), output()->geometry().bottom());
-        QVERIFY(qAbs(f.form->FixPoints_frm->geometry().bottom() - common->geometry().bottom()) <= 1);
+        QVERIFY(qAbs(f.form->FixPoints_frm->geometry().bottom() - common->geometry().bottom()) <=
+                1);
         QVERIFY(common->x() > output()->geometry().right());
         QCOMPARE(common->x() < f.form->width(), row.barOpen); // closed: beyond the right edge
     }
@@ -184,7 +186,7 @@ private slots:
     }
     void selectAllOnFocus() {
         QFETCH(QString, how);
-        QLineEdit* e = how == "label" ? f.form->YPos_txt[0] : field("AreaHeight_txt");
+        QLineEdit* e = how == "label" ? f.form->YPos_txt.at(0) : field("AreaHeight_txt");
         e->setText("432");
         field("AreaWidth_txt")->setFocus(Qt::TabFocusReason);
         const QPoint inside(e->width() / 2, e->height() / 2);
@@ -195,7 +197,7 @@ private slots:
             mouseOn(e, QEvent::MouseMove, inside - QPoint(8, 0), Qt::LeftButton);
             QTest::mouseRelease(e, Qt::LeftButton, {}, inside);
         } else {
-            QTest::mouseClick(f.form->YPos_lbl[0], Qt::LeftButton);
+            QTest::mouseClick(f.form->YPos_lbl.at(0), Qt::LeftButton);
         }
         QCOMPARE(QApplication::focusWidget(), e);
         QTest::keyClicks(e, "3");
@@ -207,9 +209,7 @@ private slots:
     // A swatch's click opens the dialog on its colour; the answer, or the old
     // colour after a cancel, reaches the swatch and the drawing area, which is
     // cleared. The name is printed in the complementary colour.
-    void chooseColour_data() {
-        boolRows("cancel", "background", "drawing colour, cancelled");
-    }
+    void chooseColour_data() { boolRows("cancel", "background", "drawing colour, cancelled"); }
     void chooseColour() {
         QFETCH(bool, cancel);
         const QString name = cancel ? "ForeColor_pic" : "BackColor_pic";
@@ -237,10 +237,11 @@ private slots:
     // Enter presses the draw button (in a field: the real window's test), also
     // the keypad's; on another button Enter presses that one; Alt+D draws.
     void enterAndAccessKey_data() {
-        table<Press>({{"keypad Enter in a field", "AreaWidth_txt", Qt::Key_Enter, Qt::KeypadModifier, 1},
-                      {"Enter on a check box", "Pause_chk", Qt::Key_Return, {}, 1},
-                      {"Enter on Params_btn", "Params_btn", Qt::Key_Return, {}, 0},
-                      {"Alt+D", "CalcDepth_txt", Qt::Key_D, Qt::AltModifier, 1}});
+        table<Press>(
+            {{"keypad Enter in a field", "AreaWidth_txt", Qt::Key_Enter, Qt::KeypadModifier, 1},
+             {"Enter on a check box", "Pause_chk", Qt::Key_Return, {}, 1},
+             {"Enter on Params_btn", "Params_btn", Qt::Key_Return, {}, 0},
+             {"Alt+D", "CalcDepth_txt", Qt::Key_D, Qt::AltModifier, 1}});
     }
     void enterAndAccessKey() {
         QFETCH(Press, row);

@@ -166,7 +166,8 @@ private slots:
                     {"Ctrl+Shift+S paused: resume", Qt::Key_S, ctrlShift, "Draw_btn", 2, 1, 0},
                     {"S working, in a field", Qt::Key_S, {}, "CalcDepth_txt", 1, 2, 0},
                     {"S paused, on the type list", Qt::Key_S, {}, "FractalType_cmb", 2, 1, 0},
-                    {"Ctrl+P working, in a field", Qt::Key_P, Qt::ControlModifier, "CalcDepth_txt", 1, 1, 1},
+                    {"Ctrl+P working, in a field", Qt::Key_P, Qt::ControlModifier, "CalcDepth_txt",
+                     1, 1, 1},
                     {"P", Qt::Key_P, {}, "Draw_btn", 0, 0, 0},
                     {"Ctrl+Shift+P", Qt::Key_P, ctrlShift, "Draw_btn", 0, 0, 0}});
     }
@@ -193,9 +194,7 @@ private slots:
     // While a run is under way the parameters cannot change, the caption
     // offers the cancel, and the bar button, export and the drawing area stay
     // usable; afterwards everything returns.
-    void locking_data() {
-        boolRows("pause", "running", "pause after each op.");
-    }
+    void locking_data() { boolRows("pause", "running", "pause after each op."); }
     void locking() {
         QFETCH(bool, pause);
         prepare(zv::KochCurveType, zv::RecursiveMode, 6, pause);
@@ -339,7 +338,6 @@ private slots:
         draw();
         QVERIFY(ink() > 0 && first != picture());
     }
-
 };
 
 QTEST_MAIN(tst_Runs)

@@ -59,11 +59,17 @@ class tst_Types : public QObject {
         const auto on = [](const QWidget* w) { return w->isEnabled() ? '1' : '0'; };
         const bool blank = f.pixelsOf(0xFFFFFF) == 200 * 250;
         return QString("modes %1 (%2), %3%4 rows, %5 hidden, switch %6, add %7%8, connect %9%10%11")
-            .arg(modes).arg(checked).arg(frames).arg(f.rows()).arg(f.hiddenMarkers())
-            .arg(on(f.form->SpecialParams_btn)).arg(on(f.form->AddFixPoint_btn))
+            .arg(modes)
+            .arg(checked)
+            .arg(frames)
+            .arg(f.rows())
+            .arg(f.hiddenMarkers())
+            .arg(on(f.form->SpecialParams_btn))
+            .arg(on(f.form->AddFixPoint_btn))
             .arg(on(f.form->RemoveFixPoint_btn))
             .arg(f.form->ConnectLast_chk->checkState() == Qt::Checked ? '1' : '0')
-            .arg(on(f.form->ConnectLast_chk)).arg(blank ? ", blank" : "");
+            .arg(on(f.form->ConnectLast_chk))
+            .arg(blank ? ", blank" : "");
     }
     void storeRecords(int mode) {
         const auto m = static_cast<std::uint8_t>(mode);
@@ -156,7 +162,8 @@ private slots:
         f.model.LSystem = {{{{100, 200}, {100, 150}}}, "F+F", "FF", 1.5, -90};
         QLocale::setDefault(QLocale("de_DE"));
         QVERIFY(f.selectType(zv::CantorSetType));
-        QCOMPARE(f.form->StepHeight_txt->text() + f.form->ElementsCount_txt->text(), QString("334"));
+        QCOMPARE(f.form->StepHeight_txt->text() + f.form->ElementsCount_txt->text(),
+                 QString("334"));
         QVERIFY(f.selectType(zv::CrossType));
         QCOMPARE(f.form->DecreaseFactor_txt->text(), QString("0,25"));
         QVERIFY(f.selectType(zv::LSystemType));
@@ -189,7 +196,7 @@ private slots:
         f.form->FractalType_cmb->setCurrentIndex(zv::CantorSetType);
         f.key(Qt::Key_Down);
         QTRY_VERIFY(view().startsWith("modes 1000"));
-        f.typeAndLeave(f.form->XPos_txt[0], "33");
+        f.typeAndLeave(f.form->XPos_txt.at(0), "33");
         f.form->FractalType_cmb->showPopup();
         QCoreApplication::processEvents();
         QCOMPARE(f.model.Cross.FixPoints[0].X, 33.0);
@@ -205,16 +212,17 @@ private slots:
     // is held at its limit, a fraction is rounded half to even.
     void numbers_data() {
         const double kept = std::nan("");
-        table<Number>({{"depth, German fraction", "CalcDepth_txt", 0, "de_DE", "7,6", 8},
-                       {"depth, half to even", "CalcDepth_txt", 0, "en_US", "2.5", 2},
-                       {"depth, letters", "CalcDepth_txt", 0, "en_US", "abc", kept},
-                       {"depth 1e12", "CalcDepth_txt", 0, "en_US", "1e12", 2147483647},
-                       {"depth 1e400", "CalcDepth_txt", 0, "en_US", "1e400", kept},
-                       {"depth, negative", "CalcDepth_txt", 0, "en_US", "-3", 0},
-                       {"step height -40000", "StepHeight_txt", 0, "en_US", "-40000", -32768},
-                       {"elements 300", "ElementsCount_txt", 0, "en_US", "300", 255},
-                       {"factor, typed comma, English", "DecreaseFactor_txt", 1, "en_US", "0,25", 0.25},
-                       {"angle, German", "Delta_txt", 4, "de_DE", "45,5", 45.5}});
+        table<Number>(
+            {{"depth, German fraction", "CalcDepth_txt", 0, "de_DE", "7,6", 8},
+             {"depth, half to even", "CalcDepth_txt", 0, "en_US", "2.5", 2},
+             {"depth, letters", "CalcDepth_txt", 0, "en_US", "abc", kept},
+             {"depth 1e12", "CalcDepth_txt", 0, "en_US", "1e12", 2147483647},
+             {"depth 1e400", "CalcDepth_txt", 0, "en_US", "1e400", kept},
+             {"depth, negative", "CalcDepth_txt", 0, "en_US", "-3", 0},
+             {"step height -40000", "StepHeight_txt", 0, "en_US", "-40000", -32768},
+             {"elements 300", "ElementsCount_txt", 0, "en_US", "300", 255},
+             {"factor, typed comma, English", "DecreaseFactor_txt", 1, "en_US", "0,25", 0.25},
+             {"angle, German", "Delta_txt", 4, "de_DE", "45,5", 45.5}});
     }
     void numbers() {
         QFETCH(Number, row);
@@ -261,11 +269,14 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("badRow"); // -1: none
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("cantor set, demo") << 0 << 0 << 2 << -1 << QByteArray("3|10|100|11|101|20|3|");
-        QTest::newRow("gadget, unchecked row") << 2 << 0 << 3 << 1 << QByteArray("0|10|100|5|101|12");
-        QTest::newRow("cross 8 -> 5") << 1 << 8 << 5 << -1 << QByteArray("0| 4|10|100|11|101|12|102|13|103|14|104|True|");
-        QTest::newRow("koch 2 -> 4, unchecked new row") << 3 << 2 << 4 << 3
-                                                        << QByteArray("0| 3|10|100|11|101|12|102|0|103|True|");
+        QTest::newRow("cantor set, demo")
+            << 0 << 0 << 2 << -1 << QByteArray("3|10|100|11|101|20|3|");
+        QTest::newRow("gadget, unchecked row")
+            << 2 << 0 << 3 << 1 << QByteArray("0|10|100|5|101|12");
+        QTest::newRow("cross 8 -> 5")
+            << 1 << 8 << 5 << -1 << QByteArray("0| 4|10|100|11|101|12|102|13|103|14|104|True|");
+        QTest::newRow("koch 2 -> 4, unchecked new row")
+            << 3 << 2 << 4 << 3 << QByteArray("0| 3|10|100|11|101|12|102|0|103|True|");
         QTest::newRow("l-system") << 4 << 0 << 2 << -1 << QByteArray("10|100|11|101|F++F++F|");
     }
     void fixPoints() {
@@ -280,12 +291,15 @@ private slots:
         QVERIFY(f.selectType(type));
         f.form->LastFixPointIndex = rows - 1;
         f.form->SetFixPointCount();
+        QCOMPARE(f.rows(), rows);
         const zv::FractalParameters before = f.model;
         for (std::size_t i = 0; i < std::size_t(rows); ++i) {
-            f.form->XPos_txt[i]->setText(int(i) == badRow ? "12a" : QString::number(10 + i));
-            f.form->YPos_txt[i]->setText(QString::number(100 + i));
+            f.form->XPos_txt.at(i)->setText(int(i) == badRow ? "12a" : QString::number(10 + i));
+            f.form->YPos_txt.at(i)->setText(QString::number(100 + i));
         }
-        f.form->DrawMode_opt.at(type == zv::CantorSetType ? 3 : type == zv::LSystemType ? 2 : 0)
+        f.form->DrawMode_opt.at(type == zv::CantorSetType ? 3
+                                : type == zv::LSystemType ? 2
+                                                          : 0)
             ->setChecked(true);
         f.form->ConnectLast_chk->setChecked(true);
         f.form->Initiator_txt->setText("F++F++F");
