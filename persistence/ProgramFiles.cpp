@@ -24,13 +24,17 @@ ProgramFiles programFilesIn(const ProgramFolders& folders) {
     // Factory settings beside the program (portable and build layouts), else
     // the installed copy in <prefix>/share/zorvandine/ next to <prefix>/bin/.
     files.factorySettings = program + QStringLiteral("Default.ini");
-    const QString installed = QDir::cleanPath(program + QStringLiteral("../share/zorvandine/Default.ini"));
-    if (!QFileInfo::exists(files.factorySettings) && QFileInfo::exists(installed)) {
-        files.factorySettings = installed;
+    const QString shared =
+        QDir::cleanPath(program + QStringLiteral("../share/zorvandine/Default.ini"));
+    // Installed into a system prefix: the user's files never go to bin/, even
+    // when the administrator starts the program and could write there.
+    const bool installed = !QFileInfo::exists(files.factorySettings) && QFileInfo::exists(shared);
+    if (installed) {
+        files.factorySettings = shared;
     }
 
     const QString beside = program + QStringLiteral("User.ini");
-    if (folders.programWritable || folders.userConfig.isEmpty()) {
+    if ((folders.programWritable && !installed) || folders.userConfig.isEmpty()) {
         files.userSettings = beside;
         files.userSettingsWrite = beside;
         files.savedParameters = program + QStringLiteral("Saved Parameter/");
@@ -38,7 +42,7 @@ ProgramFiles programFilesIn(const ProgramFolders& folders) {
         return files;
     }
 
-    // The program folder is read-only: the user's settings live in the user's
+    // The program folder is read-only or a system one: the user's settings live in the user's
     // configuration folder. That file is the newest state once it exists; a
     // User.ini beside the program (one an administrator placed there, or a
     // portable copy on a read-only medium) is the start until then. Reading it

@@ -3,7 +3,8 @@
 // portable layout, a build folder) everything sits beside the program. An
 // installed program usually sits in a folder only the administrator can write;
 // the user's own files then go to the user's configuration and data folders,
-// and the factory settings come from the installed share/zorvandine/.
+// as they do whenever the factory settings come from an installed
+// share/zorvandine/ instead of the program folder.
 
 #include <QString>
 

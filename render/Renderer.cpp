@@ -219,9 +219,9 @@ double geometricSum(double n, std::int32_t depth) {
     return sum;
 }
 
-// How many elements a whole run draws, where the figure's count has a closed
-// form: the recursive figures, the chaos game and the L-system's rewriting.
-std::optional<double> expectedElements(const ParameterModel& m, std::uint8_t type) {
+} // namespace
+
+std::optional<double> ExpectedElements(const ParameterModel& m, std::uint8_t type) {
     const std::int32_t depth = std::min(m.CalcDepth, MaxRecursionLevel);
     const auto segments = [](const auto& r) {
         return static_cast<double>(r.FixPoints.size()) - (r.ConnectLast ? 0 : 1);
@@ -265,6 +265,8 @@ std::optional<double> expectedElements(const ParameterModel& m, std::uint8_t typ
         return std::nullopt;
     }
 }
+
+namespace {
 
 std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
     switch (type) {
@@ -351,7 +353,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
-    ProgressLine progress(err, options, model, expectedElements(model, type));
+    ProgressLine progress(err, options, model, ExpectedElements(model, type));
     RenderHost host(settings->BackColor, progress);
     RandomSource random(request->seed.value_or(QRandomGenerator::system()->generate64()));
 

@@ -9,9 +9,13 @@
 // or damaged (one line naming the file, the line and what was wrong; no OUTPUT
 // is written); 3 OUTPUT cannot be written.
 
+#include "ParameterModel.h"
+
 #include <QStringList>
 #include <QTextStream>
 #include <chrono>
+#include <cstdint>
+#include <optional>
 
 namespace zv {
 
@@ -28,6 +32,10 @@ struct RendererOptions {
     bool progressOnTerminal = false;
     std::chrono::milliseconds progressDelay{1000};
 };
+
+// How many elements a whole run of the type draws, where the figure's count
+// has a closed form: the recursive figures, the chaos game and the L-system.
+std::optional<double> ExpectedElements(const ParameterModel& model, std::uint8_t type);
 
 // arguments: without the program name.
 int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err,

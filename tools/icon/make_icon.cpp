@@ -6,14 +6,10 @@
 #include "ProgramIcon.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QSaveFile>
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    // No window system: the icon is painted into images only.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fputs("usage: make_icon OUTPUT_FOLDER\n", stderr);
         return 1;
