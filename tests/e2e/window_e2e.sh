@@ -269,25 +269,7 @@ kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
 # The close request is the WM_DELETE_WINDOW message a window manager sends;
 # Xvfb has no window manager, so a small helper sends it.
 close_helper="$out/wm-close"
-if cc -x c -o "$close_helper" - -lX11 2>"$out/wm-close.log" <<'EOF'
-#include <X11/Xlib.h>
-#include <stdlib.h>
-int main(int argc, char** argv) {
-    if (argc < 2) return 2;
-    Display* d = XOpenDisplay(NULL);
-    if (!d) return 1;
-    XEvent e = {0};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = (Window)strtoul(argv[1], NULL, 0);
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-    XCloseDisplay(d);
-    return 0;
-}
-EOF
+if cc -o "$close_helper" "$(dirname "$0")/wm_close.c" -lX11 2>"$out/wm-close.log"
 then
     "$close_helper" "$window"
     eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a close request"
