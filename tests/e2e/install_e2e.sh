@@ -14,12 +14,8 @@ build="$1"
 out="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
 mkdir -p "$out"
-for tool in Xvfb xdotool xwininfo setpriv cc; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed"
-        exit 77
-    fi
-done
+source "$here/e2e_common.sh"
+require_tools Xvfb xdotool xwininfo setpriv cc
 
 user=65534
 as_user() { setpriv --reuid=$user --regid=$user --clear-groups "$@"; }
@@ -30,7 +26,6 @@ home="$prefix/home"
 log="$prefix/e2e.log"
 xvfb_pid=""
 app_pid=""
-failures=0
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
@@ -38,10 +33,6 @@ cleanup() {
     rm -rf "$prefix"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 chmod 755 "$prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$out/install.log" 2>&1; then
@@ -78,45 +69,21 @@ done
 export DISPLAY=":$(head -1 "$out/display")"
 unset QT_QPA_PLATFORM XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR
 
-eventually() {
-    for _ in $(seq 1 100); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
-# Starts the installed program as the user; answers "Bad Error:" with Enter when
-# expect_box is 1, and fails when it appears otherwise. Sets window.
-start() { # expect_box
+# Starts the installed program as the user and waits for its window; a
+# "Bad Error:" box (no settings of the user's yet) is answered with Enter.
+start() { # message boxes expected, number of this start
     as_user env HOME="$home" ZORVANDINE_E2E_LOG="$log" "$prefix/bin/zorvandine" \
         >>"$out/program.log" 2>&1 &
     app_pid=$!
-    window=""
-    local seen=0
-    for _ in $(seq 1 150); do
-        box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
-        if [ -n "$box" ]; then
-            seen=1
-            xdotool windowfocus --sync "$box" key Return
-        fi
-        window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -n "$window" ] || { cat "$out/program.log"; echo "FAIL: the installed program's window did not appear"; exit 1; }
-    [ "$seen" -eq "$1" ] || fail "a settings message box was $([ "$seen" -eq 1 ] || echo "not ")shown at start $2"
+    wait_for_main_window || {
+        cat "$out/program.log"
+        echo "FAIL: the installed program's window did not appear"
+        exit 1
+    }
+    [ "$boxes_seen" -eq "$1" ] || fail "$boxes_seen settings message boxes at start $2, expected $1"
     eventually "[ \$(grep -c '^loaded' '$log') -ge $2 ]" || fail "start $2 never finished loading"
     sleep 0.3
-}
-
-geometry() {
-    local info
-    info=$(xwininfo -id "$window")
-    wx=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
-    wy=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
-    ww=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
 }
 
 close_window() {
@@ -135,9 +102,7 @@ cc -o "$prefix/wm-close" "$here/wm_close.c" -lX11 2>"$out/wm-close.log" || {
 
 # --- first start: no settings of the user's yet ---
 start 1 1
-read -r tppx tppy < <(sed -n 's/^loaded, twips per pixel \([0-9.]*\) \([0-9.]*\)$/\1 \2/p' "$log" | head -1)
-px() { awk -v t="$1" -v s="${tppx:-15}" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
-py() { awk -v t="$1" -v s="${tppy:-15}" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
+read_twips_scale "$log"
 geometry
 width0=$ww
 # The drawing area's width field: 300 instead of 200 widens the window by 100 px.

@@ -15,12 +15,8 @@ set -uo pipefail
 program="$1"
 out="$2"
 mkdir -p "$out"
-for tool in Xvfb xdotool import convert xwininfo; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (bash tools/install-deps.sh installs it)"
-        exit 77
-    fi
-done
+source "$(dirname "$0")/e2e_common.sh"
+require_tools Xvfb xdotool import convert xwininfo
 
 # A program folder of its own: the program, the factory settings, no User.ini.
 folder="$out/program"
@@ -49,11 +45,6 @@ cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 # A display number that no other X server (or test run) holds.
 display=""
@@ -89,18 +80,7 @@ ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
 app_pid=$!
 
 # Message boxes at start (missing user settings) are answered with Enter.
-window=""
-for _ in $(seq 1 150); do
-    box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
-    if [ -n "$box" ]; then
-        xdotool windowfocus --sync "$box" key Return
-    fi
-    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ -z "$window" ]; then
+if ! wait_for_main_window; then
     echo "FAIL: the program's window did not appear"
     cat "$out/program.log"
     exit 1
@@ -115,23 +95,7 @@ sleep 0.5
 title=$(xdotool getwindowname "$window")
 [ "$title" = "Zorvandine v1.0b" ] || fail "caption is '$title'"
 
-read -r tppx tppy < <(sed -n 's/^loaded, twips per pixel \([0-9.]*\) \([0-9.]*\)$/\1 \2/p' "$log")
-if [ -z "${tppx:-}" ]; then
-    fail "no start-up line in the log"
-    tppx=15
-    tppy=15
-fi
-px() { awk -v t="$1" -v s="$tppx" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
-py() { awk -v t="$1" -v s="$tppy" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
-
-geometry() {
-    local info
-    info=$(xwininfo -id "$window")
-    wx=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
-    wy=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
-    ww=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
-    wh=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
-}
+read_twips_scale "$log"
 
 # The colour at window pixel (x, y) of a screenshot, as #RRGGBB.
 colour_at() { # screenshot, x, y
@@ -158,16 +122,6 @@ wait_for_log() { # pattern
         sleep 0.1
     done
     fail "the log never showed '$1'"
-    return 1
-}
-
-# Polls a shell condition for up to 10 seconds: the X server and the program
-# answer at their own pace when the machine is busy.
-eventually() {
-    for _ in $(seq 1 100); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
     return 1
 }
 
