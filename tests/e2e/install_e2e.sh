@@ -54,10 +54,12 @@ chown $user:$user "$home"
 chown $user:$user "$log"
 
 # The desktop's D-Bus library keeps a buffer until the process ends; in a
-# sanitizer build that must not turn a normal end into a failure status.
-printf 'leak:libdbus-1.so\n' >"$prefix/lsan.supp"
+# sanitizer build that must not turn a normal end into a failure status. The
+# suppressions go where the unprivileged user can read them, and come last
+# so that they are the ones used.
+{ printf 'leak:libdbus-1.so\n'; cat "$here/../../tools/lsan.supp" 2>/dev/null; } >"$prefix/lsan.supp"
 chmod 644 "$prefix/lsan.supp"
-export LSAN_OPTIONS="suppressions=$prefix/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$prefix/lsan.supp"
 
 Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$out/display" 2>"$out/xvfb.log" &
 xvfb_pid=$!
