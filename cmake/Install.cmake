@@ -41,9 +41,8 @@ install(DIRECTORY ${_icons}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 set(CPACK_PACKAGE_NAME zorvandine)
 set(CPACK_PACKAGE_VENDOR "Zorvandine")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Draws linear fractals element by element")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Cantor set, cross, Sierpinski triangle, Koch curve and L-systems drawn element by "
-    "element in a window, with a renderer for pictures without a display.")
+set(CPACK_PACKAGE_DESCRIPTION "Cantor set, cross, Sierpinski triangle, Koch curve and \
+L-systems drawn element by element in a window, with a renderer for pictures without a display.")
 set(CPACK_PACKAGE_CONTACT "Zorvandine maintainers <maintainers@zorvandine.invalid>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
