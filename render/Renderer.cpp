@@ -349,6 +349,22 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         return ExitBadInput;
     }
 
+    // A picture is at most MaxScaledSide pixels a side (1 GiB of memory); an
+    // SVG only states its size and has no such limit.
+    if (request->format != u"svg" && std::max(settings->AreaWidth, settings->AreaHeight) *
+                                             request->scale >
+                                         MaxScaledSide) {
+        err << "zorvandine-render: "
+            << QStringLiteral("--scale %1 makes the %2 x %3 drawing area %4 x %5 pixels; a "
+                              "picture is at most %6 pixels a side\n")
+                   .arg(request->scale)
+                   .arg(settings->AreaWidth)
+                   .arg(settings->AreaHeight)
+                   .arg(settings->AreaWidth * request->scale)
+                   .arg(settings->AreaHeight * request->scale)
+                   .arg(MaxScaledSide);
+        return ExitUsage;
+    }
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
     model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
     model.PauseAfterEachOp = false;
@@ -374,12 +390,15 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         written = !canvas.HasError();
     } else {
         ImageCanvas canvas(settings->AreaWidth, settings->AreaHeight, request->scale);
-        canvas.SetBackColor(settings->BackColor);
-        canvas.SetForeColor(settings->CanvasForeColor);
-        model.Canvas = &canvas;
-        DrawFractal(model, type, host, random);
-        QImageWriter writer(&file, request->format.toLatin1());
-        written = !canvas.image().isNull() && writer.write(canvas.image());
+        // A picture the memory cannot hold is not drawn at all.
+        if (!canvas.image().isNull()) {
+            canvas.SetBackColor(settings->BackColor);
+            canvas.SetForeColor(settings->CanvasForeColor);
+            model.Canvas = &canvas;
+            DrawFractal(model, type, host, random);
+            QImageWriter writer(&file, request->format.toLatin1());
+            written = writer.write(canvas.image());
+        }
     }
     model.Canvas = nullptr;
     progress.Finish();

@@ -24,7 +24,8 @@ inline constexpr int ExitUsage = 1;
 inline constexpr int ExitBadInput = 2;
 inline constexpr int ExitUnwritable = 3;
 
-inline constexpr int MaxScale = 8; // --scale; 8 x 4096 pixels is still a QImage
+inline constexpr int MaxScale = 8;          // --scale
+inline constexpr int MaxScaledSide = 16384; // pixels of a scaled picture's side
 
 struct RendererOptions {
     // A progress line goes to err while a run lasts longer than progressDelay;

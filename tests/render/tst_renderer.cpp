@@ -51,6 +51,19 @@ QString defaultIni() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
 }
 
+// Default.ini with a drawing area 4096 pixels wide.
+QString bigArea() {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath("big.ini");
+    QFile in(defaultIni()), out(path);
+    if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) {
+        QList<QByteArray> lines = in.readAll().split('\n');
+        lines[4] = "4096\r";
+        out.write(lines.join('\n'));
+    }
+    return path;
+}
+
 struct Factory {
     GeneralValues general;
     FractalParameters records;
@@ -288,6 +301,10 @@ private slots:
             "^$", "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
         row("renderer --scale 9", renderer, QStringList{"--scale", "9", "a.ini", "b.png"}, "-", 1,
             "^$", "from 1 to 8");
+        row("renderer --scale 8 of a 4096 area", renderer,
+            QStringList{"--scale", "8", bigArea(), "b.png"}, "-", 1, "^$",
+            "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
+            "a picture is at most 16384 pixels a side\n$");
         row("renderer --quiet", renderer,
             QStringList{"--quiet", "--depth", "1", defaultIni(), defaultIni() + ".png"}, "-", 0,
             "^$", "^$");
