@@ -77,6 +77,14 @@ Factory factory() { // a Default.ini that does not read fails factoryFigures
     return f;
 }
 
+// The factory settings showing one type; 5 stands for the gadget's chaos game.
+Factory factoryFigure(int type) {
+    Factory f = factory();
+    f.general.FractalType = static_cast<std::uint8_t>(type == 5 ? SierpinskyGadgetType : type);
+    f.records.SierpinskyGadget.DrawMode = type == 5 ? ChaosGameMode : RecursiveMode;
+    return f;
+}
+
 qint64 power(qint64 base, int exponent) {
     return exponent <= 0 ? 1 : base * power(base, exponent - 1);
 }
@@ -166,9 +174,7 @@ private slots:
     void closedForms() {
         QFETCH(int, type);
         QFETCH(int, depth);
-        Factory f = factory();
-        f.general.FractalType = static_cast<std::uint8_t>(type == 5 ? SierpinskyGadgetType : type);
-        f.records.SierpinskyGadget.DrawMode = type == 5 ? ChaosGameMode : RecursiveMode;
+        const Factory f = factoryFigure(type);
         const Run run = render({"--depth", QString::number(depth), writeInput(f),
                                 dir_.filePath(QStringLiteral("closed.png"))});
         QCOMPARE(run.exitCode, 0);
@@ -358,9 +364,7 @@ private slots:
     void scaledPictureIsThePlainOneSharper() {
         QFETCH(int, type);
         QFETCH(int, scale);
-        Factory f = factory();
-        f.general.FractalType = static_cast<std::uint8_t>(type == 5 ? SierpinskyGadgetType : type);
-        f.records.SierpinskyGadget.DrawMode = type == 5 ? ChaosGameMode : RecursiveMode;
+        const Factory f = factoryFigure(type);
         const QString input = writeInput(f);
         const QString depth = type == 5 ? "3000" : "4";
         const QString plain = dir_.filePath("plain.png"), large = dir_.filePath("large.png");
