@@ -227,12 +227,15 @@ private slots:
     // brings the window and that type's record back, the other records kept.
     void roundTrip_data() {
         QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("commandLine"); // the file named at start instead of chosen
         for (int t = 0; t < zv::FractalTypeCount; ++t) {
-            QTest::addRow("type %d", t) << t;
+            QTest::addRow("type %d", t) << t << false;
         }
+        QTest::newRow("type 3 named on the command line") << 3 << true;
     }
     void roundTrip() {
         QFETCH(int, type);
+        QFETCH(bool, commandLine);
         FormFixture f;
         QVERIFY(f.open());
         zv::MainForm& w = *f.form;
@@ -257,9 +260,13 @@ private slots:
         w.Params_btn->click();
         static_cast<zv::FractalParameters&>(f.model) = records(1);
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << chosen(file);
-        w.Import_btn->click();
-        QCOMPARE(f.dialogs.calls.size(), 1);
+        if (commandLine) {
+            w.OpenParameterFile(file);
+        } else {
+            f.dialogs.fileAnswers << chosen(file);
+            w.Import_btn->click();
+        }
+        QCOMPARE(f.dialogs.calls.size(), commandLine ? 0 : 1);
         QTRY_VERIFY(!w.Unload_tmr->isActive());
         QCOMPARE(w.FractalType_cmb->currentIndex(), type);
         QVERIFY(w.GeneralValuesFromControls() == exported);
