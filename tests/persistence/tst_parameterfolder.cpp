@@ -42,6 +42,7 @@ private slots:
         QFETCH(bool, created);
         QTemporaryDir prefix;
         const QDir root(prefix.path());
+        QVERIFY(root.mkpath(QStringLiteral("bin")));
         for (const QString& f : files) {
             const QString path = root.filePath(f.section(u'=', 0, 0));
             QVERIFY(QDir().mkpath(QFileInfo(path).path()));
