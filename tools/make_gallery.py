@@ -147,71 +147,41 @@ def main():
     ink = rgb(20, 40, 90)
     green = rgb(30, 100, 40)
 
-    # Cantor set: the classic set of thirds, and the demo over the whole width.
-    f = PrmFile(0, 400, 190, white, rgb(40, 40, 160), 5)
-    f.add("0")
-    f.points([(20, 20), (380, 20)])
-    f.add("24", "2")
-    f.write(os.path.join(folder, "Cantor set of thirds.prm"))
-
-    f = PrmFile(0, 486, 180, white, rgb(0, 0, 0), 5)
-    f.add("3")
-    f.points([(20, 20), (380, 20)])
-    f.add("30", "2")
-    f.write(os.path.join(folder, "Cantor set demo.prm"))
-
-    # Cross on a closed square.
-    f = PrmFile(1, 400, 400, white, rgb(150, 30, 30), 5)
-    f.add("0")
-    square = [(110, 110), (290, 110), (290, 290), (110, 290)]
-    f.count_line(square)
-    f.points(square)
-    f.add("True", "0.5")
-    f.write(os.path.join(folder, "Cross on a square.prm"))
-
-    # Sierpinski triangle: cut recursively, by the chaos game, and the slow demo.
-    f = PrmFile(2, 400, 360, white, rgb(200, 80, 0), 6)
-    f.add("0")
-    f.points([(10, 350), (390, 350), (200, 21)])
-    f.write(os.path.join(folder, "Sierpinski triangle.prm"))
-
-    f = PrmFile(2, 400, 360, white, rgb(0, 90, 160), 30000)
-    f.add("1")
-    f.points([(10, 350), (390, 350), (200, 21)])
-    f.write(os.path.join(folder, "Sierpinski chaos game.prm"))
-
-    f = PrmFile(2, 400, 360, rgb(0, 0, 0), white, 40)
-    f.add("3")
-    f.points([(10, 350), (390, 350), (200, 21)])
-    f.write(os.path.join(folder, "Sierpinski chaos game demo.prm"))
-
-    # Koch curve: the snowflake on a closed triangle (clockwise on the screen,
-    # so the bumps point outwards), a curve on an open polyline, and the
-    # snowflake drawn by the turtle.
-    f = PrmFile(3, 400, 440, white, rgb(0, 110, 170), 4)
-    f.add("0")
+    # The other types: name, type, area, colours, depth, draw mode, fix points,
+    # and the lines of the section after them. The Cross and the Koch curve
+    # store a list of points, with its count line.
+    triangle = [(10, 350), (390, 350), (200, 21)]
     side = 320
-    h = side * math.sqrt(3) / 2
-    tri = [(40, 320), (200, round(320 - h, 1)), (360, 320)]
-    f.count_line(tri)
-    f.points(tri)
-    f.add("True")
-    f.write(os.path.join(folder, "Koch snowflake.prm"))
-
-    f = PrmFile(3, 400, 370, white, rgb(90, 30, 120), 4)
-    f.add("0")
-    line = [(90, 340), (90, 120), (310, 120), (310, 340)]
-    f.count_line(line)
-    f.points(line)
-    f.add("False")
-    f.write(os.path.join(folder, "Koch curve.prm"))
-
-    f = PrmFile(3, 400, 440, white, rgb(0, 130, 90), 4)
-    f.add("2")
-    f.count_line([(40, 320), (360, 320)])
-    f.points([(40, 320), (360, 320)])
-    f.add("False")
-    f.write(os.path.join(folder, "Koch snowflake by the turtle.prm"))
+    snowflake = [(40, 320), (200, round(320 - side * math.sqrt(3) / 2, 1)), (360, 320)]
+    figures = [
+        # The classic set of thirds, and the demo over the whole width.
+        ("Cantor set of thirds", 0, 400, 190, white, rgb(40, 40, 160), 5, 0,
+         [(20, 20), (380, 20)], ["24", "2"]),
+        ("Cantor set demo", 0, 486, 180, white, rgb(0, 0, 0), 5, 3,
+         [(20, 20), (380, 20)], ["30", "2"]),
+        ("Cross on a square", 1, 400, 400, white, rgb(150, 30, 30), 5, 0,
+         [(110, 110), (290, 110), (290, 290), (110, 290)], ["True", "0.5"]),
+        # The triangle cut recursively, by the chaos game, and the slow demo.
+        ("Sierpinski triangle", 2, 400, 360, white, rgb(200, 80, 0), 6, 0, triangle, []),
+        ("Sierpinski chaos game", 2, 400, 360, white, rgb(0, 90, 160), 30000, 1, triangle, []),
+        ("Sierpinski chaos game demo", 2, 400, 360, rgb(0, 0, 0), white, 40, 3, triangle, []),
+        # The snowflake on a closed triangle (clockwise on the screen, so the
+        # bumps point outwards), a curve on an open polyline, and the
+        # snowflake drawn by the turtle.
+        ("Koch snowflake", 3, 400, 440, white, rgb(0, 110, 170), 4, 0, snowflake, ["True"]),
+        ("Koch curve", 3, 400, 370, white, rgb(90, 30, 120), 4, 0,
+         [(90, 340), (90, 120), (310, 120), (310, 340)], ["False"]),
+        ("Koch snowflake by the turtle", 3, 400, 440, white, rgb(0, 130, 90), 4, 2,
+         [(40, 320), (360, 320)], ["False"]),
+    ]
+    for name, kind, width, height, back, fore, depth, mode, points, tail in figures:
+        f = PrmFile(kind, width, height, back, fore, depth)
+        f.add(str(mode))
+        if kind in (1, 3):
+            f.count_line(points)
+        f.points(points)
+        f.add(*tail)
+        f.write(os.path.join(folder, name + ".prm"))
 
     # L-systems with one rule.
     lsystem("Quadratic Koch island", folder, 400, 400, "F-F-F-F", "F-F+F+FF-F-F+F", 3, 90, 0,
