@@ -316,14 +316,9 @@ cp "$(dirname "$program")/Default.ini" "$(dirname "$program")/User.ini"
 ZORVANDINE_E2E_LOG="$log" QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>&1 &
 app_pid=$!
 window=""
-for _ in $(seq 1 150); do
-    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-if [ -z "$window" ]; then
+eventually 'window=$(xdotool search --onlyvisible --name "^Zorvandine v" 2>/dev/null | head -1); [ -n "$window" ]' ||
     fail "the window did not appear at scale 2"
-else
+if [ -n "$window" ]; then
     geometry
     eventually 'geometry; [ "$ww" -eq $((2 * $(px 7425))) ]' ||
         fail "at scale 2 the window is $ww wide, expected $((2 * $(px 7425)))"
@@ -346,9 +341,9 @@ else
     wait_for_log '^fixpoint 0 dropped at 100 150$'
     import -window root "$shot"
     expect_colour "$shot" "dropped marker at scale 2" "$tx" "$ty" "#00FF00"
-    kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
 fi
+kill "$app_pid" 2>/dev/null
+wait "$app_pid" 2>/dev/null
 app_pid=""
 
 rm -f "$folder/User.ini" "$folder/Default.ini"
