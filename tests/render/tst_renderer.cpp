@@ -253,6 +253,24 @@ private slots:
         QCOMPARE(all.mid(0, 2), (QStringList{"rect #00ff00", "polygon #ff0000"}));
         QCOMPARE(all.mid(2), QStringList(1 + 3 + 9, QStringLiteral("polygon #00ff00")));
     }
+
+    // A "Random ForeColor" box stored greyed (2) is no tick: every line of the
+    // Koch curve has the drawing colour, as in the window.
+    void greyedRandomBoxDrawsOneColour() {
+        Factory f = factory();
+        f.general = {.FractalType = KochCurveType, .ForeColor = 0x0000FF, .RandomForeColor = 2};
+        f.records.KochCurve.DrawMode = RecursiveMode;
+        const QString output = dir_.filePath(QStringLiteral("greyed.png"));
+        QCOMPARE(render({"--depth", "2", writeInput(f), output}).exitCode, 0);
+        const QImage image = QImage(output).convertToFormat(QImage::Format_RGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        QCOMPARE(colours, (QSet<QRgb>{rgb(f.general.BackColor), rgb(0x0000FF)}));
+    }
 };
 
 QTEST_GUILESS_MAIN(RendererTest)

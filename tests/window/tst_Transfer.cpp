@@ -266,8 +266,9 @@ private slots:
         selectMode(mode);
         f.form->ConnectLast_chk->setChecked(connect);
         f.form->Pause_chk->setChecked(pause);
-        f.form->Initiator_txt->setText("F++F++F");
-        f.form->Generator_txt->setText("F-F++F-F");
+        // One byte a character; what Latin-1 cannot hold becomes "?".
+        f.form->Initiator_txt->setText(QStringLiteral("F+\u00e9+F"));
+        f.form->Generator_txt->setText(QStringLiteral("F-F\u20ac"));
         const zv::LSystemParams lsystemBefore = f.model.LSystem;
         f.form->TransferControlsToModel();
         QCOMPARE(f.model.PauseAfterEachOp, pause);
@@ -287,8 +288,8 @@ private slots:
             QCOMPARE(f.model.KochCurve.ConnectLast, connect);
             break;
         default:
-            QCOMPARE(f.model.LSystem.InitiatorString, std::string("F++F++F"));
-            QCOMPARE(f.model.LSystem.GeneratorString, std::string("F-F++F-F"));
+            QCOMPARE(f.model.LSystem.InitiatorString, std::string("F+\xe9+F"));
+            QCOMPARE(f.model.LSystem.GeneratorString, std::string("F-F?"));
             break;
         }
         if (type != zv::LSystemType) {
