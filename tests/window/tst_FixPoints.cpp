@@ -301,19 +301,23 @@ private slots:
         QVERIFY(!f.form->FixPointDragActive());
     }
 
-    // A double click adds a point where the add button could.
+    // A double click on the drawing area adds a point where the add button
+    // could; one on a marker adds nothing.
     void doubleClick_data() {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("start");
+        QTest::addColumn<bool>("onMarker");
         QTest::addColumn<int>("expectedRows");
         QTest::addColumn<int>("messages");
-        QTest::newRow("cross, 3 rows") << int(zv::CrossType) << 3 << 4 << 0;
-        QTest::newRow("cross, 8 rows") << int(zv::CrossType) << 8 << 8 << 1;
-        QTest::newRow("cantor set: fixed count") << int(zv::CantorSetType) << 2 << 2 << 0;
+        QTest::newRow("cross, 3 rows") << int(zv::CrossType) << 3 << false << 4 << 0;
+        QTest::newRow("cross, 3 rows, on a marker") << int(zv::CrossType) << 3 << true << 3 << 0;
+        QTest::newRow("cross, 8 rows") << int(zv::CrossType) << 8 << false << 8 << 1;
+        QTest::newRow("cantor set: fixed count") << int(zv::CantorSetType) << 2 << false << 2 << 0;
     }
     void doubleClick() {
         QFETCH(int, type);
         QFETCH(int, start);
+        QFETCH(bool, onMarker);
         QFETCH(int, expectedRows);
         QFETCH(int, messages);
         std::vector<zv::FixPoint> pts;
@@ -326,7 +330,12 @@ private slots:
         f.model.CantorSet.DrawMode = zv::RecursiveMode;
         QVERIFY(selectType(f, type));
         f.dialogs.calls.clear();
-        QTest::mouseDClick(f.form->Output_pic, Qt::LeftButton, {}, QPoint(180, 200));
+        if (onMarker) {
+            QTest::mouseDClick(f.form->FixPoint_img[1], Qt::LeftButton, {}, QPoint(4, 4));
+            QCOMPARE(markerAt(f, 1), QPoint(25, 30));
+        } else {
+            QTest::mouseDClick(f.form->Output_pic, Qt::LeftButton, {}, QPoint(180, 200));
+        }
         QCOMPARE(rows(f), expectedRows);
         QCOMPARE(messagesTitled(f.dialogs, "Adding impossible:"), messages);
     }
@@ -393,7 +402,8 @@ private slots:
         QVERIFY(check(messagesTitled(f.dialogs, "Removing impossible:"), removeMessages));
     }
 
-    // Tab walks the rows in order, then the check box; a label click focuses its field.
+    // Tab walks the rows in order, then the check box; a label click focuses its
+    // field, and a later click in the field places the cursor as in any field.
     void rowFocus() {
         QVERIFY(showCross(f, points({{1, 1}, {2, 2}, {3, 3}})));
         std::vector<QWidget*> chain;
@@ -414,6 +424,9 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), f.form->XPos_txt[2]);
         QVERIFY(fieldGreen(2));
         QVERIFY(!fieldGreen(1));
+        QVERIFY(f.form->XPos_txt[2]->hasSelectedText());
+        QTest::mouseClick(f.form->XPos_txt[2], Qt::LeftButton, {}, QPoint(3, 5));
+        QVERIFY(!f.form->XPos_txt[2]->hasSelectedText());
     }
 
     // The preview: lines between the marker centres in the fore colour with the

@@ -3,12 +3,15 @@
 
 #include "FileMod.h"
 #include "OutputPicture.h"
+#include "QtDialogs.h"
 #include "TextField.h"
 #include "WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -108,6 +111,8 @@ private slots:
     void fileChoice();
     void exportFailure_data();
     void exportFailure();
+    void saveDialogWantsExistingFolder_data();
+    void saveDialogWantsExistingFolder();
 };
 
 void tst_ParameterFiles::roundTrip_data() {
@@ -126,6 +131,7 @@ void tst_ParameterFiles::roundTrip() {
     QVERIFY(f.open());
     zv::MainForm& w = *f.form;
     static_cast<zv::FractalParameters&>(f.model) = showable();
+    selectType(f, w.FractalType_cmb->currentIndex()); // the window shows the new records
     selectType(f, type);
     w.CalcDepth_txt->setText(QStringLiteral("8"));
     f.dialogs.colorAnswers << 0x204060;
@@ -154,6 +160,7 @@ void tst_ParameterFiles::roundTrip() {
     changed.KochCurve.FixPoints.pop_back();
     changed.LSystem.InitiatorString = std::string(1, 'F');
     static_cast<zv::FractalParameters&>(f.model) = changed;
+    selectType(f, (type + 1) % zv::FractalTypeCount); // the window shows the changed record
 
     f.dialogs.calls.clear();
     f.dialogs.fileAnswers << chosen(file);
@@ -436,6 +443,34 @@ void tst_ParameterFiles::exportFailure() {
     QCOMPARE(box.icon, MessageIcon::Critical);
     QCOMPARE(QFileInfo(f.path(target)).isDir(), makeDirectory);
     QVERIFY(f.form->isVisible());
+}
+
+void tst_ParameterFiles::saveDialogWantsExistingFolder_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("existing folder") << "x.prm" << true;
+    QTest::newRow("folder that does not exist") << "nowhere/x.prm" << false;
+}
+
+// The save dialog itself refuses a name in a folder that does not exist, and
+// says why; the dialog stays open for another name.
+void tst_ParameterFiles::saveDialogWantsExistingFolder() {
+    QFETCH(QString, name);
+    QFETCH(bool, accepted);
+    QTemporaryDir dir;
+    zv::FileDialogRequest request;
+    request.initialFolder = dir.path();
+    request.defaultSuffix = QStringLiteral("prm");
+    const std::unique_ptr<QFileDialog> dialog = zv::createFileDialog(nullptr, request, true);
+    dialog->selectFile(dir.filePath(name));
+    static_cast<QDialog*>(dialog.get())->accept(); // public in QDialog
+    QCOMPARE(dialog->result() == QDialog::Accepted, accepted);
+    const auto* box = dialog->findChild<QMessageBox*>();
+    QCOMPARE(box != nullptr, !accepted);
+    if (box != nullptr) {
+        QCOMPARE(box->windowTitle(), QStringLiteral("Error:"));
+        QCOMPARE(box->text(), QStringLiteral("Dieser Dateipfad existiert nicht!"));
+    }
 }
 
 QTEST_MAIN(tst_ParameterFiles)

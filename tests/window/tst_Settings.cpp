@@ -11,8 +11,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 using namespace zvtest;
@@ -138,6 +140,9 @@ private slots:
     void failedSave();
     void failedSaveRetried();
     void realBoxesShowTwoLines();
+    void greyedBoxesAreNotTicks();
+    void windowOnScreen_data();
+    void windowOnScreen();
 };
 
 void tst_Settings::startUp_data() {
@@ -395,6 +400,51 @@ void tst_Settings::realBoxesShowTwoLines() {
     const QStringList expected{BadTitle + '|' + QString(BadText).replace("\r\n", "\n"),
                                FatalTitle + '|' + QString(FatalText).replace("\r\n", "\n")};
     QCOMPARE(shown, expected);
+}
+
+// A box stored greyed (state 2) shows greyed, stays greyed at the next close,
+// and is no tick: no random colours and no single steps.
+void tst_Settings::greyedBoxesAreNotTicks() {
+    FormFixture f;
+    f.folderFilled = true;
+    zv::GeneralValues g = userGeneral();
+    g.RandomForeColor = 2;
+    g.Pause = 2;
+    writeFile(f.path("User.ini"), zv::WriteSettings(g, records(1)));
+    f.create();
+    QCOMPARE(f.form->RandomForeColor_chk->checkState(), Qt::PartiallyChecked);
+    QCOMPARE(f.form->Pause_chk->checkState(), Qt::PartiallyChecked);
+    compareValues(*f.form, g);
+    f.form->TransferControlsToModel();
+    QCOMPARE(f.model.ForeColor, g.ForeColor);
+    QCOMPARE(f.model.PauseAfterEachOp, false);
+}
+
+// A stored area size beyond the limits is cut before the window is placed, so
+// the whole window lies on the screen (800 pixels wide offscreen).
+void tst_Settings::windowOnScreen_data() {
+    QTest::addColumn<QString>("areaWidth");
+    QTest::newRow("area width 5000") << "5000";
+    QTest::newRow("area width 800") << "800";
+}
+
+void tst_Settings::windowOnScreen() {
+    QFETCH(QString, areaWidth);
+    FormFixture f;
+    f.folderFilled = true;
+    zv::GeneralValues g = userGeneral(); // bar closed, 200 pixels from the left
+    g.AreaWidth = areaWidth;
+    writeFile(f.path("User.ini"), zv::WriteSettings(g, records(1)));
+    QVERIFY(f.open());
+    QCOMPARE(f.form->Output_pic->innerWidth(), 700);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect window = f.form->frameGeometry();
+    QVERIFY2(screen.contains(window), qPrintable(QStringLiteral("window at %1, %2, %3 x %4")
+                                                     .arg(window.x())
+                                                     .arg(window.y())
+                                                     .arg(window.width())
+                                                     .arg(window.height())));
+    QVERIFY(f.form->GeneralValuesFromControls().Left >= 0);
 }
 
 QTEST_MAIN(tst_Settings)

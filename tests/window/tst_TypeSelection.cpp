@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 using namespace zvtest;
 
@@ -158,7 +159,7 @@ private slots:
         f.model.CantorSet.StepHeight = 33;
         f.model.CantorSet.ElementsCount = 4;
         f.model.Cross.DecreaseFactor = 0.25;
-        f.model.LSystem.InitiatorString = "F+F";
+        f.model.LSystem.InitiatorString = "F\xe9+F";
         f.model.LSystem.GeneratorString = "FF";
         f.model.LSystem.LineLength = 1.5;
         f.model.LSystem.Delta = -90;
@@ -168,7 +169,7 @@ private slots:
         QVERIFY(selectType(f, zv::CrossType));
         QCOMPARE(f.form->DecreaseFactor_txt->text(), QLocale().toString(0.25));
         QVERIFY(selectType(f, zv::LSystemType));
-        QCOMPARE(f.form->Initiator_txt->text(), QString("F+F"));
+        QCOMPARE(f.form->Initiator_txt->text(), QStringLiteral("F\u00e9+F"));
         QCOMPARE(f.form->Generator_txt->text(), QString("FF"));
         QCOMPARE(f.form->LineLength_txt->text(), QLocale().toString(1.5));
         QCOMPARE(f.form->Delta_txt->text(), QString("-90"));
@@ -327,23 +328,55 @@ private slots:
         QCOMPARE(rows(f), 3);
     }
 
-    // Opening the list stores the edits of the type being left; coming back
-    // shows them.
+    // However the selection changes, the edits of the type being left are
+    // stored in its record once, and coming back shows them; a record passed
+    // on the way (two notches before one refresh) keeps its own values.
+    void editsSurviveTypeChange_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("list opened") << "list" << 1;
+        QTest::newRow("wheel notch") << "wheel" << 1;
+        QTest::newRow("two wheel notches") << "wheel" << 2;
+        QTest::newRow("arrow key") << "key" << 1;
+    }
     void editsSurviveTypeChange() {
+        QFETCH(QString, how);
+        QFETCH(int, steps);
+        QComboBox* list = f.form->FractalType_cmb;
+        const auto wheel = [list](int notches) {
+            for (int i = 0; i < std::abs(notches); ++i) {
+                QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {},
+                                  QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                                  Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(list, &notch);
+            }
+        };
         QVERIFY(selectType(f, zv::CantorSetType));
+        const zv::CrossParams cross = f.model.Cross;
         f.typeAndLeave(f.form->XPos_txt[0], "33", f.form->CalcDepth_txt);
-        QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
-        f.form->FractalType_cmb->showPopup();
-        QCoreApplication::processEvents();
-        const double stored = f.model.CantorSet.FixPoints[0].X;
-        f.form->FractalType_cmb->hidePopup();
-        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
-        // Opening the list alone stored the shown type's edits.
-        QCOMPARE(stored, 33.0);
-        QVERIFY(selectType(f, zv::CrossType));
-        QCOMPARE(enabledModes(), QString("1000"));
+        if (how == "list") {
+            list->showPopup();
+            QCoreApplication::processEvents();
+            const double stored = f.model.CantorSet.FixPoints[0].X;
+            list->hidePopup();
+            QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+            QCOMPARE(stored, 33.0); // opening the list alone stored them
+            QVERIFY(selectType(f, zv::CrossType));
+        } else if (how == "key") {
+            f.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+            list->setFocus(Qt::TabFocusReason);
+            f.key(Qt::Key_Down);
+        } else {
+            wheel(steps);
+        }
+        QCOMPARE(list->currentIndex(), steps);
+        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
         QCOMPARE(f.model.CantorSet.FixPoints[0].X, 33.0);
-        QVERIFY(selectType(f, zv::CantorSetType));
+        QVERIFY(f.model.Cross == cross);
+        wheel(-steps);
+        QCOMPARE(list->currentIndex(), int(zv::CantorSetType));
+        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
         QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
         QCOMPARE(markerAt(f, 0).x(), 33);
     }
