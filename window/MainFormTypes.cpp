@@ -332,6 +332,7 @@ void MainForm::Unload_tmr_Timer() {
     }
     shownType_ = type;
     shownTypeStored_ = false;
+    e2eLog(QStringLiteral("refresh type %1").arg(type));
     PlaceAllFixPoints();
     if (DrawMode_opt[DemoMode]->isChecked()) {
         Output_pic->canvas().Clear();
