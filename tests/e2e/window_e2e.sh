@@ -89,17 +89,20 @@ ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
 app_pid=$!
 
 # Message boxes at start (missing user settings) are answered with Enter.
-window=""
-for _ in $(seq 1 150); do
-    box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
-    if [ -n "$box" ]; then
-        xdotool windowfocus --sync "$box" key Return
-    fi
-    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
+find_window() {
+    window=""
+    for _ in $(seq 1 150); do
+        box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
+        if [ -n "$box" ]; then
+            xdotool windowfocus --sync "$box" key Return
+        fi
+        window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
+        [ -n "$window" ] && break
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+}
+find_window
 if [ -z "$window" ]; then
     echo "FAIL: the program's window did not appear"
     cat "$out/program.log"
@@ -317,13 +320,7 @@ log="$out/e2e-wide.log"
 rm -f "$log"
 ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program-wide.log" 2>&1 &
 app_pid=$!
-window=""
-for _ in $(seq 1 150); do
-    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
+find_window
 if [ -z "$window" ]; then
     fail "the window did not appear with an area width of 5000"
 else
