@@ -60,15 +60,12 @@ std::optional<qsizetype> quotedValue(const QString& s, qsizetype start, QString&
     return i;
 }
 
-// A line field holds one value, so a single comma in it can only be a
-// decimal separator, whatever the locale; a point beside it, or a second
-// comma, makes it a grouped number, which no line field holds.
+// A line field holds one value, so a comma in it can only be a decimal
+// separator, whatever the locale. A grouped number ("1.000,5", "1,000,5")
+// then holds two points and stays no number.
 std::optional<double> parseLineReal(const QString& text) {
     if (const std::optional<double> v = parseReal(text)) {
         return v;
-    }
-    if (text.count(u',') != 1 || text.contains(u'.')) {
-        return std::nullopt;
     }
     return parseReal(QString(text).replace(u',', u'.'));
 }
