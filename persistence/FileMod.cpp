@@ -178,6 +178,17 @@ WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWi
     return {narrow(left), narrow(top)};
 }
 
+std::int32_t foreColorForRun(std::uint8_t randomForeColor, std::uint8_t fractalType,
+                             bool recursiveMode, std::int32_t foreColor, std::int32_t backColor) {
+    if (isTicked(randomForeColor)) {
+        return RandomColor;
+    }
+    if (randomForeColor == 0 && fractalType == SierpinskyGadgetType && recursiveMode) {
+        return backColor;
+    }
+    return foreColor;
+}
+
 bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
                         std::uint8_t* fractalType) {
     return offer(
@@ -265,7 +276,7 @@ bool ReadLSystemSection(FieldReader& reader, LSystemParams& record) {
         if (!text) {
             return false;
         }
-        target = text->toStdString();
+        target = text->toLatin1().toStdString();
         return true;
     };
     return readPoint(reader, record.FixPoints[0]) && readPoint(reader, record.FixPoints[1]) &&

@@ -57,17 +57,6 @@ Qt::CheckState checkStateOf(std::uint8_t state) {
     }
 }
 
-std::uint8_t checkStateValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
-}
-
 // The general section applied to the window, in file order and with the side
 // effects each value has there. With apply false it only checks what the
 // window would refuse, so a file can be tried before it changes anything.
@@ -127,10 +116,10 @@ public:
         const TwipsScale& t = form_.Twips();
         WindowPosition position{left_, top_};
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect frame = form_.frameGeometry();
+            const QSize outer = form_.outerSize();
             const QRect whole = screen->geometry();
-            position = KeepWindowOnScreen(position, twipsOf(frame.width(), t.twipsPerPixelX()),
-                                          twipsOf(frame.height(), t.twipsPerPixelY()),
+            position = KeepWindowOnScreen(position, twipsOf(outer.width(), t.twipsPerPixelX()),
+                                          twipsOf(outer.height(), t.twipsPerPixelY()),
                                           twipsOf(whole.width(), t.twipsPerPixelX()),
                                           twipsOf(whole.height(), t.twipsPerPixelY()));
         }
@@ -188,6 +177,17 @@ private:
 };
 
 } // namespace
+
+std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
 
 QString MainForm::ProgramFolder() {
     QString folder = programFolderOverride();

@@ -284,6 +284,24 @@ private slots:
         QCOMPARE(all.mid(2), QStringList(1 + 3 + 9, QStringLiteral("polygon #00ff00")));
     }
 
+    // A "Random ForeColor" box stored greyed (2) is no tick: every line of the
+    // Koch curve has the drawing colour, as in the window.
+    void greyedRandomBoxDrawsOneColour() {
+        Factory f = factory();
+        f.general = {.FractalType = KochCurveType, .ForeColor = 0x0000FF, .RandomForeColor = 2};
+        f.records.KochCurve.DrawMode = RecursiveMode;
+        const QString output = dir_.filePath(QStringLiteral("greyed.png"));
+        QCOMPARE(render({"--depth", "2", writeInput(f), output}).exitCode, 0);
+        const QImage image = QImage(output).convertToFormat(QImage::Format_RGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        QCOMPARE(colours, (QSet<QRgb>{rgb(f.general.BackColor), rgb(0x0000FF)}));
+    }
+
     // Both programs: help and version on stdout with status 0; a wrong option
     // is one line and the usage on stderr with status 1; the window program
     // without a display explains itself and ends with 1 instead of aborting.
