@@ -2,16 +2,18 @@
 
 #include "DrawFractal.h"
 #include "FileMod.h"
+#include "GuardedFile.h"
 #include "ImageCanvas.h"
 #include "Random.h"
 #include "RenderSettings.h"
 #include "RunHost.h"
+#include "ShownText.h"
 #include "SvgCanvas.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRandomGenerator>
-#include <QSaveFile>
+#include <functional>
 #include <optional>
 
 namespace zv {
@@ -26,11 +28,18 @@ const QString Usage = QStringLiteral(
     "  --depth the calculation depth (default: the file's)\n"
     "  --seed  seed of the chaos game and of random colours\n");
 
-// The renderer draws as fast as it can: no pauses, no event loop.
+// The renderer draws as fast as it can: no pauses, no event loop. It stops the
+// run as soon as the output has failed: a deep SVG on a full disk would draw
+// on for minutes into nothing.
 class RenderHost : public RunHost {
 public:
-    explicit RenderHost(std::int32_t backColor) : backColor_(backColor) {}
-    void YieldToEvents() override {}
+    RenderHost(ParameterModel& model, std::int32_t backColor, std::function<bool()> failed)
+        : model_(model), backColor_(backColor), failed_(std::move(failed)) {}
+    void YieldToEvents() override {
+        if (failed_ && failed_()) {
+            model_.GlobalState = EditMode;
+        }
+    }
     void Sleep(int) override {}
     void EnterPauseMode() override {}
     void SetElementsText(const std::string&) override {}
@@ -38,7 +47,9 @@ public:
     std::int32_t BackColor() const override { return backColor_; }
 
 private:
+    ParameterModel& model_;
     std::int32_t backColor_;
+    std::function<bool()> failed_;
 };
 
 struct Request {
@@ -85,7 +96,7 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString& err
                 r.seed = s;
             }
         } else if (a.startsWith(u"--")) {
-            error = QStringLiteral("unknown option ") + a;
+            error = QStringLiteral("unknown option ") + ShownText(a);
             return std::nullopt;
         } else {
             positional << a;
@@ -120,14 +131,52 @@ std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
     }
 }
 
+// Values from a file and paths are shown cut short and with control
+// characters escaped: the message is one line on the user's terminal.
 QString describe(const QString& file, const ReadFailure& f) {
+    const QString shownFile = ShownText(file, ShownPathChars);
     if (f.Line == 0) {
-        return QStringLiteral("%1: cannot be read: %2").arg(file, f.Found);
+        return QStringLiteral("%1: cannot be read: %2").arg(shownFile, ShownText(f.Found));
     }
     return QStringLiteral("%1: line %2: expected %3, found \"%4\"")
-        .arg(file)
+        .arg(shownFile)
         .arg(f.Line)
-        .arg(f.Expected, f.Found);
+        .arg(f.Expected, ShownText(f.Found));
+}
+
+// Draws the run into the canvas for the output's format and writes it.
+std::optional<QString> drawInto(QIODevice& device, const QString& format,
+                                const RenderSettings& settings, ParameterModel& model,
+                                std::uint8_t type, RandomSource& random) {
+    if (format == u"svg") {
+        SvgCanvas canvas(&device, settings.AreaWidth, settings.AreaHeight);
+        canvas.SetBackColor(settings.BackColor);
+        canvas.SetForeColor(settings.CanvasForeColor);
+        model.Canvas = &canvas;
+        RenderHost host(model, settings.BackColor, [&] { return canvas.HasError(); });
+        DrawFractal(model, type, host, random);
+        model.Canvas = nullptr;
+        canvas.End();
+        if (canvas.HasError()) {
+            return QStringLiteral("the SVG could not be written");
+        }
+        return std::nullopt;
+    }
+    ImageCanvas canvas(settings.AreaWidth, settings.AreaHeight);
+    if (canvas.image().isNull()) {
+        return QStringLiteral("no memory for a picture of this size");
+    }
+    canvas.SetBackColor(settings.BackColor);
+    canvas.SetForeColor(settings.CanvasForeColor);
+    model.Canvas = &canvas;
+    RenderHost host(model, settings.BackColor, {});
+    DrawFractal(model, type, host, random);
+    model.Canvas = nullptr;
+    QImageWriter writer(&device, format.toLatin1());
+    if (!writer.write(canvas.image())) {
+        return writer.errorString();
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -150,7 +199,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     if (parameterFile) {
         failure = ReadParameterFile(request->input, general, model, &type);
         if (!failure && request->type && *request->type != type) {
-            err << "zorvandine-render: " << request->input
+            err << "zorvandine-render: " << ShownText(request->input, ShownPathChars)
                 << QStringLiteral(": a parameter file holds only type %1; --type %2 needs a "
                                   "settings file\n")
                        .arg(type)
@@ -178,37 +227,16 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
-    RenderHost host(settings->BackColor);
     RandomSource random(request->seed.value_or(QRandomGenerator::system()->generate64()));
 
-    QSaveFile file(request->output);
-    if (!file.open(QIODevice::WriteOnly)) {
-        err << "zorvandine-render: cannot write " << request->output << ": " << file.errorString()
-            << "\n";
-        return ExitUnwritable;
-    }
-    bool written = false;
-    if (request->format == u"svg") {
-        SvgCanvas canvas(&file, settings->AreaWidth, settings->AreaHeight);
-        canvas.SetBackColor(settings->BackColor);
-        canvas.SetForeColor(settings->CanvasForeColor);
-        model.Canvas = &canvas;
-        DrawFractal(model, type, host, random);
-        canvas.End();
-        written = !canvas.HasError();
-    } else {
-        ImageCanvas canvas(settings->AreaWidth, settings->AreaHeight);
-        canvas.SetBackColor(settings->BackColor);
-        canvas.SetForeColor(settings->CanvasForeColor);
-        model.Canvas = &canvas;
-        DrawFractal(model, type, host, random);
-        QImageWriter writer(&file, request->format.toLatin1());
-        written = !canvas.image().isNull() && writer.write(canvas.image());
-    }
-    model.Canvas = nullptr;
-    if (!written || !file.commit()) {
-        err << "zorvandine-render: cannot write " << request->output << ": " << file.errorString()
-            << "\n";
+    // The old file stays as it was unless the whole picture is written.
+    const std::optional<QString> writeError =
+        WriteGuardedFile(request->output, [&](QIODevice& device) {
+            return drawInto(device, request->format, *settings, model, type, random);
+        });
+    if (writeError) {
+        err << "zorvandine-render: cannot write " << ShownText(request->output, ShownPathChars)
+            << ": " << ShownText(*writeError) << "\n";
         return ExitUnwritable;
     }
     out << "Elements drawn: " << model.ElementsDrawn << "\n"

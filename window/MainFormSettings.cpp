@@ -10,14 +10,15 @@
 #include "ColorSwatch.h"
 #include "Dialogs.h"
 #include "FileMod.h"
+#include "GuardedFile.h"
 #include "OutputPicture.h"
+#include "ShownText.h"
 #include "TextField.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -235,22 +236,39 @@ bool MainForm::readIntoWindow(const QByteArray& content, bool settingsFile) {
 }
 
 bool MainForm::applySettingsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    return readIntoWindow(file.readAll(), true);
+    const FileContent content = ReadGuardedFile(path);
+    return content && readIntoWindow(content.bytes, true);
 }
+
+namespace {
+
+// A User.ini that is there but cannot be read is moved aside before the
+// factory settings take over, since the next close would overwrite it. The
+// result is the line the "Bad Error:" box gains when a copy was kept.
+QString keepDamagedSettings(const QString& path) {
+    const std::optional<QString> kept = KeepDamagedFile(path);
+    if (!kept) {
+        return {};
+    }
+    return QStringLiteral("\r\nThe unreadable file was kept as %1.")
+        .arg(ShownText(*kept, ShownPathChars));
+}
+
+} // namespace
 
 bool MainForm::LoadSettings() {
     const QString folder = ProgramFolder();
+    // A save killed between its temporary file and the rename leaves the
+    // temporary file behind; the settings in it never became User.ini.
+    RemoveSaveLeftovers(folder, QStringLiteral("User.ini"));
     if (applySettingsFile(folder + QStringLiteral("User.ini"))) {
         settingsLoaded_ = true;
         return true;
     }
     dialogs_.message(QStringLiteral("Bad Error:"),
                      QStringLiteral("User.ini seems to be damaged or lost.\r\n"
-                                    "The default settings will be loaded now."),
+                                    "The default settings will be loaded now.") +
+                         keepDamagedSettings(folder + QStringLiteral("User.ini")),
                      MessageIcon::Critical, MessageButtons::Ok);
     if (applySettingsFile(folder + QStringLiteral("Default.ini"))) {
         settingsLoaded_ = true;
@@ -291,7 +309,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
                              QStringLiteral("User.ini could not be written (%1).\r\n"
                                             "Retry - write it again\r\n"
                                             "Cancel - end the program without saving the settings")
-                                 .arg(*error),
+                                 .arg(ShownText(*error)),
                              MessageIcon::Critical, MessageButtons::RetryCancel);
         if (choice != MessageResult::Retry) {
             break;
