@@ -21,12 +21,6 @@ QByteArray factoryBytes() {
     return fileBytes(FormFixture::factorySettingsPath());
 }
 
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
-}
-
 zv::FileDialogResult chosen(const QString& path) {
     zv::FileDialogResult r;
     r.path = path;
@@ -71,9 +65,9 @@ void tst_HostileFiles::startUp() {
     QByteArray old = factoryBytes().replace("16777215", "white");
     std::optional<FifoWatch> fifo;
     if (user.startsWith("damaged")) {
-        writeFile(userIni, old);
+        QVERIFY(writeBytes(userIni, old));
         if (user == "damaged twice") {
-            writeFile(userIni + ".damaged", "an older copy");
+            QVERIFY(writeBytes(userIni + ".damaged", "an older copy"));
         }
     } else if (user == "FIFO") {
         fifo.emplace(userIni);
@@ -81,7 +75,7 @@ void tst_HostileFiles::startUp() {
         QVERIFY(makeSparseFile(userIni, qint64(1) << 30));
     } else if (user == "leftover") {
         QVERIFY(QFile::copy(FormFixture::factorySettingsPath(), userIni));
-        writeFile(userIni + ".k1lL3d", "half a User.ini");
+        QVERIFY(writeBytes(userIni + ".k1lL3d", "half a User.ini"));
     }
 
     const qint64 before = bytesReadSoFar();
@@ -168,7 +162,7 @@ void tst_HostileFiles::failedSave() {
                          : what == "picture"  ? f.path("old.bmp")
                                               : f.path("User.ini");
     QVERIFY(!QFile::exists(path) || QFile::remove(path));
-    writeFile(path, old);
+    QVERIFY(writeBytes(path, old));
     if (what == "link") {
         QVERIFY(QFile::rename(path, victim) && QFile::link(victim, path));
     }
