@@ -8,9 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -18,19 +18,20 @@
 
 namespace zvtest {
 
-// A FIFO at path whose writer waits in a thread, so that a reader that opens
-// it is not blocked for good (it reads an empty file), and the test learns
-// that it was opened. The FIFO is also linked in a folder of its own, where it
-// is found to release the writer even after the path was renamed.
+// A FIFO at path that tells whether anyone opened it (inotify sees every open,
+// also a non-blocking one). Its writer waits in a thread, so that a reader
+// that opens it is not blocked for good but reads an empty file. The FIFO is
+// also linked in a folder of its own, where it is found to release the writer
+// even after the path was renamed.
 class FifoWatch {
 public:
     explicit FifoWatch(const QString& path) : own_(QFile::encodeName(dir_.filePath("fifo"))) {
         made_ = ::mkfifo(own_.constData(), 0600) == 0 &&
-                ::link(own_.constData(), QFile::encodeName(path).constData()) == 0;
+                ::link(own_.constData(), QFile::encodeName(path).constData()) == 0 &&
+                notify_ >= 0 && ::inotify_add_watch(notify_, own_.constData(), IN_OPEN) >= 0;
         if (made_) {
             writer_ = std::thread([this] {
                 const int fd = ::open(own_.constData(), O_WRONLY);
-                opened_ = true; // before the close: a reader sees the end only after it
                 if (fd >= 0) {
                     ::close(fd);
                 }
@@ -45,19 +46,24 @@ public:
                 ::close(fd);
             }
         }
+        ::close(notify_);
     }
     FifoWatch(const FifoWatch&) = delete;
     FifoWatch& operator=(const FifoWatch&) = delete;
 
     bool made() const { return made_; }
-    // Someone opened the FIFO for reading (a non-blocking open counts too).
-    bool opened() const { return opened_; }
+    bool opened() {
+        char events[4096];
+        opened_ = opened_ || ::read(notify_, events, sizeof events) > 0;
+        return opened_;
+    }
 
 private:
     QTemporaryDir dir_;
     QByteArray own_;
+    int notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     bool made_ = false;
-    std::atomic<bool> opened_{false};
+    bool opened_ = false;
     std::thread writer_;
 };
 

@@ -271,11 +271,13 @@ private slots:
             file.write("\x1b[31m" + QByteArray(10'000'000, 'A') + "\r\n");
         } else if (input == "FIFO") {
             fifo.emplace(in);
+            QVERIFY(fifo->made());
         } else {
             QVERIFY(makeSparseFile(in, qint64(1) << 30));
         }
         if (output == "fifo.png") {
             fifo.emplace(out);
+            QVERIFY(fifo->made());
         }
         QFile old(dir.filePath("old.png"));
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old picture") > 0);

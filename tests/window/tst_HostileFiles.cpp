@@ -71,6 +71,7 @@ void tst_HostileFiles::startUp() {
         }
     } else if (user == "FIFO") {
         fifo.emplace(userIni);
+        QVERIFY(fifo->made());
     } else if (user == "sparse") {
         QVERIFY(makeSparseFile(userIni, qint64(1) << 30));
     } else if (user == "leftover") {
@@ -117,6 +118,7 @@ void tst_HostileFiles::hostileImport() {
     std::optional<FifoWatch> watch;
     if (fifo) {
         watch.emplace(path);
+        QVERIFY(watch->made());
     } else {
         QVERIFY(makeSparseFile(path, qint64(1) << 30));
     }
