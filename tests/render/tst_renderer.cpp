@@ -296,6 +296,25 @@ private slots:
         QCOMPARE(fileBytes(old.fileName()), QByteArray("old picture"));
     }
 
+    // A real full disk, where the test may mount one: a small tmpfs in a mount
+    // namespace of its own, which goes away with the shell.
+    void fullTmpfs() {
+        QTemporaryDir dir;
+        QProcess p;
+        p.start("unshare", {"-m", "sh", "-c",
+                            "mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; cd \"$1\"; "
+                            "printf old > old.png; head -c 65536 /dev/zero > fill 2>/dev/null; "
+                            "\"$2\" --depth 1 \"$3\" old.png; echo \"$?\"; cat old.png; ls",
+                            "sh", dir.path(), ZORVANDINE_RENDER, defaultIni()});
+        QVERIFY(p.waitForFinished(120000));
+        if (p.exitCode() != 0) {
+            QSKIP("no tmpfs can be mounted here");
+        }
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("3\noldfill\nold.png\n"));
+        QCOMPARE(p.readAllStandardError().trimmed(),
+                 "zorvandine-render: cannot write old.png: " + qt_error_string(ENOSPC).toUtf8());
+    }
+
     void seedReproducesRandomRuns() {
         Factory f = factory();
         f.general = {.FractalType = SierpinskyGadgetType, .RandomForeColor = 1};
