@@ -69,7 +69,8 @@ bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
 std::optional<QByteArray> readWholeFile(const QString& path, std::optional<ReadFailure>& failure) {
     FileContent content = ReadGuardedFile(path);
     if (!content) {
-        failure = ReadFailure{0, QStringLiteral("a regular file of at most 64 MiB"), content.reason};
+        failure =
+            ReadFailure{0, QStringLiteral("a regular file of at most 64 MiB"), content.reason};
         return std::nullopt;
     }
     return std::move(content.bytes);

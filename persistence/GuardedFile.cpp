@@ -64,7 +64,9 @@ const QString TooLarge = QStringLiteral("larger than 64 MiB");
 // becomes "Unknown error") and does not see a failure of its final flush.
 class DescriptorDevice final : public QIODevice {
 public:
-    explicit DescriptorDevice(int fd) : fd_(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    explicit DescriptorDevice(int fd) : fd_(fd) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
     bool isSequential() const override { return true; }
     // Writes out what is still buffered; false after any failed write.
     bool drain() {
@@ -129,8 +131,7 @@ QString saveTarget(const QString& path, const struct stat& link) {
 }
 
 QString randomSuffix() {
-    static const char Letters[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QString suffix(6, QLatin1Char('x'));
     for (QChar& c : suffix) {
         c = QLatin1Char(Letters[QRandomGenerator::global()->bounded(62)]);
@@ -182,7 +183,8 @@ FileContent ReadGuardedFile(const QString& path) {
         const qsizetype have = result.bytes.size();
         const qsizetype want = std::min<qsizetype>(Chunk, MaxFileBytes + 1 - have);
         result.bytes.resize(have + want);
-        const ssize_t n = ::read(fd.get(), result.bytes.data() + have, static_cast<std::size_t>(want));
+        const ssize_t n =
+            ::read(fd.get(), result.bytes.data() + have, static_cast<std::size_t>(want));
         if (n < 0 && errno == EINTR) {
             result.bytes.resize(have);
             continue;

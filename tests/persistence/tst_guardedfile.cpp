@@ -39,8 +39,8 @@ void tst_GuardedFile::sizeLimit() {
         QVERIFY(makeSparseFile(dir.filePath("file"), size));
         const zv::FileContent content = zv::ReadGuardedFile(dir.filePath("file"));
         QCOMPARE(content.bytes.size(), size == zv::MaxFileBytes ? size : 0);
-        QCOMPARE(content.status, size == zv::MaxFileBytes ? zv::FileContent::Read
-                                                          : zv::FileContent::Refused);
+        QCOMPARE(content.status,
+                 size == zv::MaxFileBytes ? zv::FileContent::Read : zv::FileContent::Refused);
     }
 }
 
@@ -68,7 +68,9 @@ void tst_GuardedFile::write() {
 
     QCOMPARE(zv::WriteGuardedFile(path, "new"), std::nullopt);
     QCOMPARE(fileBytes(path), QByteArray("new"));
-    QCOMPARE(fileBytes(linked), QByteArray(kind == "own link" ? "new" : kind == "file" ? "" : "old"));
+    QCOMPARE(fileBytes(linked), QByteArray(kind == "own link" ? "new"
+                                           : kind == "file"   ? ""
+                                                              : "old"));
     QCOMPARE(QFileInfo(path).isSymLink(), kind == "own link");
     QCOMPARE(entries(dir.path()).size(), kind == "file" ? 1 : 2);
     struct stat info {};
@@ -83,8 +85,8 @@ void tst_GuardedFile::shownText_data() {
     QTest::newRow("C1 control, bidi override")
         << QString::fromUtf16(u"a\u009bb\u202e\r") << "a\\x9bb\\u202e\\x0d";
     QTest::newRow("60 characters") << sixty << sixty;
-    QTest::newRow("pair at the cut") << QString(59, 'a') + QString::fromUtf16(u"\U0001F600")
-                                     << QString(59, 'a') + "...";
+    QTest::newRow("pair at the cut")
+        << QString(59, 'a') + QString::fromUtf16(u"\U0001F600") << QString(59, 'a') + "...";
 }
 
 void tst_GuardedFile::shownText() {
@@ -103,7 +105,8 @@ void tst_GuardedFile::saveLeftovers() {
     }
     QVERIFY(QDir(dir.path()).mkdir("User.ini.dir123"));
     QVERIFY(QFile::link(dir.filePath("User.ini"), dir.filePath("User.ini.link12")));
-    kept << "User.ini.dir123" << "User.ini.link12";
+    kept << "User.ini.dir123"
+         << "User.ini.link12";
     const bool foreign =
         ::chown(QFile::encodeName(dir.filePath("User.ini.other1")).constData(), 65534, 65534) == 0;
     if (foreign) {

@@ -288,8 +288,8 @@ private slots:
         const QString depth = output.endsWith(".svg") ? "12" : "1";
         const Run run = render({"--depth", depth, "--type", "3", in, out}, rlim_t(limit));
         QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == 1 &&
-                     run.err.size() < 300 && !run.err.contains(u'\x1b'),
+        QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == 1 && run.err.size() < 300 &&
+                     !run.err.contains(u'\x1b'),
                  qPrintable(run.err.left(300)));
         QVERIFY(!fifo || !fifo->opened());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), before);

@@ -139,13 +139,18 @@ void tst_HostileFiles::failedSave_data() {
     QTest::addColumn<QString>("what");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text"); // the start of the box's text; the reason follows
-    QTest::newRow("User.ini at the close")
-        << "settings" << "Settings not saved:" << "User.ini could not be written (";
-    QTest::newRow("exported parameters")
-        << "parameters" << "Error:" << "Parameter-File could not be written!\r\nPATH\r\n";
-    QTest::newRow("picture") << "picture" << "Error:"
+    QTest::newRow("User.ini at the close") << "settings"
+                                           << "Settings not saved:"
+                                           << "User.ini could not be written (";
+    QTest::newRow("exported parameters") << "parameters"
+                                         << "Error:"
+                                         << "Parameter-File could not be written!\r\nPATH\r\n";
+    QTest::newRow("picture") << "picture"
+                             << "Error:"
                              << "The picture could not be saved!\r\nPATH\r\n";
-    QTest::newRow("User.ini planted as a link out of the folder") << "link" << "" << "";
+    QTest::newRow("User.ini planted as a link out of the folder") << "link"
+                                                                  << ""
+                                                                  << "";
 }
 
 // A full disk under a save (here the file size limit) is reported with the
