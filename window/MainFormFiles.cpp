@@ -22,7 +22,7 @@ namespace zv {
 // its fallback. The open member takes only a typed path that names a file.
 struct FileChoice {
     bool save;
-    bool parameterFolder; // "Saved Parameter/", else the program folder itself
+    bool parameterFolder; // "Saved Parameter/", else the folder for pictures
     const char* title;
     const char* filter;
     const char* defaultSuffix;
@@ -104,16 +104,12 @@ QString MainForm::askFile(const FileChoice& choice) {
     request.filter = QString::fromUtf8(choice.filter);
     request.defaultSuffix = QString::fromUtf8(choice.defaultSuffix);
     request.confirmOverwrite = true;
-    if (choice.parameterFolder) {
-        request.initialFolder = ProgramFolder() + QStringLiteral("Saved Parameter/");
-        // The parameter folder comes with the program; where it went missing the
-        // first export brings it back, so the dialog opens there next time too.
-        if (choice.save) {
-            QDir().mkpath(request.initialFolder);
-        }
-    } else {
-        request.initialFolder = ProgramFolder();
-        request.initialFolder.chop(1); // the program folder itself, without the separator
+    const ProgramFiles files = Files();
+    request.initialFolder = choice.parameterFolder ? files.savedParameters : files.pictures;
+    // The parameter folder comes with the program; where it went missing the
+    // first export brings it back, so the dialog opens there next time too.
+    if (choice.save && choice.parameterFolder) {
+        QDir().mkpath(request.initialFolder);
     }
     const FileDialogResult result =
         choice.save ? dialogs_.saveFile(request) : dialogs_.openFile(request);
@@ -187,6 +183,16 @@ bool MainForm::ImportParameterFile() {
     if (path.isEmpty()) {
         return false;
     }
+    return ImportParameterFileFrom(path);
+}
+
+void MainForm::OpenParameterFile(const QString& path) {
+    if (model_.GlobalState == EditMode && ImportParameterFileFrom(path)) {
+        FractalType_cmb_Click();
+    }
+}
+
+bool MainForm::ImportParameterFileFrom(const QString& path) {
     const FileContent content = ReadGuardedFile(path);
     if (content.status == FileContent::Unreadable) {
         dialogs_.message(QStringLiteral("Error:"),

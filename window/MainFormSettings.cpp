@@ -19,6 +19,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -240,13 +242,20 @@ bool MainForm::applySettingsFile(const QString& path) {
     return content && readIntoWindow(content.bytes, true);
 }
 
+ProgramFiles MainForm::Files() {
+    return programFilesIn(programFoldersFor(ProgramFolder()));
+}
+
 namespace {
 
-// A User.ini that is there but cannot be read is moved aside before the
-// factory settings take over, since the next close would overwrite it. The
-// result is the line the "Bad Error:" box gains when a copy was kept.
-QString keepDamagedSettings(const QString& path) {
-    const std::optional<QString> kept = KeepDamagedFile(path);
+// The user's own User.ini that is there but cannot be read is moved aside
+// before the factory settings take over, since the next close would overwrite
+// it. The result is the line the "Bad Error:" box gains when a copy was kept.
+QString keepDamagedSettings(const ProgramFiles& files) {
+    if (files.userSettings != files.userSettingsWrite) {
+        return {}; // a User.ini placed beside the program; the close writes elsewhere
+    }
+    const std::optional<QString> kept = KeepDamagedFile(files.userSettings);
     if (!kept) {
         return {};
     }
@@ -257,20 +266,21 @@ QString keepDamagedSettings(const QString& path) {
 } // namespace
 
 bool MainForm::LoadSettings() {
-    const QString folder = ProgramFolder();
+    const ProgramFiles files = Files();
     // A save killed between its temporary file and the rename leaves the
     // temporary file behind; the settings in it never became User.ini.
-    RemoveSaveLeftovers(folder, QStringLiteral("User.ini"));
-    if (applySettingsFile(folder + QStringLiteral("User.ini"))) {
+    const QFileInfo written(files.userSettingsWrite);
+    RemoveSaveLeftovers(written.absolutePath(), written.fileName());
+    if (applySettingsFile(files.userSettings)) {
         settingsLoaded_ = true;
         return true;
     }
     dialogs_.message(QStringLiteral("Bad Error:"),
                      QStringLiteral("User.ini seems to be damaged or lost.\r\n"
                                     "The default settings will be loaded now.") +
-                         keepDamagedSettings(folder + QStringLiteral("User.ini")),
+                         keepDamagedSettings(files),
                      MessageIcon::Critical, MessageButtons::Ok);
-    if (applySettingsFile(folder + QStringLiteral("Default.ini"))) {
+    if (applySettingsFile(files.factorySettings)) {
         settingsLoaded_ = true;
         return true;
     }
@@ -283,8 +293,10 @@ bool MainForm::LoadSettings() {
 }
 
 std::optional<QString> MainForm::SaveSettings() {
-    return WriteSettingsFile(ProgramFolder() + QStringLiteral("User.ini"),
-                             GeneralValuesFromControls(), model_);
+    const QString path = Files().userSettingsWrite;
+    // The user's configuration folder may not exist before the first exit.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
