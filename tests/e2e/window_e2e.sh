@@ -252,13 +252,8 @@ printf '0\r\n1\r\nwhere the window was\r\n' >"$folder/User.ini"
 cp "$folder/User.ini" "$out/damaged.ini"
 "$program" >"$out/program-damaged.log" 2>&1 &
 app_pid=$!
-if eventually 'box=$(xdotool search --onlyvisible --name "^Bad Error:\$" 2>/dev/null | head -1); [ -n "$box" ]'; then
-    xdotool windowfocus --sync "$box" key Return
-else
-    fail "no 'Bad Error:' box for a damaged User.ini"
-fi
-eventually 'window=$(xdotool search --onlyvisible --name "^Zorvandine v" 2>/dev/null | head -1); [ -n "$window" ]' ||
-    fail "no window after the 'Bad Error:' box"
+wait_for_main_window || fail "no window after a damaged User.ini"
+[ "$boxes_seen" -ge 1 ] || fail "no 'Bad Error:' box for a damaged User.ini"
 if [ -x "$close_helper" ]; then "$close_helper" "$window"; else kill "$app_pid"; fi
 eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a damaged User.ini"
 wait "$app_pid"
