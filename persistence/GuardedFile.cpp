@@ -220,7 +220,7 @@ std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter
             if (!S_ISREG(info.st_mode)) {
                 return NotRegular;
             }
-            mode = info.st_mode & 07777;
+            mode = info.st_mode & 0777; // no set-id bits on a copy
             keepMode = true;
         }
     } else if (errno != ENOENT) {
