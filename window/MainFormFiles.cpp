@@ -7,11 +7,13 @@
 
 #include "Dialogs.h"
 #include "FileMod.h"
+#include "Gallery.h"
 #include "GuardedFile.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -107,9 +109,10 @@ QString MainForm::askFile(const FileChoice& choice) {
     const ProgramFiles files = Files();
     request.initialFolder = choice.parameterFolder ? files.savedParameters : files.pictures;
     // The parameter folder comes with the program; where it went missing the
-    // first export brings it back, so the dialog opens there next time too.
-    if (choice.save && choice.parameterFolder) {
-        QDir().mkpath(request.initialFolder);
+    // next choice brings it back, with the examples, so the dialog opens there.
+    if (choice.parameterFolder) {
+        CreateParameterFolder(request.initialFolder,
+                              FindGallery(QCoreApplication::applicationDirPath()));
     }
     const FileDialogResult result =
         choice.save ? dialogs_.saveFile(request) : dialogs_.openFile(request);

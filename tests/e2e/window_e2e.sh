@@ -246,6 +246,41 @@ else
     app_pid=""
 fi
 
+# --- at twice the scale (QT_SCALE_FACTOR=2): the window lays out at double
+# size, the first marker sits on its fix point, and a marker dragged with the
+# mouse drops its point under the pointer, in drawing-area pixels ---
+cp "$(dirname "$program")/Default.ini" "$(dirname "$program")/User.ini"
+ZORVANDINE_E2E_LOG="$log" QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>&1 &
+app_pid=$!
+wait_for_main_window || fail "the window did not appear at scale 2"
+if [ -n "$window" ]; then
+    geometry
+    eventually 'geometry; [ "$ww" -eq $((2 * $(px 7425))) ]' ||
+        fail "at scale 2 the window is $ww wide, expected $((2 * $(px 7425)))"
+    mx=$(sed -n 13p "$ini" | tr -d ' \r')
+    my=$(sed -n 14p "$ini" | tr -d ' \r')
+    # Window pixels at scale 2 of drawing-area pixel (x, y), the marker's middle.
+    sx=$((2 * (ox + 1 + mx + 5)))
+    sy=$((2 * (oy + 1 + my + 5)))
+    import -window root "$shot"
+    convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-scale2.png"
+    expect_colour "$shot" "FixPoint_img marker at scale 2" "$sx" "$sy" "#00FF00"
+    tx=$((2 * (ox + 1 + 100 + 5)))
+    ty=$((2 * (oy + 1 + 150 + 5)))
+    xdotool mousemove "$((wx + sx))" "$((wy + sy))" mousedown 1
+    for i in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove "$((wx + sx + (tx - sx) * i / 8))" "$((wy + sy + (ty - sy) * i / 8))"
+        sleep 0.05
+    done
+    xdotool mouseup 1
+    wait_for_log '^fixpoint 0 dropped at 100 150$'
+    import -window root "$shot"
+    expect_colour "$shot" "dropped marker at scale 2" "$tx" "$ty" "#00FF00"
+fi
+kill "$app_pid" 2>/dev/null
+wait "$app_pid" 2>/dev/null
+app_pid=""
+
 # A damaged User.ini: the "Bad Error:" box, and after a close its bytes are
 # still there as User.ini.damaged beside the new User.ini.
 printf '0\r\n1\r\nwhere the window was\r\n' >"$folder/User.ini"
@@ -283,7 +318,7 @@ status=$?
 app_pid=""
 [ "$status" -ne 0 ] || fail "the program ended with status 0 without settings files"
 [ ! -e "$folder/User.ini" ] || fail "a User.ini was written although the settings never loaded"
-echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png"
+echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png $out/e2e-window-scale2.png"
 if [ "$failures" -gt 0 ]; then
     echo "log:"
     cat "$log"
