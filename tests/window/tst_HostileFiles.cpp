@@ -21,12 +21,6 @@ QByteArray factoryBytes() {
     return fileBytes(FormFixture::factorySettingsPath());
 }
 
-zv::FileDialogResult chosen(const QString& path) {
-    zv::FileDialogResult r;
-    r.path = path;
-    return r;
-}
-
 } // namespace
 
 class tst_HostileFiles : public QObject {
@@ -116,7 +110,7 @@ private slots:
             QVERIFY(makeSparseFile(path, qint64(1) << 30));
         }
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << chosen(path);
+        f.dialogs.fileAnswers << zv::FileDialogResult{.path = path};
 
         const qint64 before = bytesReadSoFar();
         f.form->Import_btn->click();
@@ -167,7 +161,7 @@ private slots:
             QVERIFY(QFile::rename(path, victim) && QFile::link(victim, path));
         }
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << chosen(path);
+        f.dialogs.fileAnswers << zv::FileDialogResult{.path = path};
         {
             std::optional<FileSizeLimit> limit;
             if (what != "link") {
