@@ -21,6 +21,13 @@ QByteArray factoryBytes() {
     return fileBytes(FormFixture::factorySettingsPath());
 }
 
+// The file dialog as a user closes it on a path.
+zv::FileDialogResult fileDialogAnswer(const QString& path) {
+    zv::FileDialogResult r;
+    r.path = path;
+    return r;
+}
+
 } // namespace
 
 class tst_HostileFiles : public QObject {
@@ -110,7 +117,7 @@ private slots:
             QVERIFY(makeSparseFile(path, qint64(1) << 30));
         }
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << zv::FileDialogResult{.path = path};
+        f.dialogs.fileAnswers << fileDialogAnswer(path);
 
         const qint64 before = bytesReadSoFar();
         f.form->Import_btn->click();
@@ -161,7 +168,7 @@ private slots:
             QVERIFY(QFile::rename(path, victim) && QFile::link(victim, path));
         }
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << zv::FileDialogResult{.path = path};
+        f.dialogs.fileAnswers << fileDialogAnswer(path);
         {
             std::optional<FileSizeLimit> limit;
             if (what != "link") {
