@@ -34,6 +34,7 @@ namespace zv {
 
 class ColorSwatch;
 class Dialogs;
+struct FileChoice;
 struct GeneralValues;
 class KeyedStatusBar;
 class OutputPicture;
@@ -251,7 +252,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct FileChoice;
     QString askFile(const FileChoice& choice);
     bool applySettingsFile(const QString& path);
     // Reads a settings file (all five sections) or a parameter file into the

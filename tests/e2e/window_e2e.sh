@@ -6,8 +6,8 @@
 # ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
 # request as a window manager sends it must store User.ini, the next start must
-# show what it stored, and a start without any settings file must end the
-# program with a failure status.
+# show what it stored, a damaged User.ini must be kept as User.ini.damaged, and
+# a start without any settings file must end the program with a failure status.
 #
 # usage: window_e2e.sh <path to zorvandine> <output folder>
 # Exit 77 (skipped) only when the X tools are not installed.
@@ -315,6 +315,21 @@ fi
 kill "$app_pid" 2>/dev/null
 wait "$app_pid" 2>/dev/null
 app_pid=""
+
+# A damaged User.ini: the "Bad Error:" box, and after a close its bytes are
+# still there as User.ini.damaged beside the new User.ini.
+printf '0\r\n1\r\nwhere the window was\r\n' >"$folder/User.ini"
+cp "$folder/User.ini" "$out/damaged.ini"
+"$program" >"$out/program-damaged.log" 2>&1 &
+app_pid=$!
+wait_for_main_window || fail "no window after a damaged User.ini"
+[ "$boxes_seen" -ge 1 ] || fail "no 'Bad Error:' box for a damaged User.ini"
+if [ -x "$close_helper" ]; then "$close_helper" "$window"; else kill "$app_pid"; fi
+eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a damaged User.ini"
+wait "$app_pid"
+app_pid=""
+cmp -s "$out/damaged.ini" "$folder/User.ini.damaged" || fail "User.ini.damaged does not hold the damaged file"
+[ ! -x "$close_helper" ] || [ -f "$folder/User.ini" ] || fail "no new User.ini after the close"
 
 rm -f "$folder/User.ini" "$folder/Default.ini"
 "$program" >"$out/program-fatal.log" 2>&1 &
