@@ -1,0 +1,129 @@
+// The two canvases. ImageCanvas with coordinates far outside the picture: what
+// lies inside is painted exactly, what lies outside leaves the picture alone,
+// and no number reaches the rasteriser that it cannot hold. SvgCanvas: one
+// element per operation, corners and colours as an SVG viewer needs them,
+// nothing for coordinates that are not finite.
+#include "ImageCanvas.h"
+#include "SvgCanvas.h"
+
+#include <QBuffer>
+#include <QXmlStreamReader>
+#include <QtTest>
+#include <limits>
+
+using namespace zv;
+
+class CanvasTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void farCoordinates_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("inkedRow");  // the one row painted, -1: all rows, -2: none
+        QTest::addColumn<int>("inkPerRow"); // pixels painted in each painted row
+        const std::tuple<const char*, int, int> rows[] = {
+            {"horizontal line, ends far away", 5, 40}, {"line at the float limit", 7, 40},
+            {"diagonal, ends far away", -1, 1},        {"line wholly outside", -2, 0},
+            {"box over everything", -1, 40},           {"box wholly outside", -2, 0},
+            {"triangle at the Long limits", -1, 40},   {"triangle wholly outside", -2, 0}};
+        for (const auto& [operation, inkedRow, inkPerRow] : rows) {
+            QTest::newRow(operation) << QString::fromLatin1(operation) << inkedRow << inkPerRow;
+        }
+    }
+
+    void farCoordinates() {
+        QFETCH(QString, operation);
+        QFETCH(int, inkedRow);
+        QFETCH(int, inkPerRow);
+        constexpr std::int32_t Ink = 0x0000FF; // red, as a Long
+        constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+        constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
+        const float big = std::numeric_limits<float>::max();
+        const bool outside = operation.endsWith(u"outside");
+        ImageCanvas canvas(40, 30);
+        canvas.SetFillColor(Ink);
+        canvas.SetForeColor(Ink);
+        if (operation.startsWith(u"line at")) {
+            canvas.Line(-big, 7, big, 7, Ink);
+        } else if (operation.startsWith(u"diagonal")) {
+            canvas.Line(-1e30f, -1e30f, 1e30f, 1e30f, Ink);
+        } else if (operation.contains(u"line")) {
+            canvas.Line(-1e30f, outside ? -100 : 5, 1e30f, outside ? -100 : 5, Ink);
+        } else if (operation.startsWith(u"box")) {
+            outside ? canvas.Box(1e30f, 1e30f, 2e30f, 2e30f, Ink)
+                    : canvas.Box(-big, -big, big, big, Ink);
+        } else {
+            const IntPoint huge[] = {{Min, Min}, {Max, Min}, {0, Max}};
+            const IntPoint away[] = {{Max, Max}, {Max - 5, Max}, {Max, 0}};
+            canvas.Polygon(outside ? away : huge);
+        }
+        for (int y = 0; y < 30; ++y) {
+            int inked = 0;
+            for (int x = 0; x < 40; ++x) {
+                inked += canvas.image().pixel(x, y) == qRgb(255, 0, 0);
+            }
+            QCOMPARE(inked, inkedRow == -1 || inkedRow == y ? inkPerRow : 0);
+        }
+    }
+
+    // Each operation and the elements it leaves below the root, attributes sorted.
+    void operations_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("expected");
+        const std::pair<const char*, const char*> rows[] = {
+            {"clear", "rect fill=#00ff80 height=50 width=40 x=0 y=0"},
+            {"line", "line stroke=#ff0000 x1=1.5 x2=3 y1=2 y2=4.25"}, // red in the low byte
+            {"line-inf", ""},
+            {"box", "rect fill=#00ff00 height=18 stroke=#00ff00 width=5 x=5 y=2"},
+            {"circle", "circle cx=5 cy=6 fill=none r=2 stroke=#0000ff"},
+            {"polygon", "polygon fill=#ff0000 points=0,0 10,0 5,-8 stroke=#808080"}};
+        for (const auto& [operation, expected] : rows) {
+            QTest::newRow(operation)
+                << QString::fromLatin1(operation) << QString::fromLatin1(expected);
+        }
+    }
+
+    void operations() {
+        QFETCH(QString, operation);
+        QFETCH(QString, expected);
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        {
+            SvgCanvas canvas(&buffer, 40, 50);
+            canvas.SetBackColor(0x80FF00);
+            canvas.SetForeColor(0x808080);
+            canvas.SetFillColor(0x0000FF);
+            const IntPoint triangle[] = {{0, 0}, {10, 0}, {5, -8}};
+            if (operation == u"clear") {
+                canvas.Clear();
+            } else if (operation.startsWith(u"line")) {
+                canvas.Line(1.5f, 2,
+                            operation == u"line-inf" ? -std::numeric_limits<float>::infinity() : 3,
+                            4.25f, 0x0000FF);
+            } else if (operation.startsWith(u"box")) {
+                canvas.Box(10, 20, 5, 2, 0x00FF00);
+            } else if (operation == u"circle") {
+                canvas.Circle(5, 6, 2, 0xFF0000);
+            } else {
+                canvas.Polygon(triangle);
+            }
+        }
+        QXmlStreamReader xml(buffer.data());
+        QStringList found;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() != u"svg") {
+                QStringList attributes;
+                for (const QXmlStreamAttribute& a : xml.attributes()) {
+                    attributes << a.name().toString() + u'=' + a.value().toString();
+                }
+                attributes.sort();
+                found << xml.name().toString() + u' ' + attributes.join(u' ');
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(found.join(u'\n'), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(CanvasTest)
+#include "tst_canvas.moc"
