@@ -109,7 +109,6 @@ private slots:
         const QByteArray settings = WriteSettings(SampleGeneral, SampleRecords);
         const QByteArray koch = WriteParameters(SampleGeneral, SampleRecords);
         row("settings: cross count line", settings, 54, 20, " 3");
-        row("settings: boolean", settings, 54, 29, "True");
         row("koch file: line 1", koch, 20, 1, "3");
         row("koch file: count line", koch, 20, 13, " 2");
     }
@@ -128,7 +127,8 @@ private slots:
 
     // The written form of one Cross or L-system value, and that it reads back.
     void valueForms_data() {
-        // of the section; 6: the L-system generator
+        // line: of the Cross section (3: x0, 7: ConnectLast, 8: DecreaseFactor) or 6:
+        // the L-system generator
         columns<QString, int, double, QString, QString>("locale", "line", "number", "text",
                                                         "written");
         row("integral coordinate keeps its form", "de", 3, 200.0, "", "200");
