@@ -81,6 +81,7 @@ private slots:
             canvas.Line(1.5f, 2, -std::numeric_limits<float>::infinity(), 4.25f, 0x0000FF);
             canvas.Box(10, 20, 5, 2, 0x00FF00);
             canvas.Circle(5, 6, 2, 0xFF0000);
+            canvas.SetPixelV(3, -4, 0x123456);
             const IntPoint triangle[] = {{0, 0}, {10, 0}, {5, -8}};
             canvas.Polygon(triangle);
         }
@@ -102,6 +103,7 @@ private slots:
                               "line stroke=#ff0000 x1=1.5 x2=3 y1=2 y2=4.25", // red in the low byte
                               "rect fill=#00ff00 height=18 stroke=#00ff00 width=5 x=5 y=2",
                               "circle cx=5 cy=6 fill=none r=2 stroke=#0000ff",
+                              "rect fill=#563412 height=1 width=1 x=3 y=-4",
                               "polygon fill=#ff0000 points=0,0 10,0 5,-8 stroke=#808080"}));
     }
 };

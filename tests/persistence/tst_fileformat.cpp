@@ -109,6 +109,7 @@ private slots:
         const QByteArray settings = WriteSettings(SampleGeneral, SampleRecords);
         const QByteArray koch = WriteParameters(SampleGeneral, SampleRecords);
         row("settings: cross count line", settings, 54, 20, " 3");
+        row("settings: comma-free text unquoted", settings, 54, 52, "F[+F]F[-F]F");
         row("koch file: line 1", koch, 20, 1, "3");
         row("koch file: count line", koch, 20, 13, " 2");
     }
