@@ -105,21 +105,6 @@ std::optional<Request> parseArguments(const QStringList& arguments, QString& err
     return r;
 }
 
-std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
-    switch (type) {
-    case CantorSetType:
-        return p.CantorSet.DrawMode;
-    case CrossType:
-        return p.Cross.DrawMode;
-    case SierpinskyGadgetType:
-        return p.SierpinskyGadget.DrawMode;
-    case KochCurveType:
-        return p.KochCurve.DrawMode;
-    default:
-        return TurtleGraphicsMode;
-    }
-}
-
 QString describe(const QString& file, const ReadFailure& f) {
     if (f.Line == 0) {
         return QStringLiteral("%1: cannot be read: %2").arg(file, f.Found);
@@ -175,7 +160,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     }
 
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
-    model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
+    model.ForeColor = runForeColor(*settings, type, model.drawMode(type));
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
     RenderHost host(settings->BackColor);
