@@ -22,10 +22,6 @@ double writable(double v) {
     return v == 0.0 ? 0.0 : v; // no "-0"
 }
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
 } // namespace
 
 QString listRealText(double value) {

@@ -60,18 +60,18 @@ std::vector<FixPoint> MainForm::fixPointsFromRows(std::span<const FixPoint> prev
 void MainForm::TransferControlsToModel() {
     const int type = FractalType_cmb->currentIndex();
 
-    // A.1: the recursive gadget cuts its holes in the background colour.
+    // The recursive gadget cuts its holes in the background colour.
     const bool random = RandomForeColor_chk->isChecked();
     model_.ForeColor = random ? RandomColor : ForeColor_pic->color();
     if (DrawMode_opt[RecursiveMode]->isChecked() && !random && type == SierpinskyGadgetType) {
         model_.ForeColor = BackColor_pic->color();
     }
 
-    // A.2, A.3: the depth is never negative.
+    // The depth is never negative.
     model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);
     model_.PauseAfterEachOp = Pause_chk->isChecked();
 
-    // A.4: a fixed-size point list takes as many rows as it has places (rows
+    // A fixed-size point list takes as many rows as it has places (rows
     // beyond them are ignored, places beyond the rows keep their points); a
     // list of any length is re-created with one point per row.
     const auto copyFixed = [this](auto& target) {

@@ -3,7 +3,6 @@
 #include "CanvasColor.h"
 
 #include <QColorDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -14,14 +13,10 @@ namespace {
 
 QMessageBox::Icon qtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
     case MessageIcon::Exclamation:
         return QMessageBox::Warning;
     case MessageIcon::Critical:
         return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
     case MessageIcon::None:
         break;
     }
@@ -32,14 +27,8 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
     switch (buttons) {
     case MessageButtons::Ok:
         return QMessageBox::Ok;
-    case MessageButtons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::RetryCancel:
         return QMessageBox::Retry | QMessageBox::Cancel;
-    case MessageButtons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
-    case MessageButtons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -50,13 +39,6 @@ QFileDialog::Options fileOptions(const FileDialogRequest& request) {
         options |= QFileDialog::DontConfirmOverwrite;
     }
     return options;
-}
-
-QString startPath(const FileDialogRequest& request) {
-    if (request.initialFileName.isEmpty()) {
-        return request.initialFolder;
-    }
-    return QDir(request.initialFolder).filePath(request.initialFileName);
 }
 
 } // namespace
@@ -72,10 +54,6 @@ MessageResult QtDialogs::message(const QString& title, const QString& text, Mess
         return MessageResult::Ok;
     case QMessageBox::Retry:
         return MessageResult::Retry;
-    case QMessageBox::Yes:
-        return MessageResult::Yes;
-    case QMessageBox::No:
-        return MessageResult::No;
     default:
         return MessageResult::Cancel;
     }
@@ -100,7 +78,7 @@ FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
 FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request,
                                           QFileDialog::AcceptMode acceptMode,
                                           QFileDialog::FileMode fileMode) {
-    QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
+    QFileDialog dialog(parent_, request.title, request.initialFolder, request.filter);
     dialog.setAcceptMode(acceptMode);
     dialog.setFileMode(fileMode);
     dialog.setOptions(fileOptions(request));
