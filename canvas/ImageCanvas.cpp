@@ -22,8 +22,9 @@ struct ClipRect {
     double left, top, right, bottom;
 };
 
-ClipRect clipRectFor(const QImage& image) {
-    return {-ClipMargin, -ClipMargin, image.width() + ClipMargin, image.height() + ClipMargin};
+ClipRect clipRectFor(const ImageCanvas& canvas) {
+    return {-ClipMargin, -ClipMargin, canvas.ScaleWidth() + ClipMargin,
+            canvas.ScaleHeight() + ClipMargin};
 }
 
 bool finite(double a, double b, double c, double d) {
@@ -125,34 +126,44 @@ QRect boundsOf(double x1, double y1, double x2, double y2, int grow) {
 
 } // namespace
 
-ImageCanvas::ImageCanvas(int width, int height) {
+ImageCanvas::ImageCanvas(int width, int height, int scale) : scale_(std::clamp(scale, 1, 8)) {
     Resize(width, height);
 }
 
 void ImageCanvas::Resize(int width, int height) {
-    image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    image_ = QImage(std::max(width, 1) * scale_, std::max(height, 1) * scale_,
+                    QImage::Format_RGB32);
     Clear();
+}
+
+void ImageCanvas::begin(QPainter& painter) {
+    painter.begin(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (scale_ > 1) {
+        // Pens scale with the transform too: a 1-pixel line becomes scale pixels wide.
+        painter.scale(scale_, scale_);
+    }
 }
 
 void ImageCanvas::Clear() {
     image_.fill(colorFromLong(backColor_));
-    markDirty(image_.rect());
+    dirty_ = image_.rect();
 }
 
 void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
     double ax = x1, ay = y1, bx = x2, by = y2;
-    if (!finite(ax, ay, bx, by) || !clipLine(ax, ay, bx, by, clipRectFor(image_))) {
+    if (!finite(ax, ay, bx, by) || !clipLine(ax, ay, bx, by, clipRectFor(*this))) {
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(color), penWidth_, Qt::SolidLine, Qt::SquareCap));
     painter.drawLine(QLineF(ax, ay, bx, by));
     markDirty(boundsOf(ax, ay, bx, by, penWidth_ + 1));
 }
 
 void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color) {
-    const ClipRect r = clipRectFor(image_);
+    const ClipRect r = clipRectFor(*this);
     auto clampX = [&](double v) { return std::clamp(v, r.left, r.right); };
     auto clampY = [&](double v) { return std::clamp(v, r.top, r.bottom); };
     if (!finite(x1, y1, x2, y2)) {
@@ -162,8 +173,8 @@ void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color
     const double right = clampX(std::max<double>(x1, x2));
     const double top = clampY(std::min<double>(y1, y2));
     const double bottom = clampY(std::max<double>(y1, y2));
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     const QColor c = colorFromLong(color);
     painter.setPen(QPen(c, 1));
     painter.setBrush(c);
@@ -172,13 +183,13 @@ void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color
 }
 
 void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
-    const ClipRect r = clipRectFor(image_);
+    const ClipRect r = clipRectFor(*this);
     if (!finite(x, y, radius, 0) || radius < 0 || radius > 4096 || x < r.left - radius ||
         x > r.right + radius || y < r.top - radius || y > r.bottom + radius) {
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(color), penWidth_));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPointF(x, y), radius, radius);
@@ -186,10 +197,15 @@ void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
 }
 
 void ImageCanvas::SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) {
+    if (x < 0 || y < 0 || x >= image_.width() / scale_ || y >= image_.height() / scale_) {
         return;
     }
-    image_.setPixel(x, y, colorFromLong(color).rgb());
+    const QRgb rgb = colorFromLong(color).rgb();
+    for (int dy = 0; dy < scale_; ++dy) {
+        for (int dx = 0; dx < scale_; ++dx) {
+            image_.setPixel(x * scale_ + dx, y * scale_ + dy, rgb);
+        }
+    }
     markDirty(QRect(x, y, 1, 1));
 }
 
@@ -202,12 +218,12 @@ void ImageCanvas::Polygon(std::span<const IntPoint> points) {
     for (const IntPoint& p : points) {
         poly.emplace_back(p.x, p.y);
     }
-    poly = clipPolygon(std::move(poly), clipRectFor(image_));
+    poly = clipPolygon(std::move(poly), clipRectFor(*this));
     if (poly.empty()) {
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(foreColor_), penWidth_));
     painter.setBrush(colorFromLong(fillColor_));
     const QPolygonF shape(QList<QPointF>(poly.begin(), poly.end()));
@@ -217,7 +233,8 @@ void ImageCanvas::Polygon(std::span<const IntPoint> points) {
 }
 
 void ImageCanvas::PrintText(int x, int y, const QString& text) {
-    QPainter painter(&image_);
+    QPainter painter;
+    begin(painter);
     painter.setPen(colorFromLong(foreColor_));
     const QRect bounds = painter.boundingRect(
         QRect(x, y, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
@@ -238,7 +255,9 @@ void ImageCanvas::Refresh() {
 }
 
 void ImageCanvas::markDirty(const QRect& rect) {
-    dirty_ = dirty_.united(rect.intersected(image_.rect()));
+    const QRect scaled(rect.x() * scale_, rect.y() * scale_, rect.width() * scale_,
+                       rect.height() * scale_);
+    dirty_ = dirty_.united(scaled.intersected(image_.rect()));
 }
 
 } // namespace zv
