@@ -43,7 +43,7 @@ inline QString pt(double x, double y) {
 struct Run : zv::Canvas, zv::RunHost {
     zv::ParameterModel model;
     zv::RandomSource random{20261206};
-    QStringList trace;
+    QStringList trace, ops;
     float width = 300, height = 300;
     std::int32_t fill = 0, backColor = 0xFFFFFF;
     int yields = 0, pauseSwitches = 0;
@@ -69,17 +69,6 @@ struct Run : zv::Canvas, zv::RunHost {
         m.LSystem = {{{p[0], p[1]}}, f.init, f.gen, 10, f.param};
         zv::DrawFractal(m, std::uint8_t(f.type), *this, random);
     }
-    // The operations that put something on the canvas.
-    QStringList drawn() const {
-        QStringList out;
-        for (const QString& s : trace) {
-            if (s.startsWith("line") || s.startsWith("box") || s.startsWith("circle") ||
-                s.startsWith("pixel") || s.startsWith("poly")) {
-                out << s;
-            }
-        }
-        return out;
-    }
     // Calls wake() at every wake-up of a paused run: its 100 ms sleep and the
     // yield right after it (the gadget demo's own sleep is followed by a refresh).
     void onPauseWakeUp(std::function<void()> wake) {
@@ -90,8 +79,10 @@ struct Run : zv::Canvas, zv::RunHost {
         };
     }
 
+    QStringList drawn() const { return ops; } // what put something on the canvas
     void put(QString s, std::int32_t color) {
-        trace << (color == Pen ? s : s + " #" + QString::number(color, 16));
+        ops << (color == Pen ? s : s + " #" + QString::number(color, 16));
+        trace << ops.last();
     }
     void Clear() override { trace << "clear"; }
     void SetMousePointer(int p) override { trace << "pointer " + QString::number(p); }

@@ -263,9 +263,11 @@ private slots:
     }
 
     // Started paused in single steps, as the draw command does: each element
-    // waits (over two wake-ups here) without drawing, then one S press draws it.
-    void singleStepDrawsOneElementPerResume_data() { protocolFigures(); }
-    void singleStepDrawsOneElementPerResume() {
+    // waits (over two wake-ups here) without drawing, then one S press draws
+    // it. Cancelled while paused, a recursive run unwinds without drawing, not
+    // even the next base segment.
+    void pauseProtocol_data() { protocolFigures(); }
+    void pauseProtocol() {
         QFETCH(Figure, figure);
         QFETCH(QList<int>, protocol);
         Run r;
@@ -287,35 +289,29 @@ private slots:
             QCOMPARE(drawnAtWakeUps[i] - drawnAtWakeUps[i - 1], protocol[1]);
         }
         QCOMPARE(r.pauseSwitches, protocol[2]);
-    }
 
-    // A recursive run unwinds without drawing, not even the next base segment.
-    void cancelWhilePausedDrawsNothingMore_data() { protocolFigures(); }
-    void cancelWhilePausedDrawsNothingMore() {
-        QFETCH(Figure, figure);
-        QFETCH(QList<int>, protocol);
-        Run r;
+        Run c;
         figure.depth = figure.mode == 0 ? 4 : 40;
         figure.closed = true;
         qsizetype drawnAtCancel = -1;
         qint64 countedAtCancel = -1;
-        r.onPauseWakeUp([&] {
-            drawnAtCancel = r.drawn().size();
-            countedAtCancel = r.model.ElementsDrawn;
-            r.model.GlobalState = zv::EditMode;
+        c.onPauseWakeUp([&] {
+            drawnAtCancel = c.drawn().size();
+            countedAtCancel = c.model.ElementsDrawn;
+            c.model.GlobalState = zv::EditMode;
         });
-        const auto wake = r.onYield;
-        r.onYield = [&, wake](int n) {
+        const auto wake = c.onYield;
+        c.onYield = [&, wake](int n) {
             wake(n);
             if (n == protocol[3]) {
-                r.model.GlobalState = zv::PauseMode;
+                c.model.GlobalState = zv::PauseMode;
             }
         };
-        r.draw(figure);
+        c.draw(figure);
         QVERIFY(drawnAtCancel > 0);
-        QCOMPARE(r.drawn().size(), drawnAtCancel);
-        QCOMPARE(r.model.ElementsDrawn, countedAtCancel);
-        QCOMPARE(r.yields, protocol[3] + 1); // the one wake-up while paused
+        QCOMPARE(c.drawn().size(), drawnAtCancel);
+        QCOMPARE(c.model.ElementsDrawn, countedAtCancel);
+        QCOMPARE(c.yields, protocol[3] + 1); // the one wake-up while paused
     }
 
     // Both counters stepped alike: their texts come at totals that are
@@ -325,22 +321,23 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("times");
         QTest::addColumn<bool>("paused");
-        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QString>("log"); // the host calls, "; "-joined
         QTest::newRow("every multiple of 15")
             << 1 << 44 << false
-            << QStringList{"sleep 10", "E:Elements drawn: 15", "R:Recursions: 15",
-                           "sleep 10", "E:Elements drawn: 30", "R:Recursions: 30"};
-        QTest::newRow("pairs step past 15") << 2 << 8 << false << QStringList{};
+            << QString("sleep 10; E:Elements drawn: 15; R:Recursions: 15; "
+                       "sleep 10; E:Elements drawn: 30; R:Recursions: 30");
+        QTest::newRow("pairs step past 15") << 2 << 8 << false << QString();
         QTest::newRow("every count while paused")
-            << 2 << 2 << true << QStringList{"sleep 10", "E:Elements drawn: 2", "R:Recursions: 2",
-                                             "sleep 10", "E:Elements drawn: 4", "R:Recursions: 4"};
+            << 2 << 2 << true
+            << QString("sleep 10; E:Elements drawn: 2; R:Recursions: 2; "
+                       "sleep 10; E:Elements drawn: 4; R:Recursions: 4");
     }
 
     void counterTexts() {
         QFETCH(int, step);
         QFETCH(int, times);
         QFETCH(bool, paused);
-        QFETCH(QStringList, log);
+        QFETCH(QString, log);
         Run r;
         r.model.GlobalState = paused ? zv::PauseMode : zv::WorkingMode;
         zv::DrawRun run(r.model, r, r, r.random);
@@ -348,7 +345,7 @@ private slots:
             run.CountElements(step);
             run.CountRecursions(step);
         }
-        QCOMPARE(r.trace, log);
+        QCOMPARE(r.trace.join("; "), log);
         QCOMPARE(r.model.ElementsDrawn, step * times);
         QCOMPARE(r.model.RecursionsDone, step * times);
     }
