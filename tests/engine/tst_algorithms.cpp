@@ -33,14 +33,11 @@ static void protocolFigures() {
                               << QList<int>{0, 1, 4, 3};
 }
 
-// The 16-colour text-mode palette written out apart from the engine's table,
-// so that a swapped channel or entry shows.
+// The 16-colour text-mode palette as Longs (red in the low byte), written out
+// apart from the engine's table so that a swapped channel or entry shows.
 const std::array<std::int32_t, 16> TextModePalette = {
-    zv::rgb(0, 0, 0),       zv::rgb(0, 0, 128),   zv::rgb(0, 128, 0),   zv::rgb(0, 128, 128),
-    zv::rgb(128, 0, 0),     zv::rgb(128, 0, 128), zv::rgb(128, 128, 0), zv::rgb(192, 192, 192),
-    zv::rgb(128, 128, 128), zv::rgb(0, 0, 255),   zv::rgb(0, 255, 0),   zv::rgb(0, 255, 255),
-    zv::rgb(255, 0, 0),     zv::rgb(255, 0, 255), zv::rgb(255, 255, 0), zv::rgb(255, 255, 255),
-};
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
 
 class AlgorithmsTest : public QObject {
     Q_OBJECT
