@@ -6,6 +6,9 @@
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace zv {
@@ -18,64 +21,24 @@ namespace {
 // number it cannot hold.
 constexpr double ClipMargin = 16.0;
 
+// Pictures up to this side take the direct 1-pixel line path, whose fixed
+// point arithmetic is sized for it; larger ones are painted with QPainter.
+constexpr int ThinLineMaxSide = 16384;
+
 struct ClipRect {
     double left, top, right, bottom;
 };
 
+ClipRect clipRectFor(int width, int height) {
+    return {-ClipMargin, -ClipMargin, width + ClipMargin, height + ClipMargin};
+}
+
 ClipRect clipRectFor(const QImage& image) {
-    return {-ClipMargin, -ClipMargin, image.width() + ClipMargin, image.height() + ClipMargin};
+    return clipRectFor(image.width(), image.height());
 }
 
 bool finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
-}
-
-// Cohen-Sutherland: shortens the segment to the part inside r; false when none
-// is. A cut end goes onto the edge that cut it, and its other coordinate comes
-// from the intercept form of the whole line with one rounding (fma), not from
-// x1 + t * dx: with both ends 1e30 pixels away t is 0.5 to the last bit, and
-// that sum shrank a line across the picture to a dot. Horizontal, vertical and
-// 45-degree lines are so cut exactly. From that far, other slopes carry a
-// rounding error larger than the picture, so the ends are clamped to r last.
-bool clipLine(double& x1, double& y1, double& x2, double& y2, const ClipRect& r) {
-    const double sx = x1;
-    const double sy = y1;
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    auto outside = [&r](double x, double y) {
-        return (x < r.left ? 1 : 0) | (x > r.right ? 2 : 0) | (y < r.top ? 4 : 0) |
-               (y > r.bottom ? 8 : 0);
-    };
-    // Each step puts one end on one edge; rounding may undo an earlier step,
-    // so the steps are bounded rather than run until both ends are inside.
-    for (int step = 0; step < 8; ++step) {
-        const int code1 = outside(x1, y1);
-        const int code2 = outside(x2, y2);
-        if ((code1 | code2) == 0) {
-            break;
-        }
-        if ((code1 & code2) != 0) {
-            return false; // both ends beyond the same edge
-        }
-        // The ends differ on the side tested, so dx (or dy) is not 0 there.
-        const int code = code1 != 0 ? code1 : code2;
-        double& x = code1 != 0 ? x1 : x2;
-        double& y = code1 != 0 ? y1 : y2;
-        if ((code & 3) != 0) {
-            const double slope = dy / dx;
-            x = (code & 1) != 0 ? r.left : r.right;
-            y = std::fma(slope, x, std::fma(-slope, sx, sy));
-        } else {
-            const double slope = dx / dy;
-            y = (code & 4) != 0 ? r.top : r.bottom;
-            x = std::fma(slope, y, std::fma(-slope, sy, sx));
-        }
-    }
-    x1 = std::clamp(x1, r.left, r.right);
-    x2 = std::clamp(x2, r.left, r.right);
-    y1 = std::clamp(y1, r.top, r.bottom);
-    y2 = std::clamp(y2, r.top, r.bottom);
-    return true;
 }
 
 // Sutherland-Hodgman against one edge of the clip rectangle at a time.
@@ -125,6 +88,59 @@ QRect boundsOf(double x1, double y1, double x2, double y2, int grow) {
 
 } // namespace
 
+// Cohen-Sutherland against the picture plus ClipMargin (r): shortens the
+// segment to the part inside r; false when none is, or when an end is not a
+// finite number. A cut end goes onto the edge that cut it, and its other coordinate comes
+// from the intercept form of the whole line with one rounding (fma), not from
+// x1 + t * dx: with both ends 1e30 pixels away t is 0.5 to the last bit, and
+// that sum shrank a line across the picture to a dot. Horizontal, vertical and
+// 45-degree lines are so cut exactly. From that far, other slopes carry a
+// rounding error larger than the picture, so the ends are clamped to r last.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, int width, int height) {
+    if (!finite(x1, y1, x2, y2)) {
+        return false;
+    }
+    const ClipRect r = clipRectFor(width, height);
+    const double sx = x1;
+    const double sy = y1;
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    auto outside = [&r](double x, double y) {
+        return (x < r.left ? 1 : 0) | (x > r.right ? 2 : 0) | (y < r.top ? 4 : 0) |
+               (y > r.bottom ? 8 : 0);
+    };
+    // Each step puts one end on one edge; rounding may undo an earlier step,
+    // so the steps are bounded rather than run until both ends are inside.
+    for (int step = 0; step < 8; ++step) {
+        const int code1 = outside(x1, y1);
+        const int code2 = outside(x2, y2);
+        if ((code1 | code2) == 0) {
+            break;
+        }
+        if ((code1 & code2) != 0) {
+            return false; // both ends beyond the same edge
+        }
+        // The ends differ on the side tested, so dx (or dy) is not 0 there.
+        const int code = code1 != 0 ? code1 : code2;
+        double& x = code1 != 0 ? x1 : x2;
+        double& y = code1 != 0 ? y1 : y2;
+        if ((code & 3) != 0) {
+            const double slope = dy / dx;
+            x = (code & 1) != 0 ? r.left : r.right;
+            y = std::fma(slope, x, std::fma(-slope, sx, sy));
+        } else {
+            const double slope = dx / dy;
+            y = (code & 4) != 0 ? r.top : r.bottom;
+            x = std::fma(slope, y, std::fma(-slope, sy, sx));
+        }
+    }
+    x1 = std::clamp(x1, r.left, r.right);
+    x2 = std::clamp(x2, r.left, r.right);
+    y1 = std::clamp(y1, r.top, r.bottom);
+    y2 = std::clamp(y2, r.top, r.bottom);
+    return true;
+}
+
 ImageCanvas::ImageCanvas(int width, int height) {
     Resize(width, height);
 }
@@ -141,7 +157,13 @@ void ImageCanvas::Clear() {
 
 void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
     double ax = x1, ay = y1, bx = x2, by = y2;
-    if (!finite(ax, ay, bx, by) || !clipLine(ax, ay, bx, by, clipRectFor(image_))) {
+    if (!ClipSegment(ax, ay, bx, by, image_.width(), image_.height())) {
+        return;
+    }
+    if (penWidth_ == 1 && image_.width() <= ThinLineMaxSide &&
+        image_.height() <= ThinLineMaxSide) {
+        drawThinLine(ax, ay, bx, by, colorFromLong(color).rgb());
+        markDirty(boundsOf(ax, ay, bx, by, 2));
         return;
     }
     QPainter painter(&image_);
@@ -149,6 +171,115 @@ void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t colo
     painter.setPen(QPen(colorFromLong(color), penWidth_, Qt::SolidLine, Qt::SquareCap));
     painter.drawLine(QLineF(ax, ay, bx, by));
     markDirty(boundsOf(ax, ay, bx, by, penWidth_ + 1));
+}
+
+// A 1-pixel line straight into the scanlines, with the pixels QPainter's
+// aliased 1-pixel pen with square caps gives (the run drew with it before, and
+// saved pictures must not change), without a painter per line: opening one
+// cost more than the line. The ends were clipped to the picture plus
+// ClipMargin; they are clipped once more, in double, to one pixel around the
+// picture, then stepped in fixed point: positions with 6 fraction bits
+// (truncated toward zero), the slope with 16. The major axis runs from half a
+// pixel before the first end to half a pixel past the last (the square caps),
+// one pixel per row or column, the minor coordinate truncated.
+void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel) {
+    const int w = image_.width();
+    const int h = image_.height();
+    uchar* const bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    auto plot = [&](std::int64_t x, std::int64_t y) {
+        if (x >= 0 && y >= 0 && x < w && y < h) {
+            reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
+        }
+    };
+    if (QPointF(x1, y1) == QPointF(x2, y2)) {
+        // Ends that QPointF holds equal (a fuzzy comparison) make the one
+        // pixel nearest the first end (halves away from zero).
+        auto round = [](double v) {
+            return static_cast<std::int64_t>(v >= 0 ? v + 0.5 : v - 0.5);
+        };
+        plot(round(x1), round(y1));
+        return;
+    }
+    // Clip to [-1, size + 1]; each step moves one end onto an edge.
+    const double xmin = -1, ymin = -1, xmax = w + 1.0, ymax = h + 1.0;
+    if (x1 < xmin) {
+        if (x2 <= xmin) {
+            return;
+        }
+        y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
+        x1 = xmin;
+    } else if (x1 > xmax) {
+        if (x2 >= xmax) {
+            return;
+        }
+        y1 += (y2 - y1) / (x2 - x1) * (xmax - x1);
+        x1 = xmax;
+    }
+    if (x2 < xmin) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmin - x2);
+        x2 = xmin;
+    } else if (x2 > xmax) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmax - x2);
+        x2 = xmax;
+    }
+    if (y1 < ymin) {
+        if (y2 <= ymin) {
+            return;
+        }
+        x1 += (x2 - x1) / (y2 - y1) * (ymin - y1);
+        y1 = ymin;
+    } else if (y1 > ymax) {
+        if (y2 >= ymax) {
+            return;
+        }
+        x1 += (x2 - x1) / (y2 - y1) * (ymax - y1);
+        y1 = ymax;
+    }
+    if (y2 < ymin) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymin - y2);
+        y2 = ymin;
+    } else if (y2 > ymax) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymax - y2);
+        y2 = ymax;
+    }
+
+    // All four now lie within [-1, ThinLineMaxSide + 1], so 64 * v and the
+    // 16.16 positions below stay far inside 32 bits.
+    auto fixed6 = [](double v) { return static_cast<std::int64_t>(v * 64.0); };
+    std::int64_t a1 = fixed6(x1), b1 = fixed6(y1); // a: major axis, b: minor axis
+    std::int64_t a2 = fixed6(x2), b2 = fixed6(y2);
+    const bool steep = std::abs(b2 - b1) > std::abs(a2 - a1);
+    if (steep) {
+        std::swap(a1, b1);
+        std::swap(a2, b2);
+    }
+    if (a1 == a2) {
+        return; // shorter than 1/64 pixel both ways
+    }
+    if (a1 > a2) {
+        std::swap(a1, a2);
+        std::swap(b1, b2);
+    }
+    const std::int64_t slope = (b2 - b1) * 65536 / (a2 - a1); // minor per major, 16.16
+    std::int64_t b = b1 * 1024;                                // 16.16
+    // The square caps: half a pixel more at both ends.
+    a1 -= 32;
+    a2 += 32;
+    b -= slope >> 1;
+    std::int64_t a = (a1 + 32) >> 6;
+    const std::int64_t end = (a2 + 32) >> 6;
+    if (a == end) {
+        return;
+    }
+    b += ((a * 64) + (slope > 0 ? 32 : 0) - a1) * slope >> 6;
+    for (; a < end; ++a, b += slope) {
+        if (steep) {
+            plot(b >> 16, a);
+        } else {
+            plot(a, b >> 16);
+        }
+    }
 }
 
 void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color) {

@@ -13,6 +13,12 @@
 
 namespace zv {
 
+// Clips a segment, in double, to the picture of the given size plus a margin
+// of 16 pixels, as every line is before it is rasterised; false when nothing
+// of it is left or an end is not finite. Exact for axis-parallel and 45-degree
+// lines however far their ends lie.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, int width, int height);
+
 class ImageCanvas : public Canvas {
 public:
     ImageCanvas(int width, int height);
@@ -53,6 +59,7 @@ public:
 
 private:
     void markDirty(const QRect& rect);
+    void drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel);
 
     QImage image_;
     QRect dirty_;
