@@ -96,11 +96,15 @@ private slots:
                 const double v = shortLines && k >= 2 ? e[k - 2] + offset(random) : coordinate(random);
                 e[k] = static_cast<float>(onGrid(v));
             }
-            if (i % 50 == 0) { // a line of no length
-                e[2] = e[0];
+            if (i % 10 == 0) { // a line of no length, by the left edge
+                e[0] = e[2] = static_cast<float>(onGrid(offset(random)));
                 e[3] = e[1];
-            } else if (i % 50 == 1) { // axis-parallel
-                e[2 + i / 50 % 2] = e[i / 50 % 2];
+            } else if (i % 10 == 1) { // QPointF holds these ends equal
+                e[0] = 0;
+                e[2] = 1e-13f;
+                e[3] = e[1];
+            } else if (i % 10 == 2) { // axis-parallel
+                e[2 + i / 10 % 2] = e[i / 10 % 2];
             }
             canvas.Clear();
             canvas.Line(e[0], e[1], e[2], e[3], 0x0000FF);
