@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -147,6 +148,9 @@ ImageCanvas::ImageCanvas(int width, int height) {
 
 void ImageCanvas::Resize(int width, int height) {
     image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    // A size beyond memory gives a null image of size 0 x 0: nothing is drawn.
+    width_ = image_.width();
+    height_ = image_.height();
     Clear();
 }
 
@@ -157,13 +161,15 @@ void ImageCanvas::Clear() {
 
 void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
     double ax = x1, ay = y1, bx = x2, by = y2;
-    if (!ClipSegment(ax, ay, bx, by, image_.width(), image_.height())) {
+    if (!ClipSegment(ax, ay, bx, by, width_, height_)) {
         return;
     }
-    if (penWidth_ == 1 && image_.width() <= ThinLineMaxSide &&
-        image_.height() <= ThinLineMaxSide) {
-        drawThinLine(ax, ay, bx, by, colorFromLong(color).rgb());
-        markDirty(boundsOf(ax, ay, bx, by, 2));
+    if (penWidth_ == 1 && width_ <= ThinLineMaxSide && height_ <= ThinLineMaxSide) {
+        drawThinLine(ax, ay, bx, by, pixelFromLong(color));
+        // The ends lie within the clip margin, so the casts are safe; they
+        // truncate, and one pixel more each way covers that.
+        markDirty(static_cast<int>(std::min(ax, bx)) - 3, static_cast<int>(std::min(ay, by)) - 3,
+                  static_cast<int>(std::max(ax, bx)) + 3, static_cast<int>(std::max(ay, by)) + 3);
         return;
     }
     QPainter painter(&image_);
@@ -183,8 +189,8 @@ void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t colo
 // pixel before the first end to half a pixel past the last (the square caps),
 // one pixel per row or column, the minor coordinate truncated.
 void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel) {
-    const int w = image_.width();
-    const int h = image_.height();
+    const int w = width_;
+    const int h = height_;
     uchar* const bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     auto plot = [&](std::int64_t x, std::int64_t y) {
@@ -317,11 +323,11 @@ void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
 }
 
 void ImageCanvas::SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return;
     }
-    image_.setPixel(x, y, colorFromLong(color).rgb());
-    markDirty(QRect(x, y, 1, 1));
+    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = pixelFromLong(color);
+    markDirty(x, y, x, y);
 }
 
 void ImageCanvas::Polygon(std::span<const IntPoint> points) {
@@ -357,9 +363,14 @@ void ImageCanvas::PrintText(int x, int y, const QString& text) {
 }
 
 QRect ImageCanvas::TakeDirtyRect() {
-    const QRect r = dirty_;
-    dirty_ = QRect();
-    return r;
+    if (dirtyLeft_ > dirtyRight_) {
+        return {};
+    }
+    const QRect r(QPoint(std::max(dirtyLeft_, 0), std::max(dirtyTop_, 0)),
+                  QPoint(std::min(dirtyRight_, width_ - 1), std::min(dirtyBottom_, height_ - 1)));
+    dirtyLeft_ = dirtyTop_ = std::numeric_limits<int>::max();
+    dirtyRight_ = dirtyBottom_ = std::numeric_limits<int>::min();
+    return r.isValid() ? r : QRect();
 }
 
 void ImageCanvas::Refresh() {
@@ -369,7 +380,9 @@ void ImageCanvas::Refresh() {
 }
 
 void ImageCanvas::markDirty(const QRect& rect) {
-    dirty_ = dirty_.united(rect.intersected(image_.rect()));
+    if (!rect.isEmpty()) {
+        markDirty(rect.left(), rect.top(), rect.right(), rect.bottom());
+    }
 }
 
 } // namespace zv

@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 namespace zv {
 
@@ -25,8 +27,8 @@ public:
 
     // A new size erases the picture to the background colour.
     void Resize(int width, int height);
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
     const QImage& image() const { return image_; }
 
     void SetBackColor(std::int32_t color) { backColor_ = color; }
@@ -53,16 +55,29 @@ public:
     void Polygon(std::span<const IntPoint> points) override;
     void SetFillColor(std::int32_t color) override { fillColor_ = color; }
     std::int32_t ForeColor() const override { return foreColor_; }
-    float ScaleWidth() const override { return static_cast<float>(image_.width()); }
-    float ScaleHeight() const override { return static_cast<float>(image_.height()); }
+    float ScaleWidth() const override { return static_cast<float>(width_); }
+    float ScaleHeight() const override { return static_cast<float>(height_); }
     void Refresh() override;
 
 private:
     void markDirty(const QRect& rect);
+    // Inclusive pixel bounds; clipped to the picture when taken.
+    void markDirty(int left, int top, int right, int bottom) {
+        dirtyLeft_ = std::min(dirtyLeft_, left);
+        dirtyTop_ = std::min(dirtyTop_, top);
+        dirtyRight_ = std::max(dirtyRight_, right);
+        dirtyBottom_ = std::max(dirtyBottom_, bottom);
+    }
     void drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel);
 
     QImage image_;
-    QRect dirty_;
+    int width_ = 0; // of image_, kept at hand for every element
+    int height_ = 0;
+    // Empty while left > right.
+    int dirtyLeft_ = std::numeric_limits<int>::max();
+    int dirtyTop_ = std::numeric_limits<int>::max();
+    int dirtyRight_ = std::numeric_limits<int>::min();
+    int dirtyBottom_ = std::numeric_limits<int>::min();
     std::int32_t backColor_ = 0xFFFFFF;
     std::int32_t foreColor_ = 0;
     std::int32_t fillColor_ = 0;

@@ -61,6 +61,40 @@ public:
         }
     }
 
+    // The same characters in runs: stores in run the next stretch that is
+    // executed as it stands (no "F" in it that a further pass would expand);
+    // false past the end. Most of a long walk is the generator read at the
+    // deepest pass, which comes out as one run.
+    bool NextRun(std::string_view& run) {
+        for (;;) {
+            const std::string_view text = level_ == 0 ? initiator_ : generator_;
+            std::size_t& position = positions_[static_cast<std::size_t>(level_)];
+            if (position == text.size()) {
+                if (level_ == 0) {
+                    return false;
+                }
+                --level_;
+                continue;
+            }
+            if (level_ == passes_) {
+                run = text.substr(position);
+                position = text.size();
+                return true;
+            }
+            if (text[position] == 'F') {
+                ++position;
+                ++level_;
+                positions_[static_cast<std::size_t>(level_)] = 0;
+                continue;
+            }
+            const std::size_t f = text.find('F', position);
+            const std::size_t end = f == std::string_view::npos ? text.size() : f;
+            run = text.substr(position, end - position);
+            position = end;
+            return true;
+        }
+    }
+
 private:
     std::string_view initiator_;
     std::string_view generator_;

@@ -31,10 +31,11 @@ class RenderHost : public RunHost {
 public:
     explicit RenderHost(std::int32_t backColor) : backColor_(backColor) {}
     void YieldToEvents() override {}
+    bool YieldsToEvents() const override { return false; }
     void Sleep(int) override {}
     void EnterPauseMode() override {}
-    void SetElementsText(const std::string&) override {}
-    void SetRecursionsText(const std::string&) override {}
+    void SetElementsText(std::string_view) override {}
+    void SetRecursionsText(std::string_view) override {}
     std::int32_t BackColor() const override { return backColor_; }
 
 private:

@@ -20,6 +20,11 @@ void MainForm::ManageGlobalStates(std::uint8_t NewState) {
         return;
     }
     model_.GlobalState = NewState;
+    if (NewState != PauseMode) {
+        // Texts a run wrote before would overwrite the zeroes shown now.
+        pendingElementsText_.reset();
+        pendingRecursionsText_.reset();
+    }
     StatusPanel* state = StatusBar->panel(QStringLiteral("GlobalState"));
     StatusPanel* recursions = StatusBar->panel(QStringLiteral("RecursionsCount"));
     StatusPanel* elements = StatusBar->panel(QStringLiteral("ElementsCount"));
@@ -115,12 +120,25 @@ void MainForm::EnterPauseMode() {
     ManageGlobalStates(PauseMode);
 }
 
-void MainForm::SetElementsText(const std::string& text) {
-    StatusBar->panel(QStringLiteral("ElementsCount"))->setText(QString::fromStdString(text));
+// During a run the texts reach the panels with the run's other progress, at
+// display rate (showRunProgress); a repaint of the status bar after every
+// 15th element cost the run more than its drawing.
+void MainForm::SetElementsText(std::string_view text) {
+    QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (runActive_) {
+        pendingElementsText_ = std::move(t);
+    } else {
+        StatusBar->panel(QStringLiteral("ElementsCount"))->setText(t);
+    }
 }
 
-void MainForm::SetRecursionsText(const std::string& text) {
-    StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(QString::fromStdString(text));
+void MainForm::SetRecursionsText(std::string_view text) {
+    QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (runActive_) {
+        pendingRecursionsText_ = std::move(t);
+    } else {
+        StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(t);
+    }
 }
 
 std::int32_t MainForm::BackColor() const {
