@@ -10,6 +10,7 @@
 #include "MainForm.h"
 
 #include "DrawFractal.h"
+#include "KeyedStatusBar.h"
 #include "OutputPicture.h"
 
 #include <QApplication>

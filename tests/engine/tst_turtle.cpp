@@ -162,6 +162,12 @@ void TurtleTest::walkMatchesPlainRewrite() {
             walked += c;
         }
         QVERIFY2(walked == rewritten, qPrintable(what));
+        zv::RewriteWalk inRuns(f.init, f.gen, f.depth);
+        walked.clear();
+        for (std::string_view run; inRuns.NextRun(run);) {
+            walked += run;
+        }
+        QVERIFY2(walked == rewritten, qPrintable(what));
 
         struct State {
             double x, y, alpha;
