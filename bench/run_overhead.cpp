@@ -69,17 +69,23 @@ public:
     using MainForm::MainForm;
 
     double designedSleepMs = 0;
+    double sleptMs = 0;                 // wall time inside the sleeps
+    double yieldMs = 0;                 // wall time inside the yields
     std::function<void()> afterElement; // called in the run's yield after each element
 
     void Sleep(int milliseconds) override {
         designedSleepMs += milliseconds;
+        const Clock::time_point start = Clock::now();
         MainForm::Sleep(milliseconds);
+        sleptMs += msBetween(start, Clock::now());
     }
     void YieldToEvents() override {
         if (afterElement) {
             afterElement();
         }
+        const Clock::time_point start = Clock::now();
         MainForm::YieldToEvents();
+        yieldMs += msBetween(start, Clock::now());
     }
 };
 
@@ -179,7 +185,7 @@ void at(Clock::time_point due, std::function<void(Clock::time_point)> action) {
 }
 
 void pace(const Workload& w, int runs) {
-    std::vector<double> ratios, walls, sleeps;
+    std::vector<double> ratios, walls, sleeps, slept, yields;
     std::int64_t elements = 0;
     for (int i = 0; i < runs; ++i) {
         Window window(w);
@@ -189,6 +195,8 @@ void pace(const Workload& w, int runs) {
         elements = window.model.ElementsDrawn;
         walls.push_back(wall);
         sleeps.push_back(window.form->designedSleepMs);
+        slept.push_back(window.form->sleptMs);
+        yields.push_back(window.form->yieldMs);
         ratios.push_back(wall / window.form->designedSleepMs);
     }
     std::printf("%s: %lld elements; wall %.0f ms, designed sleep %.0f ms, ratio %.3f (median "
@@ -198,7 +206,8 @@ void pace(const Workload& w, int runs) {
     for (const double r : ratios) {
         std::printf(" %.3f", r);
     }
-    std::printf(")\n");
+    std::printf(")\n  of the wall time: %.0f ms in the sleeps, %.0f ms in the yields after elements\n",
+                median(slept), median(yields));
     std::fflush(stdout);
 }
 

@@ -28,6 +28,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QStyle;
+class QEventLoop;
 class QTimer;
 
 namespace zv {
@@ -305,7 +306,8 @@ private:
     // Counter texts a run wrote since its progress was last shown.
     std::optional<QString> pendingElementsText_;
     std::optional<QString> pendingRecursionsText_;
-    QTimer* napTimer_ = nullptr; // wakes a sleep; made at the first one
+    QTimer* napTimer_ = nullptr;    // wakes a sleep; made at the first one
+    QEventLoop* napLoop_ = nullptr; // a pause nap, ended by a change of state
     bool settingsLoaded_ = false;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
     int dragIndex_ = -1;                // marker being dragged, -1 when none

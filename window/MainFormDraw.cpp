@@ -210,9 +210,10 @@ void MainForm::PauseNap(int milliseconds) {
 }
 
 // Handles events until the deadline, or with untilStateChanges until an event
-// changed GlobalState. One timer, restarted for each wait, wakes the wait
-// shortly before the deadline, and the rest is slept to the deadline itself:
-// a sleep then lasts what it should and no event pass runs past it.
+// changed GlobalState (ManageGlobalStates ends the wait). One timer, restarted
+// for each wait, ends the event loop shortly before the deadline, and the rest
+// is slept to the deadline itself: a timer wakes in whole milliseconds, late
+// by up to one, and the run sleeps 10 ms every 15 elements.
 void MainForm::waitUntil(Clock::time_point deadline, bool untilStateChanges) {
     if (napTimer_ == nullptr) {
         napTimer_ = new QTimer(this);
@@ -221,23 +222,25 @@ void MainForm::waitUntil(Clock::time_point deadline, bool untilStateChanges) {
     }
     const std::uint8_t stateOnEntry = model_.GlobalState;
     auto stateChanged = [&] { return untilStateChanges && model_.GlobalState != stateOnEntry; };
-    for (;;) {
-        if (stateChanged()) {
-            napTimer_->stop();
+    while (!stateChanged()) {
+        const Clock::duration left = deadline - Clock::now();
+        if (left <= ExactSleep || QCoreApplication::closingDown()) {
+            // Once the application is quitting an event loop returns at once:
+            // the run still gets its sleep, without events.
+            std::this_thread::sleep_until(deadline);
             return;
         }
-        const Clock::duration left = deadline - Clock::now();
-        if (left <= ExactSleep) {
-            break;
+        QEventLoop loop;
+        connect(napTimer_, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QEventLoop* const outer = napLoop_;
+        if (untilStateChanges) {
+            napLoop_ = &loop;
         }
         napTimer_->start(std::chrono::duration_cast<std::chrono::milliseconds>(left - ExactSleep));
-        // Returns once it handled at least one event, the timer's included.
-        // Once the application is quitting it returns at once; the loop still
-        // ends at the deadline.
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        loop.exec();
+        napTimer_->stop();
+        napLoop_ = outer;
     }
-    napTimer_->stop();
-    std::this_thread::sleep_until(deadline);
 }
 
 } // namespace zv

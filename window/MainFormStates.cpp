@@ -8,6 +8,7 @@
 #include "OutputPicture.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +21,9 @@ void MainForm::ManageGlobalStates(std::uint8_t NewState) {
         return;
     }
     model_.GlobalState = NewState;
+    if (napLoop_ != nullptr) {
+        napLoop_->quit(); // a paused run goes on (or ends) at once
+    }
     if (NewState != PauseMode) {
         // Texts a run wrote before would overwrite the zeroes shown now.
         pendingElementsText_.reset();
