@@ -30,12 +30,9 @@ struct ClipRect {
     double left, top, right, bottom;
 };
 
-ClipRect clipRectFor(int width, int height) {
-    return {-ClipMargin, -ClipMargin, width + ClipMargin, height + ClipMargin};
-}
-
-ClipRect clipRectFor(const QImage& image) {
-    return clipRectFor(image.width(), image.height());
+ClipRect clipRectFor(const ImageCanvas& canvas) {
+    return {-ClipMargin, -ClipMargin, canvas.ScaleWidth() + ClipMargin,
+            canvas.ScaleHeight() + ClipMargin};
 }
 
 bool finite(double a, double b, double c, double d) {
@@ -97,11 +94,11 @@ QRect boundsOf(double x1, double y1, double x2, double y2, int grow) {
 // that sum shrank a line across the picture to a dot. Horizontal, vertical and
 // 45-degree lines are so cut exactly. From that far, other slopes carry a
 // rounding error larger than the picture, so the ends are clamped to r last.
-bool ClipSegment(double& x1, double& y1, double& x2, double& y2, int width, int height) {
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double width, double height) {
     if (!finite(x1, y1, x2, y2)) {
         return false;
     }
-    const ClipRect r = clipRectFor(width, height);
+    const ClipRect r{-ClipMargin, -ClipMargin, width + ClipMargin, height + ClipMargin};
     const double sx = x1;
     const double sy = y1;
     const double dx = x2 - x1;
@@ -142,38 +139,48 @@ bool ClipSegment(double& x1, double& y1, double& x2, double& y2, int width, int 
     return true;
 }
 
-ImageCanvas::ImageCanvas(int width, int height) {
+ImageCanvas::ImageCanvas(int width, int height, int scale) : scale_(std::clamp(scale, 1, 8)) {
     Resize(width, height);
 }
 
 void ImageCanvas::Resize(int width, int height) {
-    image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
-    // A size beyond memory gives a null image of size 0 x 0: nothing is drawn.
-    width_ = image_.width();
-    height_ = image_.height();
+    image_ = QImage(std::max(width, 1) * scale_, std::max(height, 1) * scale_,
+                    QImage::Format_RGB32);
     Clear();
+}
+
+void ImageCanvas::begin(QPainter& painter) {
+    painter.begin(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (scale_ > 1) {
+        // Pens scale with the transform too: a 1-pixel line becomes scale pixels wide.
+        painter.scale(scale_, scale_);
+    }
 }
 
 void ImageCanvas::Clear() {
     image_.fill(colorFromLong(backColor_));
-    markDirty(image_.rect());
+    markDirtyPixels(0, 0, image_.width() - 1, image_.height() - 1);
 }
 
 void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
     double ax = x1, ay = y1, bx = x2, by = y2;
-    if (!ClipSegment(ax, ay, bx, by, width_, height_)) {
+    if (!ClipSegment(ax, ay, bx, by, ScaleWidth(), ScaleHeight())) {
         return;
     }
-    if (penWidth_ == 1 && width_ <= ThinLineMaxSide && height_ <= ThinLineMaxSide) {
+    if (penWidth_ == 1 && scale_ == 1 && image_.width() <= ThinLineMaxSide &&
+        image_.height() <= ThinLineMaxSide) {
         drawThinLine(ax, ay, bx, by, pixelFromLong(color));
         // The ends lie within the clip margin, so the casts are safe; they
         // truncate, and one pixel more each way covers that.
-        markDirty(static_cast<int>(std::min(ax, bx)) - 3, static_cast<int>(std::min(ay, by)) - 3,
-                  static_cast<int>(std::max(ax, bx)) + 3, static_cast<int>(std::max(ay, by)) + 3);
+        markDirtyPixels(static_cast<int>(std::min(ax, bx)) - 3,
+                        static_cast<int>(std::min(ay, by)) - 3,
+                        static_cast<int>(std::max(ax, bx)) + 3,
+                        static_cast<int>(std::max(ay, by)) + 3);
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(color), penWidth_, Qt::SolidLine, Qt::SquareCap));
     painter.drawLine(QLineF(ax, ay, bx, by));
     markDirty(boundsOf(ax, ay, bx, by, penWidth_ + 1));
@@ -189,8 +196,8 @@ void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t colo
 // pixel before the first end to half a pixel past the last (the square caps),
 // one pixel per row or column, the minor coordinate truncated.
 void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel) {
-    const int w = width_;
-    const int h = height_;
+    const int w = image_.width();
+    const int h = image_.height();
     uchar* const bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     auto plot = [&](std::int64_t x, std::int64_t y) {
@@ -289,7 +296,7 @@ void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb 
 }
 
 void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color) {
-    const ClipRect r = clipRectFor(image_);
+    const ClipRect r = clipRectFor(*this);
     auto clampX = [&](double v) { return std::clamp(v, r.left, r.right); };
     auto clampY = [&](double v) { return std::clamp(v, r.top, r.bottom); };
     if (!finite(x1, y1, x2, y2)) {
@@ -299,8 +306,8 @@ void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color
     const double right = clampX(std::max<double>(x1, x2));
     const double top = clampY(std::min<double>(y1, y2));
     const double bottom = clampY(std::max<double>(y1, y2));
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     const QColor c = colorFromLong(color);
     painter.setPen(QPen(c, 1));
     painter.setBrush(c);
@@ -309,13 +316,13 @@ void ImageCanvas::Box(float x1, float y1, float x2, float y2, std::int32_t color
 }
 
 void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
-    const ClipRect r = clipRectFor(image_);
+    const ClipRect r = clipRectFor(*this);
     if (!finite(x, y, radius, 0) || radius < 0 || radius > 4096 || x < r.left - radius ||
         x > r.right + radius || y < r.top - radius || y > r.bottom + radius) {
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(color), penWidth_));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(QPointF(x, y), radius, radius);
@@ -323,11 +330,16 @@ void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
 }
 
 void ImageCanvas::SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+    if (x < 0 || y < 0 || x >= image_.width() / scale_ || y >= image_.height() / scale_) {
         return;
     }
-    reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = pixelFromLong(color);
-    markDirty(x, y, x, y);
+    const QRgb rgb = colorFromLong(color).rgb();
+    for (int dy = 0; dy < scale_; ++dy) {
+        for (int dx = 0; dx < scale_; ++dx) {
+            image_.setPixel(x * scale_ + dx, y * scale_ + dy, rgb);
+        }
+    }
+    markDirty(QRect(x, y, 1, 1));
 }
 
 void ImageCanvas::Polygon(std::span<const IntPoint> points) {
@@ -339,12 +351,12 @@ void ImageCanvas::Polygon(std::span<const IntPoint> points) {
     for (const IntPoint& p : points) {
         poly.emplace_back(p.x, p.y);
     }
-    poly = clipPolygon(std::move(poly), clipRectFor(image_));
+    poly = clipPolygon(std::move(poly), clipRectFor(*this));
     if (poly.empty()) {
         return;
     }
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    QPainter painter;
+    begin(painter);
     painter.setPen(QPen(colorFromLong(foreColor_), penWidth_));
     painter.setBrush(colorFromLong(fillColor_));
     const QPolygonF shape(QList<QPointF>(poly.begin(), poly.end()));
@@ -354,7 +366,8 @@ void ImageCanvas::Polygon(std::span<const IntPoint> points) {
 }
 
 void ImageCanvas::PrintText(int x, int y, const QString& text) {
-    QPainter painter(&image_);
+    QPainter painter;
+    begin(painter);
     painter.setPen(colorFromLong(foreColor_));
     const QRect bounds = painter.boundingRect(
         QRect(x, y, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
@@ -367,7 +380,8 @@ QRect ImageCanvas::TakeDirtyRect() {
         return {};
     }
     const QRect r(QPoint(std::max(dirtyLeft_, 0), std::max(dirtyTop_, 0)),
-                  QPoint(std::min(dirtyRight_, width_ - 1), std::min(dirtyBottom_, height_ - 1)));
+                  QPoint(std::min(dirtyRight_, image_.width() - 1),
+                         std::min(dirtyBottom_, image_.height() - 1)));
     dirtyLeft_ = dirtyTop_ = std::numeric_limits<int>::max();
     dirtyRight_ = dirtyBottom_ = std::numeric_limits<int>::min();
     return r.isValid() ? r : QRect();
@@ -380,8 +394,11 @@ void ImageCanvas::Refresh() {
 }
 
 void ImageCanvas::markDirty(const QRect& rect) {
-    if (!rect.isEmpty()) {
-        markDirty(rect.left(), rect.top(), rect.right(), rect.bottom());
+    const QRect scaled =
+        QRect(rect.x() * scale_, rect.y() * scale_, rect.width() * scale_, rect.height() * scale_)
+            .intersected(image_.rect());
+    if (!scaled.isEmpty()) {
+        markDirtyPixels(scaled.left(), scaled.top(), scaled.right(), scaled.bottom());
     }
 }
 

@@ -10,25 +10,29 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <limits>
+#include <functional>
 
 namespace zv {
 
-// Clips a segment, in double, to the picture of the given size plus a margin
-// of 16 pixels, as every line is before it is rasterised; false when nothing
-// of it is left or an end is not finite. Exact for axis-parallel and 45-degree
-// lines however far their ends lie.
-bool ClipSegment(double& x1, double& y1, double& x2, double& y2, int width, int height);
+// Clips a segment, in double, to a picture of the given size (drawing pixels)
+// plus a margin of 16 pixels, as every line is before it is rasterised; false
+// when nothing of it is left or an end is not finite. Exact for axis-parallel
+// and 45-degree lines however far their ends lie.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double width, double height);
 
 class ImageCanvas : public Canvas {
 public:
-    ImageCanvas(int width, int height);
+    // scale: image pixels per drawing pixel (1 to 8). The algorithms keep
+    // drawing in width x height; every coordinate and line width is multiplied
+    // on the way into the image, so the figure looks the same, only sharper.
+    ImageCanvas(int width, int height, int scale = 1);
 
     // A new size erases the picture to the background colour.
     void Resize(int width, int height);
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int scale() const { return scale_; }
+    int width() const { return image_.width(); }
+    int height() const { return image_.height(); }
     const QImage& image() const { return image_; }
 
     void SetBackColor(std::int32_t color) { backColor_ = color; }
@@ -55,14 +59,17 @@ public:
     void Polygon(std::span<const IntPoint> points) override;
     void SetFillColor(std::int32_t color) override { fillColor_ = color; }
     std::int32_t ForeColor() const override { return foreColor_; }
-    float ScaleWidth() const override { return static_cast<float>(width_); }
-    float ScaleHeight() const override { return static_cast<float>(height_); }
+    float ScaleWidth() const override { return static_cast<float>(image_.width() / scale_); }
+    float ScaleHeight() const override { return static_cast<float>(image_.height() / scale_); }
     void Refresh() override;
 
 private:
+    // rect in drawing pixels.
     void markDirty(const QRect& rect);
-    // Inclusive pixel bounds; clipped to the picture when taken.
-    void markDirty(int left, int top, int right, int bottom) {
+    // A painter on the image that takes drawing pixels.
+    void begin(QPainter& painter);
+    // Inclusive bounds in image pixels; clipped to the image when taken.
+    void markDirtyPixels(int left, int top, int right, int bottom) {
         dirtyLeft_ = std::min(dirtyLeft_, left);
         dirtyTop_ = std::min(dirtyTop_, top);
         dirtyRight_ = std::max(dirtyRight_, right);
@@ -71,8 +78,6 @@ private:
     void drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel);
 
     QImage image_;
-    int width_ = 0; // of image_, kept at hand for every element
-    int height_ = 0;
     // Empty while left > right.
     int dirtyLeft_ = std::numeric_limits<int>::max();
     int dirtyTop_ = std::numeric_limits<int>::max();
@@ -82,6 +87,7 @@ private:
     std::int32_t foreColor_ = 0;
     std::int32_t fillColor_ = 0;
     int penWidth_ = 1;
+    int scale_ = 1;
     int mousePointer_ = DefaultPointer;
     std::function<void()> refreshHandler_;
 };

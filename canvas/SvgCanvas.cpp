@@ -36,15 +36,16 @@ QString svgColor(std::int32_t color) {
         .arg((v >> 16) & 0xFFu, 2, 16, QLatin1Char('0'));
 }
 
-SvgCanvas::SvgCanvas(QIODevice* device, int width, int height)
+SvgCanvas::SvgCanvas(QIODevice* device, int width, int height, int scale)
     : xml_(device), width_(width), height_(height) {
     xml_.setAutoFormatting(true);
     xml_.setAutoFormattingIndent(0);
     xml_.writeStartDocument();
     xml_.writeStartElement(QStringLiteral("svg"));
     xml_.writeDefaultNamespace(QStringLiteral("http://www.w3.org/2000/svg"));
-    xml_.writeAttribute(QStringLiteral("width"), QString::number(width));
-    xml_.writeAttribute(QStringLiteral("height"), QString::number(height));
+    // The view box keeps the drawing's own coordinates; only the displayed size grows.
+    xml_.writeAttribute(QStringLiteral("width"), QString::number(qint64(width) * scale));
+    xml_.writeAttribute(QStringLiteral("height"), QString::number(qint64(height) * scale));
     xml_.writeAttribute(QStringLiteral("viewBox"),
                         QStringLiteral("0 0 %1 %2").arg(width).arg(height));
     // The picture is drawn without antialiasing, as on the screen.

@@ -17,7 +17,8 @@ namespace zv {
 class SvgCanvas : public Canvas {
 public:
     // Writes the document head at once; the device must stay open until End().
-    SvgCanvas(QIODevice* device, int width, int height);
+    // A scale above 1 shows the same drawing that many times larger.
+    SvgCanvas(QIODevice* device, int width, int height, int scale = 1);
     ~SvgCanvas() override;
 
     // Closes the document; no operation is written after it.

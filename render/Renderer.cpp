@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "DrawFractal.h"
+#include "DrawRun.h"
 #include "FileMod.h"
 #include "ImageCanvas.h"
 #include "Random.h"
@@ -8,30 +9,95 @@
 #include "RunHost.h"
 #include "SvgCanvas.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <optional>
 
 namespace zv {
 
 namespace {
 
-const QString Usage = QStringLiteral(
-    "usage: zorvandine-render [--type N] [--depth N] [--seed N] INPUT OUTPUT\n"
-    "  INPUT   a parameter file (.prm) or a settings file (User.ini, Default.ini)\n"
-    "  OUTPUT  a picture: .bmp, .png or .svg\n"
-    "  --type  0 to 4: which section of a settings file to draw (default: its line 1)\n"
-    "  --depth the calculation depth (default: the file's)\n"
-    "  --seed  seed of the chaos game and of random colours\n");
+const QString Summary = QStringLiteral(
+    "Draws a fractal from a parameter file (.prm) or a settings file (User.ini,\n"
+    "Default.ini) to a picture (.bmp, .png or .svg), without a window.\n"
+    "Exit status: 0 drawn, 1 wrong arguments, 2 INPUT missing or damaged (nothing\n"
+    "written), 3 OUTPUT cannot be written.");
+
+// Shows how far a long run has come: elements drawn, their rate and, where
+// the figure's element count has a closed form, the share done. Only on a
+// terminal, only after the first second, at most five times a second, and
+// the line is wiped at the end so the counters stand alone.
+class ProgressLine {
+public:
+    ProgressLine(QTextStream& err, const RendererOptions& options, const ParameterModel& model,
+                 std::optional<double> total)
+        : err_(err), enabled_(options.progressOnTerminal), delay_(options.progressDelay),
+          model_(model), total_(total), start_(Clock::now()), lastShown_(start_) {}
+
+    bool Enabled() const { return enabled_; }
+
+    void Tick() {
+        // A clock read per element would cost more than some elements do.
+        if (!enabled_ || ++ticks_ % 64 != 0) {
+            return;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - start_ < delay_ || (shown_ && now - lastShown_ < std::chrono::milliseconds(200))) {
+            return;
+        }
+        lastShown_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        const auto drawn = static_cast<double>(model_.ElementsDrawn);
+        QString line = QStringLiteral("Elements drawn: %1, %2 per second")
+                           .arg(model_.ElementsDrawn)
+                           .arg(seconds > 0 ? std::round(drawn / seconds) : 0.0, 0, 'f', 0);
+        if (total_ && *total_ > 0) {
+            line += QStringLiteral(", %1%").arg(std::min(100.0, 100.0 * drawn / *total_), 0, 'f', 0);
+        }
+        // Pad over a longer line shown before.
+        const qsizetype width = line.size();
+        line = line.leftJustified(std::max(width, shownWidth_));
+        shownWidth_ = width;
+        err_ << '\r' << line << Qt::flush;
+        shown_ = true;
+    }
+
+    void Finish() {
+        if (shown_) {
+            err_ << '\r' << QString(shownWidth_, u' ') << '\r' << Qt::flush;
+            shown_ = false;
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    QTextStream& err_;
+    bool enabled_;
+    std::chrono::milliseconds delay_;
+    const ParameterModel& model_;
+    std::optional<double> total_;
+    Clock::time_point start_;
+    Clock::time_point lastShown_;
+    std::uint64_t ticks_ = 0;
+    bool shown_ = false;
+    qsizetype shownWidth_ = 0;
+};
 
 // The renderer draws as fast as it can: no pauses, no event loop.
 class RenderHost : public RunHost {
 public:
-    explicit RenderHost(std::int32_t backColor) : backColor_(backColor) {}
-    void YieldToEvents() override {}
-    bool YieldsToEvents() const override { return false; }
+    RenderHost(std::int32_t backColor, ProgressLine& progress)
+        : backColor_(backColor), progress_(progress) {}
+    void YieldToEvents() override { progress_.Tick(); }
+    // Without a progress line the yield has nothing to do and is left out.
+    bool YieldsToEvents() const override { return progress_.Enabled(); }
     void Sleep(int) override {}
     void EnterPauseMode() override {}
     void SetElementsText(std::string_view) override {}
@@ -40,6 +106,7 @@ public:
 
 private:
     std::int32_t backColor_;
+    ProgressLine& progress_;
 };
 
 struct Request {
@@ -49,62 +116,161 @@ struct Request {
     std::optional<std::uint8_t> type;
     std::optional<std::int32_t> depth;
     std::optional<std::uint64_t> seed;
+    int scale = 1;
+    bool quiet = false;
 };
 
-std::optional<Request> parseArguments(const QStringList& arguments, QString& error) {
-    Request r;
-    QStringList positional;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == u"--type" || a == u"--depth" || a == u"--seed") {
-            if (i + 1 >= arguments.size()) {
-                error = a + QStringLiteral(" needs a value");
-                return std::nullopt;
-            }
-            const QString v = arguments[++i];
-            bool ok = false;
-            if (a == u"--type") {
-                const int t = v.toInt(&ok);
-                if (!ok || t < 0 || t >= FractalTypeCount) {
-                    error = QStringLiteral("--type takes a fractal type from 0 to 4");
-                    return std::nullopt;
-                }
-                r.type = static_cast<std::uint8_t>(t);
-            } else if (a == u"--depth") {
-                const int d = v.toInt(&ok);
-                if (!ok || d < 0) {
-                    error = QStringLiteral("--depth takes a whole number from 0 to 2147483647");
-                    return std::nullopt;
-                }
-                r.depth = d;
-            } else {
-                const qulonglong s = v.toULongLong(&ok);
-                if (!ok) {
-                    error = QStringLiteral("--seed takes a whole number 0 or more");
-                    return std::nullopt;
-                }
-                r.seed = s;
-            }
-        } else if (a.startsWith(u"--")) {
-            error = QStringLiteral("unknown option ") + a;
-            return std::nullopt;
-        } else {
-            positional << a;
-        }
+enum class Parsed { Run, Help, Version, Error };
+
+Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, QString& help) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Summary);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("Show this help and exit."));
+    const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Show the version and exit."));
+    const QCommandLineOption typeOption(
+        QStringLiteral("type"),
+        QStringLiteral("Which section of a settings file to draw, 0 to 4 (default: its line 1)."),
+        QStringLiteral("N"));
+    const QCommandLineOption depthOption(
+        QStringLiteral("depth"), QStringLiteral("The calculation depth (default: the file's)."),
+        QStringLiteral("N"));
+    const QCommandLineOption seedOption(
+        QStringLiteral("seed"), QStringLiteral("Seed of the chaos game and of random colours."),
+        QStringLiteral("N"));
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"),
+        QStringLiteral("Draw N times larger, 1 to 8: the same figure, N pixels per pixel."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption quietOption(
+        QStringLiteral("quiet"), QStringLiteral("Do not print the element and recursion counts."));
+    parser.addOptions({helpOption, versionOption, typeOption, depthOption, seedOption,
+                       scaleOption, quietOption});
+    parser.addPositionalArgument(QStringLiteral("INPUT"),
+                                 QStringLiteral("A parameter file (.prm) or a settings file."));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"),
+                                 QStringLiteral("The picture: .bmp, .png or .svg."));
+    // The help names the program as users type it, wherever it was started from.
+    help = parser.helpText().replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                                     QStringLiteral("Usage: zorvandine-render"));
+
+    if (!parser.parse(QStringList{QStringLiteral("zorvandine-render")} + arguments)) {
+        error = parser.errorText();
+        return Parsed::Error;
     }
+    if (parser.isSet(helpOption)) {
+        return Parsed::Help;
+    }
+    if (parser.isSet(versionOption)) {
+        return Parsed::Version;
+    }
+    bool ok = false;
+    if (parser.isSet(typeOption)) {
+        const int t = parser.value(typeOption).toInt(&ok);
+        if (!ok || t < 0 || t >= FractalTypeCount) {
+            error = QStringLiteral("--type takes a fractal type from 0 to 4");
+            return Parsed::Error;
+        }
+        r.type = static_cast<std::uint8_t>(t);
+    }
+    if (parser.isSet(depthOption)) {
+        const int d = parser.value(depthOption).toInt(&ok);
+        if (!ok || d < 0) {
+            error = QStringLiteral("--depth takes a whole number from 0 to 2147483647");
+            return Parsed::Error;
+        }
+        r.depth = d;
+    }
+    if (parser.isSet(seedOption)) {
+        const qulonglong s = parser.value(seedOption).toULongLong(&ok);
+        if (!ok) {
+            error = QStringLiteral("--seed takes a whole number 0 or more");
+            return Parsed::Error;
+        }
+        r.seed = s;
+    }
+    r.scale = parser.value(scaleOption).toInt(&ok);
+    if (!ok || r.scale < 1 || r.scale > MaxScale) {
+        error = QStringLiteral("--scale takes a whole number from 1 to %1").arg(MaxScale);
+        return Parsed::Error;
+    }
+    r.quiet = parser.isSet(quietOption);
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         error = QStringLiteral("INPUT and OUTPUT are needed");
-        return std::nullopt;
+        return Parsed::Error;
     }
     r.input = positional[0];
     r.output = positional[1];
     r.format = QFileInfo(r.output).suffix().toLower();
     if (r.format != u"bmp" && r.format != u"png" && r.format != u"svg") {
         error = QStringLiteral("OUTPUT must end in .bmp, .png or .svg");
+        return Parsed::Error;
+    }
+    return Parsed::Run;
+}
+
+// 1 + n + n^2 + ... + n^depth, as a double: a share of it only feeds a percentage.
+double geometricSum(double n, std::int32_t depth) {
+    double sum = 0;
+    double term = 1;
+    for (std::int32_t i = 0; i <= depth && std::isfinite(sum); ++i) {
+        sum += term;
+        term *= n;
+    }
+    return sum;
+}
+
+} // namespace
+
+std::optional<double> ExpectedElements(const ParameterModel& m, std::uint8_t type) {
+    const std::int32_t depth = std::min(m.CalcDepth, MaxRecursionLevel);
+    const auto segments = [](const auto& r) {
+        return static_cast<double>(r.FixPoints.size()) - (r.ConnectLast ? 0 : 1);
+    };
+    switch (type) {
+    case CantorSetType:
+        // The cut keeps at most 128 pieces of a bar.
+        return m.CantorSet.DrawMode == RecursiveMode
+                   ? std::optional(geometricSum(std::min<int>(m.CantorSet.ElementsCount, 128), depth))
+                   : std::nullopt;
+    case CrossType:
+        return m.Cross.DrawMode == RecursiveMode
+                   ? std::optional(segments(m.Cross) * (geometricSum(4, depth - 1) + 1))
+                   : std::nullopt;
+    case SierpinskyGadgetType:
+        if (m.SierpinskyGadget.DrawMode == ChaosGameMode) {
+            return m.CalcDepth;
+        }
+        return m.SierpinskyGadget.DrawMode == RecursiveMode
+                   ? std::optional(depth > 0 ? geometricSum(3, depth - 1) : 0.0)
+                   : std::nullopt;
+    case KochCurveType:
+        return m.KochCurve.DrawMode == RecursiveMode
+                   ? std::optional(segments(m.KochCurve) * (2 * geometricSum(4, depth - 1) + 1))
+                   : std::nullopt;
+    case LSystemType: {
+        // Every character of the rewritten word is one element; F is rewritten.
+        const auto letters = [](const std::string& w) {
+            return static_cast<double>(std::count(w.begin(), w.end(), 'F'));
+        };
+        double length = static_cast<double>(m.LSystem.InitiatorString.size());
+        double fs = letters(m.LSystem.InitiatorString);
+        const double generator = static_cast<double>(m.LSystem.GeneratorString.size());
+        for (std::int32_t pass = 0; pass < std::min<std::int32_t>(m.CalcDepth, 7); ++pass) {
+            length += fs * (generator - 1);
+            fs *= letters(m.LSystem.GeneratorString);
+        }
+        return length;
+    }
+    default:
         return std::nullopt;
     }
-    return r;
 }
+
+namespace {
 
 std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
     switch (type) {
@@ -133,13 +299,25 @@ QString describe(const QString& file, const ReadFailure& f) {
 
 } // namespace
 
-int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                const RendererOptions& options) {
     QString error;
-    const std::optional<Request> request = parseArguments(arguments, error);
-    if (!request) {
-        err << "zorvandine-render: " << error << "\n" << Usage;
+    QString help;
+    Request parsed;
+    switch (parseArguments(arguments, parsed, error, help)) {
+    case Parsed::Help:
+        out << help;
+        return ExitDrawn;
+    case Parsed::Version:
+        out << ZORVANDINE_VERSION_TEXT << "\n";
+        return ExitDrawn;
+    case Parsed::Error:
+        err << "zorvandine-render: " << error << "\n" << help;
         return ExitUsage;
+    case Parsed::Run:
+        break;
     }
+    const Request* request = &parsed;
 
     // Input: everything is read and checked before OUTPUT is touched.
     ParameterModel model;
@@ -175,11 +353,28 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         return ExitBadInput;
     }
 
+    // A picture is at most MaxScaledSide pixels a side (1 GiB of memory); an
+    // SVG only states its size and has no such limit.
+    if (request->format != u"svg" && std::max(settings->AreaWidth, settings->AreaHeight) *
+                                             request->scale >
+                                         MaxScaledSide) {
+        err << "zorvandine-render: "
+            << QStringLiteral("--scale %1 makes the %2 x %3 drawing area %4 x %5 pixels; a "
+                              "picture is at most %6 pixels a side\n")
+                   .arg(request->scale)
+                   .arg(settings->AreaWidth)
+                   .arg(settings->AreaHeight)
+                   .arg(settings->AreaWidth * request->scale)
+                   .arg(settings->AreaHeight * request->scale)
+                   .arg(MaxScaledSide);
+        return ExitUsage;
+    }
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
     model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
-    RenderHost host(settings->BackColor);
+    ProgressLine progress(err, options, model, ExpectedElements(model, type));
+    RenderHost host(settings->BackColor, progress);
     RandomSource random(request->seed.value_or(QRandomGenerator::system()->generate64()));
 
     QSaveFile file(request->output);
@@ -190,7 +385,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     }
     bool written = false;
     if (request->format == u"svg") {
-        SvgCanvas canvas(&file, settings->AreaWidth, settings->AreaHeight);
+        SvgCanvas canvas(&file, settings->AreaWidth, settings->AreaHeight, request->scale);
         canvas.SetBackColor(settings->BackColor);
         canvas.SetForeColor(settings->CanvasForeColor);
         model.Canvas = &canvas;
@@ -198,22 +393,28 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         canvas.End();
         written = !canvas.HasError();
     } else {
-        ImageCanvas canvas(settings->AreaWidth, settings->AreaHeight);
-        canvas.SetBackColor(settings->BackColor);
-        canvas.SetForeColor(settings->CanvasForeColor);
-        model.Canvas = &canvas;
-        DrawFractal(model, type, host, random);
-        QImageWriter writer(&file, request->format.toLatin1());
-        written = !canvas.image().isNull() && writer.write(canvas.image());
+        ImageCanvas canvas(settings->AreaWidth, settings->AreaHeight, request->scale);
+        // A picture the memory cannot hold is not drawn at all.
+        if (!canvas.image().isNull()) {
+            canvas.SetBackColor(settings->BackColor);
+            canvas.SetForeColor(settings->CanvasForeColor);
+            model.Canvas = &canvas;
+            DrawFractal(model, type, host, random);
+            QImageWriter writer(&file, request->format.toLatin1());
+            written = writer.write(canvas.image());
+        }
     }
     model.Canvas = nullptr;
+    progress.Finish();
     if (!written || !file.commit()) {
         err << "zorvandine-render: cannot write " << request->output << ": " << file.errorString()
             << "\n";
         return ExitUnwritable;
     }
-    out << "Elements drawn: " << model.ElementsDrawn << "\n"
-        << "Recursions: " << model.RecursionsDone << "\n";
+    if (!request->quiet) {
+        out << "Elements drawn: " << model.ElementsDrawn << "\n"
+            << "Recursions: " << model.RecursionsDone << "\n";
+    }
     return ExitDrawn;
 }
 

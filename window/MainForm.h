@@ -5,6 +5,7 @@
 // the screen's twips per pixel; inside Output_pic coordinates are pixels.
 
 #include "ParameterModel.h"
+#include "ProgramFiles.h"
 #include "Random.h"
 #include "RunHost.h"
 #include "Twips.h"
@@ -135,6 +136,9 @@ public:
     static QString ProgramFolder();
     // An empty folder returns to the program's own.
     static void SetProgramFolder(const QString& folder);
+    // The settings files and the parameter folder for the program folder:
+    // beside the program, or the user's own folders when it cannot be written.
+    static ProgramFiles Files();
     // Reads User.ini, or Default.ini after the "Bad Error:" box, into the general
     // controls and the model's records. False after the "Fatal Error:" box: the
     // program must end without showing or saving anything.
@@ -148,6 +152,10 @@ public:
     void Export_btn_Click();
     // True when a file was read and applied to the window and the model.
     bool ImportParameterFile();
+    bool ImportParameterFileFrom(const QString& path);
+    // A parameter file named on the command line, opened as the import button
+    // would open the chosen file.
+    void OpenParameterFile(const QString& path);
     void ExportParameterFile();
     // The file choices: the dialog, or a typed path when it cannot be shown; "" for none.
     QString AskParameterFileToOpen();

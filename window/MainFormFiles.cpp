@@ -116,7 +116,7 @@ QString MainForm::askFile(const FileChoice& choice) {
 QString MainForm::AskParameterFileToOpen() {
     FileChoice c;
     c.save = false;
-    c.folder = ProgramFolder() + QStringLiteral("Saved Parameter/");
+    c.folder = Files().savedParameters;
     c.title = QStringLiteral("Paramaterdatei laden:");
     c.filter = QStringLiteral("Parameter-Dateien (*.prm)");
     c.failureText = QStringLiteral(
@@ -132,7 +132,7 @@ QString MainForm::AskParameterFileToOpen() {
 QString MainForm::AskParameterFileToSave() {
     FileChoice c;
     c.save = true;
-    c.folder = ProgramFolder() + QStringLiteral("Saved Parameter/");
+    c.folder = Files().savedParameters;
     // The parameter folder comes with the program; where it went missing the
     // first export brings it back, so the dialog opens there next time too.
     QDir().mkpath(c.folder);
@@ -150,9 +150,7 @@ QString MainForm::AskParameterFileToSave() {
 QString MainForm::AskPictureFileToSave() {
     FileChoice c;
     c.save = true;
-    QString folder = ProgramFolder();
-    folder.chop(1); // the program folder itself, without the separator
-    c.folder = folder;
+    c.folder = Files().pictures;
     c.title = QStringLiteral("Bild speichern:");
     c.filter = QStringLiteral("Bitmap-Dateien (*.bmp)");
     c.defaultSuffix = QStringLiteral("bmp");
@@ -183,6 +181,16 @@ bool MainForm::ImportParameterFile() {
     if (path.isEmpty()) {
         return false;
     }
+    return ImportParameterFileFrom(path);
+}
+
+void MainForm::OpenParameterFile(const QString& path) {
+    if (model_.GlobalState == EditMode && ImportParameterFileFrom(path)) {
+        FractalType_cmb_Click();
+    }
+}
+
+bool MainForm::ImportParameterFileFrom(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         dialogs_.message(QStringLiteral("Error:"),

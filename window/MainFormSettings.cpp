@@ -17,7 +17,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
@@ -242,9 +244,13 @@ bool MainForm::applySettingsFile(const QString& path) {
     return readIntoWindow(file.readAll(), true);
 }
 
+ProgramFiles MainForm::Files() {
+    return programFilesIn(programFoldersFor(ProgramFolder()));
+}
+
 bool MainForm::LoadSettings() {
-    const QString folder = ProgramFolder();
-    if (applySettingsFile(folder + QStringLiteral("User.ini"))) {
+    const ProgramFiles files = Files();
+    if (applySettingsFile(files.userSettings)) {
         settingsLoaded_ = true;
         return true;
     }
@@ -252,7 +258,7 @@ bool MainForm::LoadSettings() {
                      QStringLiteral("User.ini seems to be damaged or lost.\r\n"
                                     "The default settings will be loaded now."),
                      MessageIcon::Critical, MessageButtons::Ok);
-    if (applySettingsFile(folder + QStringLiteral("Default.ini"))) {
+    if (applySettingsFile(files.factorySettings)) {
         settingsLoaded_ = true;
         return true;
     }
@@ -265,8 +271,10 @@ bool MainForm::LoadSettings() {
 }
 
 std::optional<QString> MainForm::SaveSettings() {
-    return WriteSettingsFile(ProgramFolder() + QStringLiteral("User.ini"),
-                             GeneralValuesFromControls(), model_);
+    const QString path = Files().userSettingsWrite;
+    // The user's configuration folder may not exist before the first exit.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

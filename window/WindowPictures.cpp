@@ -1,8 +1,9 @@
 #include "WindowPictures.h"
 
+#include "ProgramIcon.h"
+
 #include <QPainter>
 #include <QPolygonF>
-#include <functional>
 
 namespace zv {
 
@@ -30,27 +31,8 @@ QPixmap fixPointMarker() {
 
 QIcon programIcon() {
     QIcon icon;
-    for (const int size : {16, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0, 110, 0));
-        std::function<void(QPointF, QPointF, QPointF, int)> gadget = [&](QPointF a, QPointF b,
-                                                                         QPointF c, int depth) {
-            if (depth == 0) {
-                painter.drawPolygon(QPolygonF({a, b, c}));
-                return;
-            }
-            const QPointF ab = (a + b) / 2, bc = (b + c) / 2, ca = (c + a) / 2;
-            gadget(a, ab, ca, depth - 1);
-            gadget(ab, b, bc, depth - 1);
-            gadget(ca, bc, c, depth - 1);
-        };
-        const double s = size;
-        gadget({s / 2, 1}, {s - 1, s - 2}, {1, s - 2}, size >= 32 ? 3 : 2);
-        icon.addPixmap(pixmap);
+    for (const int size : {16, 32, 48, 64}) {
+        icon.addPixmap(QPixmap::fromImage(programIconImage(size)));
     }
     return icon;
 }

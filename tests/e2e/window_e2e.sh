@@ -15,12 +15,8 @@ set -uo pipefail
 program="$1"
 out="$2"
 mkdir -p "$out"
-for tool in Xvfb xdotool import convert xwininfo; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (bash tools/install-deps.sh installs it)"
-        exit 77
-    fi
-done
+source "$(dirname "$0")/e2e_common.sh"
+require_tools Xvfb xdotool import convert xwininfo
 
 # A program folder of its own: the program, the factory settings, no User.ini.
 folder="$out/program"
@@ -49,11 +45,6 @@ cleanup() {
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
 
 # A display number that no other X server (or test run) holds.
 display=""
@@ -89,18 +80,7 @@ ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
 app_pid=$!
 
 # Message boxes at start (missing user settings) are answered with Enter.
-window=""
-for _ in $(seq 1 150); do
-    box=$(xdotool search --onlyvisible --name '^(Bad Error:|Fatal Error:)$' 2>/dev/null | head -1)
-    if [ -n "$box" ]; then
-        xdotool windowfocus --sync "$box" key Return
-    fi
-    window=$(xdotool search --onlyvisible --name '^Zorvandine v' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if [ -z "$window" ]; then
+if ! wait_for_main_window; then
     echo "FAIL: the program's window did not appear"
     cat "$out/program.log"
     exit 1
@@ -115,23 +95,7 @@ sleep 0.5
 title=$(xdotool getwindowname "$window")
 [ "$title" = "Zorvandine v1.0b" ] || fail "caption is '$title'"
 
-read -r tppx tppy < <(sed -n 's/^loaded, twips per pixel \([0-9.]*\) \([0-9.]*\)$/\1 \2/p' "$log")
-if [ -z "${tppx:-}" ]; then
-    fail "no start-up line in the log"
-    tppx=15
-    tppy=15
-fi
-px() { awk -v t="$1" -v s="$tppx" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
-py() { awk -v t="$1" -v s="$tppy" 'BEGIN { printf "%d", (t / s) + 0.5 }'; }
-
-geometry() {
-    local info
-    info=$(xwininfo -id "$window")
-    wx=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
-    wy=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
-    ww=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
-    wh=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
-}
+read_twips_scale "$log"
 
 # The colour at window pixel (x, y) of a screenshot, as #RRGGBB.
 colour_at() { # screenshot, x, y
@@ -158,16 +122,6 @@ wait_for_log() { # pattern
         sleep 0.1
     done
     fail "the log never showed '$1'"
-    return 1
-}
-
-# Polls a shell condition for up to 10 seconds: the X server and the program
-# answer at their own pace when the machine is busy.
-eventually() {
-    for _ in $(seq 1 100); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
     return 1
 }
 
@@ -269,25 +223,7 @@ kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
 # The close request is the WM_DELETE_WINDOW message a window manager sends;
 # Xvfb has no window manager, so a small helper sends it.
 close_helper="$out/wm-close"
-if cc -x c -o "$close_helper" - -lX11 2>"$out/wm-close.log" <<'EOF'
-#include <X11/Xlib.h>
-#include <stdlib.h>
-int main(int argc, char** argv) {
-    if (argc < 2) return 2;
-    Display* d = XOpenDisplay(NULL);
-    if (!d) return 1;
-    XEvent e = {0};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = (Window)strtoul(argv[1], NULL, 0);
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = (long)XInternAtom(d, "WM_DELETE_WINDOW", False);
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-    XCloseDisplay(d);
-    return 0;
-}
-EOF
+if cc -o "$close_helper" "$(dirname "$0")/wm_close.c" -lX11 2>"$out/wm-close.log"
 then
     "$close_helper" "$window"
     eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a close request"

@@ -1,7 +1,9 @@
 // zorvandine-render as a process: pictures of every factory figure in every
-// format, counters against their closed forms, and the exit codes.
+// format, counters against their closed forms, the exit codes and the command
+// lines of both programs; the progress line in the process.
 
 #include "FileMod.h"
+#include "Renderer.h"
 
 #include <QImage>
 #include <QProcess>
@@ -24,25 +26,42 @@ struct Run {
     QString err;
     qint64 elements = -1;
     qint64 recursions = -1;
+    QString out;
 };
 
-Run render(const QStringList& arguments) {
+Run render(const QStringList& arguments, const QString& program = ZORVANDINE_RENDER,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
-    p.start(QStringLiteral(ZORVANDINE_RENDER), arguments);
+    p.setProcessEnvironment(environment);
+    p.start(program, arguments);
     Run r;
     if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit) {
         static const QRegularExpression counters(
             QStringLiteral("^Elements drawn: (\\d+)\r?\nRecursions: (\\d+)\r?\n$"));
-        const auto m = counters.match(QString::fromLocal8Bit(p.readAllStandardOutput()));
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        const auto m = counters.match(out);
         r = {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()),
              m.hasMatch() ? m.captured(1).toLongLong() : -1,
-             m.hasMatch() ? m.captured(2).toLongLong() : -1};
+             m.hasMatch() ? m.captured(2).toLongLong() : -1, out};
     }
     return r;
 }
 
 QString defaultIni() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
+}
+
+// Default.ini with a drawing area 4096 pixels wide.
+QString bigArea() {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath("big.ini");
+    QFile in(defaultIni()), out(path);
+    if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) {
+        QList<QByteArray> lines = in.readAll().split('\n');
+        lines[4] = "4096\r";
+        out.write(lines.join('\n'));
+    }
+    return path;
 }
 
 struct Factory {
@@ -55,6 +74,14 @@ Factory factory() { // a Default.ini that does not read fails factoryFigures
     GeneralValuesCollector c;
     ReadSettingsFile(defaultIni(), c, f.records);
     f.general = c.Values;
+    return f;
+}
+
+// The factory settings showing one type; 5 stands for the gadget's chaos game.
+Factory factoryFigure(int type) {
+    Factory f = factory();
+    f.general.FractalType = static_cast<std::uint8_t>(type == 5 ? SierpinskyGadgetType : type);
+    f.records.SierpinskyGadget.DrawMode = type == 5 ? ChaosGameMode : RecursiveMode;
     return f;
 }
 
@@ -147,9 +174,7 @@ private slots:
     void closedForms() {
         QFETCH(int, type);
         QFETCH(int, depth);
-        Factory f = factory();
-        f.general.FractalType = static_cast<std::uint8_t>(type == 5 ? SierpinskyGadgetType : type);
-        f.records.SierpinskyGadget.DrawMode = type == 5 ? ChaosGameMode : RecursiveMode;
+        const Factory f = factoryFigure(type);
         const Run run = render({"--depth", QString::number(depth), writeInput(f),
                                 dir_.filePath(QStringLiteral("closed.png"))});
         QCOMPARE(run.exitCode, 0);
@@ -184,6 +209,11 @@ private slots:
         }
         QCOMPARE(run.elements, elements);
         QCOMPARE(run.recursions, recursions);
+        // The progress line's percentage rests on the same closed forms.
+        ParameterModel model;
+        static_cast<FractalParameters&>(model) = f.records;
+        model.CalcDepth = depth;
+        QCOMPARE(ExpectedElements(model, f.general.FractalType).value_or(-1), double(elements));
     }
 
     // Damaged input: exit 2, one line naming file and line, no output.
@@ -252,6 +282,183 @@ private slots:
         const QStringList all = svgElements(output);
         QCOMPARE(all.mid(0, 2), (QStringList{"rect #00ff00", "polygon #ff0000"}));
         QCOMPARE(all.mid(2), QStringList(1 + 3 + 9, QStringLiteral("polygon #00ff00")));
+    }
+
+    // Both programs: help and version on stdout with status 0; a wrong option
+    // is one line and the usage on stderr with status 1; the window program
+    // without a display explains itself and ends with 1 instead of aborting.
+    void commandLines_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display"); // "-": as the test runs
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // a pattern
+        QTest::addColumn<QString>("err"); // a pattern
+        const QString renderer = ZORVANDINE_RENDER, window = ZORVANDINE_PROGRAM;
+        const QString usage = "^Usage: zorvandine-render \\[options\\] INPUT OUTPUT\n";
+        const QString noPicture = defaultIni() + "?"; // a settings file to read, no output
+        row("renderer --help", renderer, QStringList{"--help"}, "-", 0, usage, "^$");
+        row("renderer -h", renderer, QStringList{"-h", "x", "y"}, "-", 0, usage, "^$");
+        row("renderer --version", renderer, QStringList{"--version"}, "-", 0, "^1\\.0b\n$", "^$");
+        row("renderer -v", renderer, QStringList{"-v"}, "-", 0, "^1\\.0b\n$", "^$");
+        row("renderer, unknown option", renderer, QStringList{"--bogus", "a.ini", "b.png"}, "-", 1,
+            "^$", "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
+        row("renderer --scale 0", renderer, QStringList{"--scale", "0", "a.ini", "b.png"}, "-", 1,
+            "^$", "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
+        row("renderer --scale 9", renderer, QStringList{"--scale", "9", "a.ini", "b.png"}, "-", 1,
+            "^$", "from 1 to 8");
+        row("renderer --scale 8 of a 4096 area", renderer,
+            QStringList{"--scale", "8", bigArea(), "b.png"}, "-", 1, "^$",
+            "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
+            "a picture is at most 16384 pixels a side\n$");
+        row("renderer --quiet", renderer,
+            QStringList{"--quiet", "--depth", "1", defaultIni(), defaultIni() + ".png"}, "-", 0,
+            "^$", "^$");
+        row("window --help", window, QStringList{"--help"}, "", 0, "^Usage: zorvandine \\[options\\] \\[FILE\\]\n", "^$");
+        row("window --version", window, QStringList{"-v"}, "", 0, "^1\\.0b\n$", "^$");
+        row("window, unknown option", window, QStringList{"--bogus"}, "", 1, "^$",
+            "^zorvandine: Unknown option 'bogus'\\.\nUsage: zorvandine");
+        row("window, two files", window, QStringList{"a.prm", "b.prm"}, "", 1, "^$",
+            "^zorvandine: only one parameter file can be opened\n");
+        row("window without a display", window, QStringList{}, "", 1, "^$",
+            "^zorvandine: there is no display .*\nStart it from a desktop session .*xvfb-run.*\n$");
+        row("window with a display that is not there", window, QStringList{}, ":9999", 1, "^$",
+            "could not connect to display(.|\n)*\nzorvandine: the window cannot be opened.*\n"
+            "Start it from a desktop session .*\n$");
+    }
+
+    void commandLines() {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (display != u"-") {
+            environment.remove("QT_QPA_PLATFORM");
+            environment.remove("WAYLAND_DISPLAY");
+            environment.remove("DISPLAY");
+            if (!display.isEmpty()) {
+                environment.insert("DISPLAY", display);
+            }
+        }
+        const Run run = render(arguments, program, environment);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(QRegularExpression(out).match(run.out).hasMatch(), qPrintable(run.out));
+        QVERIFY2(QRegularExpression(err).match(run.err).hasMatch(), qPrintable(run.err));
+    }
+
+    // --scale N draws the same figure N times larger: each N x N block of the
+    // large picture, by majority, is the pixel of the plain picture.
+    void scaledPictureIsThePlainOneSharper_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("scale");
+        for (int type = 0; type < FractalTypeCount; ++type) {
+            QTest::addRow("type %d, scale 3", type) << type << 3;
+        }
+        QTest::addRow("type 3, scale 2") << 3 << 2;
+        QTest::addRow("chaos game, scale 4") << 5 << 4;
+    }
+
+    void scaledPictureIsThePlainOneSharper() {
+        QFETCH(int, type);
+        QFETCH(int, scale);
+        const Factory f = factoryFigure(type);
+        const QString input = writeInput(f);
+        const QString depth = type == 5 ? "3000" : "4";
+        const QString plain = dir_.filePath("plain.png"), large = dir_.filePath("large.png");
+        QCOMPARE(render({"--depth", depth, "--seed", "3", input, plain}).exitCode, 0);
+        QCOMPARE(render({"--depth", depth, "--seed", "3", "--scale", QString::number(scale), input,
+                         large})
+                     .exitCode,
+                 0);
+        const QImage a = QImage(plain).convertToFormat(QImage::Format_RGB32);
+        const QImage b = QImage(large).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(b.size(), a.size() * scale);
+        const QRgb back = rgb(f.general.BackColor);
+        // Ink of the plain picture, and of the large one by blocks: a block with
+        // a third of its pixels inked (a wide diagonal line crosses blocks).
+        const QSize size = a.size();
+        QList<bool> inkA(size.width() * size.height()), inkB(inkA.size());
+        qint64 pixelsA = 0, pixelsB = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                int ink = 0;
+                for (int dy = 0; dy < scale; ++dy) {
+                    for (int dx = 0; dx < scale; ++dx) {
+                        ink += b.pixel(x * scale + dx, y * scale + dy) != back;
+                    }
+                }
+                inkA[y * size.width() + x] = a.pixel(x, y) != back;
+                inkB[y * size.width() + x] = 3 * ink >= scale * scale;
+                pixelsA += a.pixel(x, y) != back;
+                pixelsB += ink;
+            }
+        }
+        // The same figure: nearly every inked pixel of either picture has ink of
+        // the other one within a pixel.
+        const auto matched = [&size](const QList<bool>& from, const QList<bool>& to) {
+            qint64 all = 0, near = 0;
+            for (int y = 0; y < size.height(); ++y) {
+                for (int x = 0; x < size.width(); ++x) {
+                    if (!from[y * size.width() + x]) {
+                        continue;
+                    }
+                    ++all;
+                    bool found = false;
+                    for (int dy = -1; dy <= 1 && !found; ++dy) {
+                        for (int dx = -1; dx <= 1 && !found; ++dx) {
+                            const int u = x + dx, v = y + dy;
+                            found = u >= 0 && v >= 0 && u < size.width() && v < size.height() &&
+                                    to[v * size.width() + u];
+                        }
+                    }
+                    near += found;
+                }
+            }
+            return all == 0 ? 0.0 : double(near) / double(all);
+        };
+        const double ab = matched(inkA, inkB), ba = matched(inkB, inkA);
+        // Lines scale pixels wide: the ink grows with the area, not the length.
+        const double growth = double(pixelsB) / double(pixelsA * scale * scale);
+        qInfo("matched %.3f and %.3f, ink grew by %.2f of scale squared", ab, ba, growth);
+        QVERIFY(ab >= 0.97 && ba >= 0.97);
+        QVERIFY(growth > 0.6 && growth < 1.6);
+    }
+
+    // On a terminal a long run shows a progress line and wipes it at the end,
+    // so only the counters remain on the screen; elsewhere nothing is added.
+    void progressLineOnlyOnATerminal_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("terminal") << true;
+        QTest::newRow("pipe") << false;
+    }
+
+    void progressLineOnlyOnATerminal() {
+        QFETCH(bool, terminal);
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        RendererOptions options;
+        options.progressOnTerminal = terminal;
+        options.progressDelay = std::chrono::milliseconds(0);
+        QCOMPARE(runRenderer({"--type", "4", "--depth", "6", defaultIni(), dir_.filePath("p.png")},
+                             outStream, errStream, options),
+                 ExitDrawn);
+        outStream.flush();
+        errStream.flush();
+        QVERIFY(out.startsWith("Elements drawn: "));
+        if (!terminal) {
+            QCOMPARE(err, QString());
+            return;
+        }
+        static const QRegularExpression progress(
+            "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *(\\r|$)");
+        QVERIFY2(progress.match(err).hasMatch(), qPrintable(err));
+        // Wiped: the last write is blanks over the longest line, then a return.
+        const qsizetype last = err.lastIndexOf(u'\r', err.size() - 2);
+        QVERIFY(last >= 0 && err.endsWith('\r'));
+        QCOMPARE(err.mid(last + 1).chopped(1).trimmed(), QString());
     }
 };
 

@@ -112,15 +112,18 @@ private slots:
 
 void tst_ParameterFiles::roundTrip_data() {
     QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("commandLine"); // the file named at start instead of chosen
     for (int t = 0; t < zv::FractalTypeCount; ++t) {
-        QTest::newRow(qPrintable(QStringLiteral("type %1").arg(t))) << t;
+        QTest::newRow(qPrintable(QStringLiteral("type %1").arg(t))) << t << false;
     }
+    QTest::newRow("type 3 named on the command line") << 3 << true;
 }
 
 // Export writes what the window shows; importing it after other changes brings
 // the window and that type's record back, and leaves the other records alone.
 void tst_ParameterFiles::roundTrip() {
     QFETCH(int, type);
+    QFETCH(bool, commandLine);
 
     FormFixture f;
     QVERIFY(f.open());
@@ -156,9 +159,13 @@ void tst_ParameterFiles::roundTrip() {
     static_cast<zv::FractalParameters&>(f.model) = changed;
 
     f.dialogs.calls.clear();
-    f.dialogs.fileAnswers << chosen(file);
-    w.Import_btn->click();
-    QCOMPARE(f.dialogs.calls.size(), 1);
+    if (commandLine) {
+        w.OpenParameterFile(file);
+    } else {
+        f.dialogs.fileAnswers << chosen(file);
+        w.Import_btn->click();
+    }
+    QCOMPARE(f.dialogs.calls.size(), commandLine ? 0 : 1);
     QTRY_VERIFY(!w.Unload_tmr->isActive());
     QCOMPARE(w.FractalType_cmb->currentIndex(), type);
     QVERIFY(w.GeneralValuesFromControls() == exported);
@@ -175,7 +182,7 @@ void tst_ParameterFiles::roundTrip() {
     // The imported file is closed: exporting over it at once works.
     f.dialogs.fileAnswers << chosen(file);
     w.Export_btn->click();
-    QCOMPARE(f.dialogs.calls.size(), 2);
+    QCOMPARE(f.dialogs.calls.size(), commandLine ? 1 : 2);
 }
 
 void tst_ParameterFiles::damagedFile_data() {
