@@ -214,47 +214,33 @@ void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb 
         plot(round(x1), round(y1));
         return;
     }
-    // Clip to [-1, size + 1]; each step moves one end onto an edge.
-    const double xmin = -1, ymin = -1, xmax = w + 1.0, ymax = h + 1.0;
-    if (x1 < xmin) {
-        if (x2 <= xmin) {
-            return;
+    // Clip to [-1, size + 1] along x, then along y; each step moves one end
+    // onto an edge, the other coordinate following.
+    auto clipAxis = [](double& u1, double& v1, double& u2, double& v2, double lo, double hi) {
+        if (u1 < lo) {
+            if (u2 <= lo) {
+                return false;
+            }
+            v1 += (v2 - v1) / (u2 - u1) * (lo - u1);
+            u1 = lo;
+        } else if (u1 > hi) {
+            if (u2 >= hi) {
+                return false;
+            }
+            v1 += (v2 - v1) / (u2 - u1) * (hi - u1);
+            u1 = hi;
         }
-        y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
-        x1 = xmin;
-    } else if (x1 > xmax) {
-        if (x2 >= xmax) {
-            return;
+        if (u2 < lo) {
+            v2 += (v2 - v1) / (u2 - u1) * (lo - u2);
+            u2 = lo;
+        } else if (u2 > hi) {
+            v2 += (v2 - v1) / (u2 - u1) * (hi - u2);
+            u2 = hi;
         }
-        y1 += (y2 - y1) / (x2 - x1) * (xmax - x1);
-        x1 = xmax;
-    }
-    if (x2 < xmin) {
-        y2 += (y2 - y1) / (x2 - x1) * (xmin - x2);
-        x2 = xmin;
-    } else if (x2 > xmax) {
-        y2 += (y2 - y1) / (x2 - x1) * (xmax - x2);
-        x2 = xmax;
-    }
-    if (y1 < ymin) {
-        if (y2 <= ymin) {
-            return;
-        }
-        x1 += (x2 - x1) / (y2 - y1) * (ymin - y1);
-        y1 = ymin;
-    } else if (y1 > ymax) {
-        if (y2 >= ymax) {
-            return;
-        }
-        x1 += (x2 - x1) / (y2 - y1) * (ymax - y1);
-        y1 = ymax;
-    }
-    if (y2 < ymin) {
-        x2 += (x2 - x1) / (y2 - y1) * (ymin - y2);
-        y2 = ymin;
-    } else if (y2 > ymax) {
-        x2 += (x2 - x1) / (y2 - y1) * (ymax - y2);
-        y2 = ymax;
+        return true;
+    };
+    if (!clipAxis(x1, y1, x2, y2, -1, w + 1.0) || !clipAxis(y1, x1, y2, x2, -1, h + 1.0)) {
+        return;
     }
 
     // All four now lie within [-1, ThinLineMaxSide + 1], so 64 * v and the

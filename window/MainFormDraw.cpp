@@ -188,25 +188,11 @@ void MainForm::YieldToEvents() {
 // 100 ms at a time; the element counter sleeps 10 ms), so it repaints and
 // takes the S key at once; waiting for events costs no processor time.
 void MainForm::Sleep(int milliseconds) {
-    if (milliseconds <= 0) {
-        return;
-    }
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    if (runActive_) {
-        showRunProgress();
-    }
-    waitUntil(deadline, false);
+    waitUntil(Clock::now() + std::chrono::milliseconds(milliseconds), false);
 }
 
 void MainForm::PauseNap(int milliseconds) {
-    if (milliseconds <= 0) {
-        return;
-    }
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    if (runActive_) {
-        showRunProgress();
-    }
-    waitUntil(deadline, true);
+    waitUntil(Clock::now() + std::chrono::milliseconds(milliseconds), true);
 }
 
 // Handles events until the deadline, or with untilStateChanges until an event
@@ -215,6 +201,12 @@ void MainForm::PauseNap(int milliseconds) {
 // is slept to the deadline itself: a timer wakes in whole milliseconds, late
 // by up to one, and the run sleeps 10 ms every 15 elements.
 void MainForm::waitUntil(Clock::time_point deadline, bool untilStateChanges) {
+    if (deadline <= Clock::now()) {
+        return;
+    }
+    if (runActive_) {
+        showRunProgress(); // painted while the run waits
+    }
     if (napTimer_ == nullptr) {
         napTimer_ = new QTimer(this);
         napTimer_->setSingleShot(true);
