@@ -1,5 +1,8 @@
 #include "KeyedStatusBar.h"
 
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
 #include <algorithm>
 
 namespace zv {
@@ -14,6 +17,45 @@ StatusPanel::StatusPanel(const QString& key, int width, KeyedStatusBar* bar)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setIndent(3);
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+QRect StatusPanel::textBox() const {
+    // Two pixels of air before the frame, so that narrowed text never meets it.
+    return contentsRect().adjusted(std::max(indent(), 0), 0, -2, 0);
+}
+
+double StatusPanel::textScale() const {
+    const int needed = fontMetrics().horizontalAdvance(text());
+    const int room = textBox().width();
+    if (needed <= room || needed <= 0) {
+        return 1.0;
+    }
+    return std::max(MinTextScale, static_cast<double>(room) / needed);
+}
+
+void StatusPanel::paintEvent(QPaintEvent* event) {
+    if (text().isEmpty()) { // the state icon
+        QLabel::paintEvent(event);
+        return;
+    }
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect box = textBox();
+    const double scale = textScale();
+    const double width = box.width() / scale;
+    painter.translate(box.topLeft());
+    painter.scale(scale, 1.0);
+    painter.drawText(QRectF(0, 0, width, box.height()), static_cast<int>(alignment()),
+                     fontMetrics().elidedText(text(), Qt::ElideRight, static_cast<int>(width)));
+}
+
+bool StatusPanel::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty() && textScale() < 1.0) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
+        return true;
+    }
+    return QLabel::event(event);
 }
 
 void StatusPanel::setVisible(bool visible) {

@@ -19,7 +19,18 @@ public:
     int designWidth() const { return width_; }
     void setVisible(bool visible) override;
 
+protected:
+    // A text too long for the panel is drawn narrower, down to MinTextScale of
+    // its width, and beyond that cut with an ellipsis; its tool tip then shows
+    // it whole (unless the panel has a tool tip of its own).
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
+    static constexpr double MinTextScale = 0.7;
+    QRect textBox() const;
+    double textScale() const;
+
     QString key_;
     int width_;
 };

@@ -76,6 +76,26 @@ public:
     }
 };
 
+// A caption a little wider than its label (the font differs from platform to
+// platform) is drawn narrower rather than cut at the label's edge.
+void condenseToFit(QLabel* label) {
+    const QString text = label->text();
+    if (text.isEmpty() || label->wordWrap()) {
+        return;
+    }
+    QFont font = label->font();
+    const int room = label->contentsRect().width();
+    for (int stretch = 100; stretch >= 80; stretch -= 4) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).tightBoundingRect(text).right() < room) {
+            if (stretch < 100) {
+                label->setFont(font);
+            }
+            return;
+        }
+    }
+}
+
 } // namespace
 
 template <class W>
@@ -132,6 +152,12 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
         b->setStyle(compactStyle_);
     }
 
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (qobject_cast<StatusPanel*>(label) == nullptr) {
+            condenseToFit(label);
+        }
+    }
+
     connect(this, &MainForm::pictureExportRequested, this, &MainForm::SavePicture);
     qApp->installEventFilter(this);
     Form_Load();
@@ -148,6 +174,10 @@ MainForm::~MainForm() {
 void MainForm::createTopRow() {
     FractalType_cmb = make<QComboBox>(this, "FractalType_cmb", 100, 100, 1225, 315);
     FractalType_cmb->setEditable(false);
+    // At the narrowest the list shows only the start of a name; the open list
+    // and the tool tip show it whole.
+    connect(FractalType_cmb, &QComboBox::currentTextChanged, FractalType_cmb,
+            &QWidget::setToolTip);
 
     Stripe_lbl = make<QLabel>(this, "Stripe_lbl", 3230, 210, 4200, 120);
     Stripe_lbl->setAutoFillBackground(true);
@@ -335,9 +365,9 @@ void MainForm::createSpecialFrames() {
     StepHeightDescription_lbl =
         make<QLabel>(CantorSet_frm, "StepHeightDescription_lbl", 1530, 400, 345, 195);
     StepHeightDescription_lbl->setText(QStringLiteral("Pixel"));
-    ElementsCount_lbl = make<QLabel>(CantorSet_frm, "ElementsCount_lbl", 100, 750, 1100, 195);
+    ElementsCount_lbl = make<QLabel>(CantorSet_frm, "ElementsCount_lbl", 100, 750, 1300, 195);
     ElementsCount_lbl->setText(QStringLiteral("ElementsCount:"));
-    ElementsCount_txt = make<TextField>(CantorSet_frm, "ElementsCount_txt", 1250, 700, 500, 300);
+    ElementsCount_txt = make<TextField>(CantorSet_frm, "ElementsCount_txt", 1450, 700, 450, 300);
     ElementsCount_txt->setText(QStringLiteral("3"));
     ElementsCount_txt->setTypingLimit(1);
     CantorSet_frm->hide();
@@ -361,16 +391,16 @@ void MainForm::createSpecialFrames() {
     Generator_lbl->setText(QStringLiteral("Generator::::::::::::::::::::::::"));
     Generator_txt = make<QLineEdit>(LSystem_frm, "Generator_txt", 100, 1050, 1800, 300);
     Generator_txt->setText(QStringLiteral("F[+F]F[-F]F"));
-    LineLength_lbl = make<QLabel>(LSystem_frm, "LineLength_lbl", 100, 1550, 900, 195);
+    LineLength_lbl = make<QLabel>(LSystem_frm, "LineLength_lbl", 100, 1550, 1000, 195);
     LineLength_lbl->setText(QStringLiteral("LineLength:"));
-    LineLength_txt = make<TextField>(LSystem_frm, "LineLength_txt", 1000, 1450, 900, 300);
+    LineLength_txt = make<TextField>(LSystem_frm, "LineLength_txt", 1150, 1450, 750, 300);
     LineLength_txt->setText(QStringLiteral("0.5"));
     LineLength_txt->setPeriodBecomesComma(true);
     LineLength_txt->setToolTip(
         QStringLiteral("[Pixel]   (the higher the Depth the lower this value should be)"));
-    Delta_lbl = make<QLabel>(LSystem_frm, "Delta_lbl", 105, 1880, 900, 195);
+    Delta_lbl = make<QLabel>(LSystem_frm, "Delta_lbl", 105, 1880, 1000, 195);
     Delta_lbl->setText(QStringLiteral("Angel Delta:"));
-    Delta_txt = make<TextField>(LSystem_frm, "Delta_txt", 1005, 1830, 900, 300);
+    Delta_txt = make<TextField>(LSystem_frm, "Delta_txt", 1150, 1830, 750, 300);
     Delta_txt->setText(QStringLiteral("50"));
     Delta_txt->setToolTip(QStringLiteral("should lie somewhere between -360\u00B0 and 360\u00B0"));
     Delta_txt->setMouseTracking(true);

@@ -7,9 +7,11 @@
 
 #include "Dialogs.h"
 #include "FileMod.h"
+#include "Gallery.h"
 #include "OutputPicture.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -117,6 +119,7 @@ QString MainForm::AskParameterFileToOpen() {
     FileChoice c;
     c.save = false;
     c.folder = Files().savedParameters;
+    CreateParameterFolder(c.folder, FindGallery(QCoreApplication::applicationDirPath()));
     c.title = QStringLiteral("Paramaterdatei laden:");
     c.filter = QStringLiteral("Parameter-Dateien (*.prm)");
     c.failureText = QStringLiteral(
@@ -135,7 +138,7 @@ QString MainForm::AskParameterFileToSave() {
     c.folder = Files().savedParameters;
     // The parameter folder comes with the program; where it went missing the
     // first export brings it back, so the dialog opens there next time too.
-    QDir().mkpath(c.folder);
+    CreateParameterFolder(c.folder, FindGallery(QCoreApplication::applicationDirPath()));
     c.title = QStringLiteral("Paramaterdatei speichern:");
     c.filter = QStringLiteral("Parameter-Dateien (*.prm)");
     c.defaultSuffix = QStringLiteral("prm");

@@ -497,6 +497,11 @@ void MainForm::Output_pic_DragDrop(int Index, int x, int y) {
         }
         PlaceAllFixPoints();
     }
+    if (Index < static_cast<int>(XPos_txt.size()) && Index < static_cast<int>(YPos_txt.size())) {
+        e2eLog(QStringLiteral("fixpoint %1 dropped at %2 %3")
+                   .arg(Index)
+                   .arg(XPos_txt[Index]->text(), YPos_txt[Index]->text()));
+    }
 }
 
 void MainForm::endFixPointDrag() {

@@ -17,6 +17,30 @@ fail() {
     failures=$((failures + 1))
 }
 
+# Starts Xvfb on a display it picks itself (probing numbers by hand races other
+# X servers) and exports DISPLAY; xvfb_pid is its process. Without -noreset the
+# server resets whenever its last client leaves, and a program started at that
+# moment cannot connect.
+start_xvfb() { # output folder
+    rm -f "$1/display"
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" \
+        >"$1/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local n=""
+    for _ in $(seq 1 100); do
+        n=$(sed -n '1{/^[0-9][0-9]*$/p}' "$1/display" 2>/dev/null)
+        [ -n "$n" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$n" ]; then
+        echo "FAIL: no X server could be started"
+        cat "$1/xvfb.log"
+        exit 1
+    fi
+    export DISPLAY=":$n"
+}
+
 # Polls a shell condition for up to 10 seconds: the X server and the program
 # answer at their own pace when the machine is busy.
 eventually() {

@@ -61,14 +61,7 @@ chown $user:$user "$log"
 chmod 644 "$prefix/lsan.supp"
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$prefix/lsan.supp"
 
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$out/display" 2>"$out/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-    [ -s "$out/display" ] && break
-    sleep 0.1
-done
-[ -s "$out/display" ] || { echo "FAIL: no X server could be started"; exit 1; }
-export DISPLAY=":$(head -1 "$out/display")"
+start_xvfb "$out"
 unset QT_QPA_PLATFORM XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR
 
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The real window on a real X server (Xvfb): starts the program, finds its
 # window by its caption, takes screenshots, checks that controls sit where the
-# layout puts them (pixel colours at design positions), and that keys typed on
+# layout puts them (pixel colours at their twips positions), and that keys typed on
 # the keyboard reach the window (the program reports them to the file named by
 # ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
-# request as a window manager sends it must store User.ini, and a start without
-# any settings file must end the program with a failure status.
+# request as a window manager sends it must store User.ini, the next start must
+# show what it stored, and a start without any settings file must end the
+# program with a failure status.
 #
 # usage: window_e2e.sh <path to zorvandine> <output folder>
 # Exit 77 (skipped) only when the X tools are not installed.
@@ -46,34 +47,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number that no other X server (or test run) holds.
-display=""
-for n in $(seq 77 140); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for _ in $(seq 1 50); do
-            if xwininfo -display ":$n" -root >/dev/null 2>&1; then
-                # Another test's server may have taken the number a moment
-                # earlier; ours then ends at once and must not be mistaken for it.
-                sleep 0.3
-                kill -0 "$xvfb_pid" 2>/dev/null && display=":$n"
-                break
-            fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        [ -n "$display" ] && break
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-        xvfb_pid=""
-    fi
-done
-if [ -z "$display" ]; then
-    echo "FAIL: no X server could be started"
-    exit 1
-fi
-export DISPLAY="$display"
+start_xvfb "$out"
 unset QT_QPA_PLATFORM
 
 ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
@@ -238,12 +212,60 @@ then
     else
         fail "no User.ini after the close"
     fi
+    # The next start shows what the close stored, without a settings box.
+    "$program" >"$out/program-restart.log" 2>&1 &
+    app_pid=$!
+    if wait_for_main_window; then
+        [ "$boxes_seen" -eq 0 ] || fail "a settings box at the second start"
+        eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ]' ||
+            fail "at the second start the window is $ww wide, not the stored bar and area"
+    else
+        fail "the window did not appear at the second start"
+    fi
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
 else
     echo "note: no C compiler with X11 headers; the close request is not checked"
     kill "$app_pid" 2>/dev/null
     wait "$app_pid" 2>/dev/null
     app_pid=""
 fi
+
+# --- at twice the scale (QT_SCALE_FACTOR=2): the window lays out at double
+# size, the first marker sits on its fix point, and a marker dragged with the
+# mouse drops its point under the pointer, in drawing-area pixels ---
+cp "$(dirname "$program")/Default.ini" "$(dirname "$program")/User.ini"
+ZORVANDINE_E2E_LOG="$log" QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>&1 &
+app_pid=$!
+wait_for_main_window || fail "the window did not appear at scale 2"
+if [ -n "$window" ]; then
+    geometry
+    eventually 'geometry; [ "$ww" -eq $((2 * $(px 7425))) ]' ||
+        fail "at scale 2 the window is $ww wide, expected $((2 * $(px 7425)))"
+    mx=$(sed -n 13p "$ini" | tr -d ' \r')
+    my=$(sed -n 14p "$ini" | tr -d ' \r')
+    # Window pixels at scale 2 of drawing-area pixel (x, y), the marker's middle.
+    sx=$((2 * (ox + 1 + mx + 5)))
+    sy=$((2 * (oy + 1 + my + 5)))
+    import -window root "$shot"
+    convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-scale2.png"
+    expect_colour "$shot" "FixPoint_img marker at scale 2" "$sx" "$sy" "#00FF00"
+    tx=$((2 * (ox + 1 + 100 + 5)))
+    ty=$((2 * (oy + 1 + 150 + 5)))
+    xdotool mousemove "$((wx + sx))" "$((wy + sy))" mousedown 1
+    for i in 1 2 3 4 5 6 7 8; do
+        xdotool mousemove "$((wx + sx + (tx - sx) * i / 8))" "$((wy + sy + (ty - sy) * i / 8))"
+        sleep 0.05
+    done
+    xdotool mouseup 1
+    wait_for_log '^fixpoint 0 dropped at 100 150$'
+    import -window root "$shot"
+    expect_colour "$shot" "dropped marker at scale 2" "$tx" "$ty" "#00FF00"
+fi
+kill "$app_pid" 2>/dev/null
+wait "$app_pid" 2>/dev/null
+app_pid=""
 
 rm -f "$folder/User.ini" "$folder/Default.ini"
 "$program" >"$out/program-fatal.log" 2>&1 &
@@ -267,7 +289,7 @@ status=$?
 app_pid=""
 [ "$status" -ne 0 ] || fail "the program ended with status 0 without settings files"
 [ ! -e "$folder/User.ini" ] || fail "a User.ini was written although the settings never loaded"
-echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png"
+echo "screenshots: $out/e2e-window.png $out/e2e-window-300.png $out/e2e-window-closed.png $out/e2e-window-scale2.png"
 if [ "$failures" -gt 0 ]; then
     echo "log:"
     cat "$log"

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace zvtest {
@@ -30,10 +31,16 @@ public:
     QQueue<std::optional<std::int32_t>> colorAnswers;
     QQueue<zv::FileDialogResult> fileAnswers;
     QQueue<std::optional<QString>> inputAnswers;
+    // What the user does while a message box or a file dialog is open.
+    std::function<void()> whileMessage;
+    std::function<void()> whileFile;
 
     zv::MessageResult message(const QString& title, const QString& text, zv::MessageIcon icon,
                               zv::MessageButtons buttons) override {
         calls.append({DialogCall::Message, title, text, icon, buttons, 0, {}});
+        if (whileMessage) {
+            whileMessage();
+        }
         if (!messageAnswers.isEmpty()) {
             return messageAnswers.dequeue();
         }
@@ -41,22 +48,28 @@ public:
                                                  : zv::MessageResult::Cancel;
     }
     std::optional<std::int32_t> chooseColor(std::int32_t initialColor) override {
-        DialogCall call{DialogCall::Color, {}, {}, {}, {}, initialColor, {}};
-        calls.append(call);
+        calls.append({DialogCall::Color, {}, {}, {}, {}, initialColor, {}});
         return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
     }
     zv::FileDialogResult openFile(const zv::FileDialogRequest& request) override {
-        calls.append({DialogCall::OpenFile, request.title, {}, {}, {}, 0, request});
-        return fileAnswers.isEmpty() ? zv::FileDialogResult{} : fileAnswers.dequeue();
+        return file(DialogCall::OpenFile, request);
     }
     zv::FileDialogResult saveFile(const zv::FileDialogRequest& request) override {
-        calls.append({DialogCall::SaveFile, request.title, {}, {}, {}, 0, request});
-        return fileAnswers.isEmpty() ? zv::FileDialogResult{} : fileAnswers.dequeue();
+        return file(DialogCall::SaveFile, request);
     }
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString&) override {
         calls.append({DialogCall::Input, title, prompt, {}, {}, 0, {}});
         return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
+    }
+
+private:
+    zv::FileDialogResult file(DialogCall::Kind kind, const zv::FileDialogRequest& request) {
+        calls.append({kind, request.title, {}, {}, {}, 0, request});
+        if (whileFile) {
+            whileFile();
+        }
+        return fileAnswers.isEmpty() ? zv::FileDialogResult{} : fileAnswers.dequeue();
     }
 };
 

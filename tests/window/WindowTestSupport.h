@@ -1,22 +1,46 @@
 #pragma once
 // Shared set-up for the offscreen window tests: one model, scripted dialogs and
-// a shown, active MainForm; keys go in through the window as the user's would.
-// The window's program folder is a fresh temporary folder that holds the
-// factory settings as both Default.ini and User.ini, so the window starts as a
-// user's second start would, and nothing a test does reaches the build folder.
+// a shown, active MainForm whose program folder is a fresh temporary folder
+// holding the factory settings as Default.ini and User.ini (a user's second
+// start). Keys go in through the window as the user's would.
 
 #include "FakeDialogs.h"
+#include "FileMod.h"
 #include "MainForm.h"
+#include "OutputPicture.h"
 #include "ParameterModel.h"
+#include "TextField.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 
 namespace zvtest {
+
+// A data table of one column that holds the whole row; each row names itself.
+template <class Row> void table(std::initializer_list<Row> rows) {
+    QTest::addColumn<Row>("row");
+    for (const Row& r : rows) {
+        QTest::newRow(r.tag) << r;
+    }
+}
+
+// A table of one bool column: row no holds false, row yes true.
+inline void boolRows(const char* column, const char* no, const char* yes) {
+    QTest::addColumn<bool>(column);
+    QTest::newRow(no) << false;
+    QTest::newRow(yes) << true;
+}
 
 struct FormFixture {
     zv::ParameterModel model;
@@ -31,55 +55,114 @@ struct FormFixture {
     }
 
     QString path(const QString& name) const { return folder.filePath(name); }
-
     static QString factorySettingsPath() {
         return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
     }
 
-    // Creates the window with the program folder as it stands, without
-    // showing it; the settings have been read then.
+    // Creates the window without showing it; the settings have been read then.
     void create() {
-        if (!folderFilled) {
-            QFile::copy(factorySettingsPath(), path(QStringLiteral("Default.ini")));
-            QFile::copy(factorySettingsPath(), path(QStringLiteral("User.ini")));
-            folderFilled = true;
+        for (const char* name : {"Default.ini", "User.ini"}) {
+            if (!folderFilled) {
+                QFile::copy(factorySettingsPath(), path(QString::fromLatin1(name)));
+            }
         }
+        folderFilled = true;
         zv::MainForm::SetProgramFolder(folder.path());
         form = std::make_unique<zv::MainForm>(model, dialogs);
     }
 
-    // Returns false when the window could not be shown and activated.
+    // Returns false when the window could not be shown, activated and refreshed.
     bool open() {
         create();
         form->show();
-        if (!QTest::qWaitForWindowExposed(form.get())) {
-            return false;
-        }
         form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get())) {
-            return false;
-        }
-        QCoreApplication::processEvents();
-        return true;
+        return QTest::qWaitForWindowActive(form.get()) &&
+               QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); });
     }
 
-    template <class T> T* find(const QString& name) const { return form->findChild<T*>(name); }
+    template <class T = QWidget> T* find(const QString& name) const {
+        return form->findChild<T*>(name);
+    }
 
-    // A key press and release as the window system delivers it: to the window,
-    // which hands it to the focused control.
+    // A key as the window system delivers it: to the window, which hands it on.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) const {
         QTest::keyClick(form->windowHandle(), k, mods);
     }
 
     // Puts the focus into a field as a Tab would, types, and leaves the field.
-    void typeAndLeave(QWidget* field, const QString& text, QWidget* next) const {
+    void typeAndLeave(QWidget* field, const QString& text) const {
         field->setFocus(Qt::TabFocusReason);
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, text);
-        next->setFocus(Qt::TabFocusReason);
+        form->Pause_chk->setFocus(Qt::TabFocusReason);
         QCoreApplication::processEvents();
     }
+
+    // Selects the type as the user does and waits for the one refresh it schedules.
+    bool selectType(int type) {
+        form->FractalType_cmb->setCurrentIndex(type);
+        form->FractalType_cmb_Click();
+        return QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); }, 2000);
+    }
+    // Shows "Cross" with these points in recursive mode.
+    bool showCross(const std::vector<zv::FixPoint>& pts) {
+        model.Cross.FixPoints = pts;
+        model.Cross.DrawMode = zv::RecursiveMode;
+        return selectType(zv::CrossType);
+    }
+
+    int rows() const { return static_cast<int>(form->FixPoint_img.size()); }
+    // A marker's top-left corner in drawing-area pixels, and its row's fields.
+    QPoint markerAt(int i) const {
+        return form->FixPoint_img.at(static_cast<std::size_t>(i))->pos() - QPoint(1, 1);
+    }
+    QPoint fieldsAt(int i) const {
+        const auto k = static_cast<std::size_t>(i);
+        return {form->XPos_txt.at(k)->text().toInt(), form->YPos_txt.at(k)->text().toInt()};
+    }
+    int hiddenMarkers() const {
+        int n = 0;
+        for (const QLabel* m : form->FixPoint_img) {
+            n += m->isHidden() ? 1 : 0;
+        }
+        return n;
+    }
+
+    // Pixels of the drawing area in rect (all of it when null) that have the
+    // colour rgb (red in the low byte).
+    int pixelsOf(std::int32_t rgb, QRect rect = QRect()) const {
+        const QImage& image = form->Output_pic->canvas().image();
+        rect = rect.isNull() ? image.rect() : rect.intersected(image.rect());
+        int n = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                n += image.pixel(x, y) == qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16) ? 1 : 0;
+            }
+        }
+        return n;
+    }
 };
+
+// A type's record as a parameter file holds it (after the 11 general lines).
+inline QByteArray record(const zv::FractalParameters& m, int type) {
+    zv::GeneralValues g;
+    g.FractalType = static_cast<std::uint8_t>(type);
+    return zv::WriteParameters(g, m).split('\n').mid(11).join('\n');
+}
+
+inline zv::FileDialogResult chosen(const QString& path) {
+    zv::FileDialogResult r;
+    r.path = path;
+    return r;
+}
+
+// A mouse event as the window system delivers it to a widget that has grabbed it.
+inline void mouseOn(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButtons held) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &event);
+}
 
 } // namespace zvtest

@@ -1,0 +1,439 @@
+// The window's files: the settings read at start and stored at the close,
+// parameter files through the import and export buttons, the picture saved by
+// Ctrl+P, the file choice with its typed-path fallback, and the files a user
+// cannot read or write.
+
+#include "WindowTestSupport.h"
+
+#include "ColorSwatch.h"
+
+#include <QDir>
+#include <QtEndian>
+
+using namespace zvtest;
+using zv::FileDialogResult;
+using zv::MessageResult;
+
+Q_DECLARE_METATYPE(zv::FileDialogResult)
+
+namespace {
+
+struct Picture {
+    const char* tag;
+    int state;
+    bool typed;       // the path typed by hand: no extension appended
+    const char* name; // empty: the choice is cancelled
+    bool fails;       // a folder stands at the path
+};
+
+const QString BadText = QStringLiteral(
+    "User.ini seems to be damaged or lost.\r\nThe default settings will be loaded now.");
+const QString FatalText = QStringLiteral("Default.ini seems to be damaged or lost.\r\nPlease "
+                                         "reinstall the programm in order to proceed.");
+
+// Two clearly different states; both fit an 800 x 600 screen at 15 twips a pixel.
+zv::GeneralValues general(bool user) {
+    const auto byte = [](int v) { return static_cast<std::uint8_t>(v); };
+    return {byte(user ? zv::KochCurveType : zv::SierpinskyGadgetType),
+            user ? "0" : "1",
+            user ? 3000.0 : 1500.0,
+            user ? 2400.0 : 1200.0,
+            user ? "320" : "240",
+            user ? "300" : "260",
+            user ? 0x00FF00 : 0x102030,
+            user ? 0x123456 : 0x0000FF,
+            byte(user ? 1 : 0),
+            user ? "9" : "6",
+            byte(user ? 1 : 0)};
+}
+
+// Records the window can show as they are: allowed draw modes, 2 to 8 points.
+zv::FractalParameters records(int s) {
+    zv::FractalParameters r;
+    r.CantorSet = {3, {{{12.0 + s, 14}, {180, 14}}}, std::int16_t(21 + s), 4};
+    r.Cross = {0, {{40, 60}, {150, 65}, {155, 180.0 + s}, {45, 185}, {100, 120}}, true, 0.375};
+    r.SierpinskyGadget = {1, {{{90, 20}, {10, 230}, {190.0 - s, 225}}}};
+    r.KochCurve = {0, {{30, 80}, {170, 85}, {100, 200.0 - s}}, s == 0};
+    r.LSystem = {{{{100, 240}, {105, 190}}}, s == 0 ? "F" : "FX", "F[+F]F[-F]F", 0.25, 22.5 + s};
+    return r;
+}
+
+// content with line (from 1) replaced by text, or cut after keep lines (line 0).
+QByteArray damaged(const QByteArray& content, int line, const QByteArray& text, int keep = 0) {
+    QList<QByteArray> lines = content.split('\n');
+    lines.removeLast(); // after the final line end
+    if (line > 0) {
+        lines[line - 1] = text + '\r';
+    } else {
+        lines.resize(keep);
+    }
+    return lines.join('\n') + '\n';
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// The window position agrees with the stored one to within a pixel's twips;
+// everything else exactly.
+void compareValues(const zv::MainForm& form, const zv::GeneralValues& expected) {
+    zv::GeneralValues got = form.GeneralValuesFromControls();
+    QVERIFY(std::abs(got.Left - expected.Left) <= form.Twips().twipsPerPixelX());
+    QVERIFY(std::abs(got.Top - expected.Top) <= form.Twips().twipsPerPixelY());
+    got.Left = expected.Left;
+    got.Top = expected.Top;
+    QVERIFY(got == expected);
+}
+
+FileDialogResult failing(int number, const QString& text = {}) {
+    FileDialogResult r;
+    r.failed = true;
+    r.errorNumber = number;
+    r.errorText = text;
+    return r;
+}
+
+// A dialog call as kind and title; a message with its first line.
+QString callText(const DialogCall& c) {
+    const char* kinds[] = {"box", "colour", "open", "save", "input"};
+    return kinds[c.kind] + (" " + c.title) +
+           (c.kind == DialogCall::Message ? " " + c.text.section("\r\n", 0, 0) : QString());
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Picture)
+
+class tst_Files : public QObject {
+    Q_OBJECT
+private slots:
+    void startUp_data() {
+        QTest::addColumn<QByteArray>("user"); // null: no such file
+        QTest::addColumn<QByteArray>("factory");
+        QTest::addColumn<QString>("source"); // "user", "factory" or "" (the program ends)
+        const QByteArray user = zv::WriteSettings(general(true), records(1));
+        const QByteArray factory = zv::WriteSettings(general(false), records(0));
+        QTest::newRow("both files good") << user << factory << "user";
+        QTest::newRow("first start") << QByteArray() << factory << "factory";
+        QTest::newRow("colour above 24 bits")
+            << damaged(user, 8, "16777216") << factory << "factory";
+        QTest::newRow("user file cut in its last section")
+            << damaged(user, 0, {}, 52) << factory << "factory";
+        QTest::newRow("no user file, damaged factory file")
+            << QByteArray() << damaged(factory, 11, "3") << "";
+    }
+    void startUp() {
+        QFETCH(QByteArray, user);
+        QFETCH(QByteArray, factory);
+        QFETCH(QString, source);
+        FormFixture f;
+        f.folderFilled = true;
+        if (!user.isNull()) {
+            writeFile(f.path("User.ini"), user);
+        }
+        writeFile(f.path("Default.ini"), factory);
+        const zv::FractalParameters before = f.model;
+        f.create();
+        QStringList shown;
+        for (const DialogCall& c : f.dialogs.calls) {
+            shown << c.text;
+            QCOMPARE(c.icon, zv::MessageIcon::Critical);
+        }
+        QCOMPARE(shown, (QStringList{BadText, FatalText}.mid(0, source == "user"   ? 0
+                                                                : source.isEmpty() ? 2
+                                                                                   : 1)));
+        QCOMPARE(f.form->SettingsLoaded(), !source.isEmpty());
+        if (source.isEmpty()) {
+            // Nothing of a damaged file is applied, and nothing is stored at the end.
+            QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == before);
+            f.form->close();
+            QVERIFY(!QFile::exists(f.path("User.ini")));
+            return;
+        }
+        compareValues(*f.form, general(source == "user"));
+        QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(source == "user"));
+        QCOMPARE(f.form->Output_pic->innerWidth(), source == "user" ? 320 : 240);
+        QCOMPARE(f.form->Output_pic->innerHeight(), source == "user" ? 300 : 260);
+    }
+
+    // A close during a run is refused with a message and the run goes on; once
+    // it is over the close stores what the next start shows (the bar and the
+    // area size: the real window's test).
+    void closeAndRestart() {
+        FormFixture f;
+        QVERIFY(f.open());
+        zv::MainForm& w = *f.form;
+        f.dialogs.colorAnswers << 0x0000FF << 0x00FFFF;
+        QTest::mouseClick(w.BackColor_pic, Qt::LeftButton);
+        QTest::mouseClick(w.ForeColor_pic, Qt::LeftButton);
+        w.RandomForeColor_chk->click();
+        w.Pause_chk->click();
+        f.typeAndLeave(w.CalcDepth_txt, QStringLiteral("12"));
+        w.move(w.x() + 40, w.y() + 30);
+        f.model.LSystem.InitiatorString = "F++F"; // a type never shown
+        QCoreApplication::processEvents();
+        const zv::GeneralValues before = w.GeneralValuesFromControls();
+        const zv::LSystemParams lsystem = f.model.LSystem;
+        QVERIFY(QFile::remove(f.path("User.ini")));
+        f.dialogs.calls.clear();
+        w.ManageGlobalStates(zv::PauseMode);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible() && !QFile::exists(f.path("User.ini")));
+        QCOMPARE(w.GlobalState(), zv::PauseMode);
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(callText(f.dialogs.calls[0]),
+                 QString("box Not possible: Please abort the current operation first."));
+        w.ManageGlobalStates(zv::EditMode);
+        QVERIFY(w.close());
+        f.form.reset();
+        f.model = zv::ParameterModel{};
+        f.dialogs.calls.clear();
+        QVERIFY(f.open());
+        QVERIFY(f.dialogs.calls.isEmpty());
+        compareValues(*f.form, before);
+        QVERIFY(f.model.LSystem == lsystem);
+    }
+
+    // A folder where User.ini should be: every write fails, the user is told
+    // each time and still gets out; freed while the box shows, a retry writes.
+    void failedSave_data() { boolRows("freed", "retried, then given up", "freed, then retried"); }
+    void failedSave() {
+        QFETCH(bool, freed);
+        FormFixture f;
+        QVERIFY(f.open());
+        f.form->CalcDepth_txt->setText(QStringLiteral("5"));
+        QVERIFY(QFile::remove(f.path("User.ini")));
+        QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("User.ini")));
+        if (freed) {
+            f.dialogs.whileMessage = [&] { QDir(f.path("User.ini")).removeRecursively(); };
+        }
+        f.dialogs.calls.clear();
+        f.dialogs.messageAnswers << MessageResult::Retry << MessageResult::Cancel;
+        QVERIFY(f.form->close());
+        QCOMPARE(f.dialogs.calls.size(), freed ? 1 : 2);
+        for (const DialogCall& c : f.dialogs.calls) {
+            QVERIFY(
+                callText(c).startsWith("box Settings not saved: User.ini could not be written"));
+            QCOMPARE(c.buttons, zv::MessageButtons::RetryCancel);
+        }
+        QFile written(f.path("User.ini"));
+        QCOMPARE(written.open(QIODevice::ReadOnly), freed);
+        QCOMPARE(written.readAll().split('\n').value(9), freed ? QByteArray("5\r") : QByteArray());
+    }
+
+    // Export writes what the window shows; importing it after other changes
+    // brings the window and that type's record back, the other records kept.
+    void roundTrip_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("commandLine"); // the file named at start instead of chosen
+        for (int t = 0; t < zv::FractalTypeCount; ++t) {
+            QTest::addRow("type %d", t) << t << false;
+        }
+        QTest::newRow("type 3 named on the command line") << 3 << true;
+    }
+    void roundTrip() {
+        QFETCH(int, type);
+        QFETCH(bool, commandLine);
+        FormFixture f;
+        QVERIFY(f.open());
+        zv::MainForm& w = *f.form;
+        static_cast<zv::FractalParameters&>(f.model) = records(0);
+        QVERIFY(f.selectType(type));
+        w.CalcDepth_txt->setText(QStringLiteral("8"));
+        f.dialogs.colorAnswers << 0x204060;
+        w.BackColor_pic_Click();
+        w.Pause_chk->setChecked(true);
+        const QString file = f.path("Saved Parameter/round trip.prm");
+        f.dialogs.fileAnswers << chosen(file);
+        w.Export_btn->click();
+        const zv::GeneralValues exported = w.GeneralValuesFromControls();
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll().split('\n').mid(11).join('\n'), record(records(0), type));
+        written.close();
+
+        QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount));
+        w.CalcDepth_txt->setText(QStringLiteral("2"));
+        w.Pause_chk->setChecked(false);
+        w.Params_btn->click();
+        static_cast<zv::FractalParameters&>(f.model) = records(1);
+        f.dialogs.calls.clear();
+        if (commandLine) {
+            w.OpenParameterFile(file);
+        } else {
+            f.dialogs.fileAnswers << chosen(file);
+            w.Import_btn->click();
+        }
+        QCOMPARE(f.dialogs.calls.size(), commandLine ? 0 : 1);
+        QTRY_VERIFY(!w.Unload_tmr->isActive());
+        QCOMPARE(w.FractalType_cmb->currentIndex(), type);
+        QVERIFY(w.GeneralValuesFromControls() == exported);
+        for (int t = 0; t < zv::FractalTypeCount; ++t) {
+            QCOMPARE(record(f.model, t), record(records(t == type ? 0 : 1), t));
+        }
+    }
+
+    // Nothing of a damaged file reaches the window or the model, and no refresh
+    // overwrites the fields; nor after a cancelled choice.
+    void damagedFile_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("line"); // 0: cut the file after keep lines instead
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("keep");
+        QTest::newRow("type 7") << 0 << 1 << QByteArray("7") << 0;
+        QTest::newRow("elements count 256") << 0 << 18 << QByteArray("256") << 0;
+        QTest::newRow("negative count line") << 1 << 13 << QByteArray("-1") << 0;
+        QTest::newRow("ends inside the type section") << 3 << 0 << QByteArray() << 15;
+    }
+    void damagedFile() {
+        QFETCH(int, type);
+        QFETCH(int, line);
+        QFETCH(QByteArray, text);
+        QFETCH(int, keep);
+        zv::GeneralValues values = general(false);
+        values.FractalType = std::uint8_t(type);
+        FormFixture f;
+        QVERIFY(f.open());
+        writeFile(f.path("damaged.prm"),
+                  damaged(zv::WriteParameters(values, records(1)), line, text, keep));
+        zv::MainForm& w = *f.form;
+        w.StepHeight_txt->setText(QStringLiteral("31")); // an edit not yet in the model
+        const zv::GeneralValues before = w.GeneralValuesFromControls();
+        const zv::FractalParameters model = f.model;
+        f.dialogs.calls.clear();
+        f.dialogs.fileAnswers << chosen(f.path("damaged.prm")) << FileDialogResult{};
+        w.Import_btn->click();
+        w.Import_btn->click();
+        QCOMPARE(f.dialogs.calls.size(), 3);
+        QCOMPARE(callText(f.dialogs.calls[1]), QString("box Error: Parameter-File is damaged!"));
+        QCOMPARE(f.dialogs.calls[1].icon, zv::MessageIcon::Critical);
+        QVERIFY(!w.Unload_tmr->isActive());
+        QVERIFY(w.GeneralValuesFromControls() == before);
+        QVERIFY(f.model == model);
+        QCOMPARE(w.StepHeight_txt->text(), QStringLiteral("31"));
+    }
+
+    // When the dialog cannot be shown the user types the path; a dialog error
+    // asks whether to go on or to end the program, which a run refuses.
+    void fileChoice_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<FileDialogResult>("dialog");
+        QTest::addColumn<QList<int>>("answers"); // MessageResult of the boxes
+        QTest::addColumn<QStringList>("typed");  // "-" cancels the input box
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("result"); // "<folder>" stands for the temporary folder
+        const QString existing = QStringLiteral("<folder>/exists.prm");
+        const int ok = int(MessageResult::Ok), cancel = int(MessageResult::Cancel);
+        const FileDialogResult noDialog = failing(FileDialogResult::CannotInitialize);
+        const FileDialogResult error = failing(4711, "no dialog today");
+        const QString fatal = "box Fataler Fehler: 4711";
+        const QString choice = "box Auswahl: Wiederholen - Versuchen die normale "
+                               "Programmausführung wieder aufzunehmen";
+        QTest::newRow("open: no dialog, typed a missing file, then an existing one")
+            << "open" << 0 << noDialog << QList<int>{ok, ok}
+            << QStringList{"<folder>/missing.prm", existing}
+            << QStringList{"open Paramaterdatei laden:",
+                           "box Fehler: Der 'Datei laden'-Dialog konnte wegen eines globalen "
+                           "Betriebssystemfehlers nicht geladen werden.",
+                           "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
+                           "input Datei laden:"}
+            << existing;
+        QTest::newRow("open: dialog error, cancel ends the program")
+            << "open" << 0 << error << QList<int>{ok, cancel} << QStringList{}
+            << QStringList{"open Paramaterdatei laden:", fatal, choice} << "";
+        QTest::newRow("save during a run: dialog error, cancel refused")
+            << "save" << int(zv::WorkingMode) << error << QList<int>{ok, cancel, ok}
+            << QStringList{"-"}
+            << QStringList{"save Paramaterdatei speichern:", fatal, choice,
+                           "box Not possible: Please abort the current operation first.",
+                           "input Datei speichern:"}
+            << "";
+    }
+    void fileChoice() {
+        QFETCH(QString, what);
+        QFETCH(int, state);
+        QFETCH(FileDialogResult, dialog);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, result);
+        const bool closed = calls.last().startsWith("box Auswahl");
+        FormFixture f;
+        QVERIFY(f.open());
+        const QString folder = QDir(f.folder.path()).absolutePath();
+        const auto place = [&](QString s) { return s.replace(QStringLiteral("<folder>"), folder); };
+        writeFile(f.path("exists.prm"), {});
+        QVERIFY(QFile::remove(f.path("User.ini")));
+        f.form->ManageGlobalStates(std::uint8_t(state));
+        f.dialogs.fileAnswers << dialog;
+        for (int a : answers) {
+            f.dialogs.messageAnswers << MessageResult(a);
+        }
+        for (const QString& t : typed) {
+            f.dialogs.inputAnswers << (t == "-" ? std::optional<QString>() : place(t));
+        }
+        f.dialogs.calls.clear();
+        const QString got = what == "open"   ? f.form->AskParameterFileToOpen()
+                            : what == "save" ? f.form->AskParameterFileToSave()
+                                             : f.form->AskPictureFileToSave();
+        QStringList made;
+        for (const DialogCall& c : f.dialogs.calls) {
+            made << callText(c);
+        }
+        QCOMPARE(made, calls);
+        QCOMPARE(got, place(result));
+        QCOMPARE(!f.form->isVisible(), closed);
+        // Ending the program through the choice is a normal close: the settings are stored.
+        QCOMPARE(QFile::exists(f.path("User.ini")), closed);
+    }
+
+    // Ctrl+P saves the drawing area as a 24-bit bitmap, pixel for pixel, in
+    // every run state; a cancelled choice writes nothing, a failed write says so.
+    void pictureExport_data() {
+        table<Picture>({{"editing", zv::EditMode, false, "edit.bmp", false},
+                        {"during a run", zv::WorkingMode, false, "run.bmp", false},
+                        {"typed without extension", zv::EditMode, true, "typed", false},
+                        {"cancelled", zv::EditMode, false, "", false},
+                        {"a folder stands at the path", zv::EditMode, false, "taken.bmp", true}});
+    }
+    void pictureExport() {
+        QFETCH(Picture, row);
+        FormFixture f;
+        QVERIFY(f.open());
+        zv::ImageCanvas& canvas = f.form->Output_pic->canvas();
+        canvas.SetBackColor(0x0A0B0C); // odd low bits that a lossy format would change
+        canvas.Clear();
+        canvas.Line(0, 0, 150, 120, 0x123457);
+        canvas.SetPixelV(7, 200, 0xFEDCBA);
+        f.form->ManageGlobalStates(std::uint8_t(row.state));
+        QVERIFY(!row.fails || QDir(f.folder.path()).mkdir(row.name));
+        const QString path = *row.name ? f.path(row.name) : QString();
+        f.dialogs.fileAnswers << (row.typed ? failing(FileDialogResult::CannotInitialize)
+                                            : chosen(path));
+        f.dialogs.inputAnswers << path;
+        f.dialogs.calls.clear();
+        f.key(Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(callText(f.dialogs.calls.value(0)), QStringLiteral("save Bild speichern:"));
+        QCOMPARE(f.dialogs.calls.size(), row.typed ? 3 : row.fails ? 2 : 1); // + failure box, input
+        QCOMPARE(int(f.form->GlobalState()), row.state);
+        if (row.fails) {
+            QCOMPARE(callText(f.dialogs.calls[1]),
+                     QString("box Error: The picture could not be saved!"));
+            QVERIFY(f.dialogs.calls[1].text.contains(path));
+        }
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly), *row.name && !row.fails);
+        const QByteArray bytes = file.readAll();
+        QVERIFY(path.isEmpty() || row.fails ||
+                (bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24));
+        QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
+                 *row.name && !row.fails ? canvas.image().convertToFormat(QImage::Format_RGB32)
+                                         : QImage());
+    }
+};
+
+QTEST_MAIN(tst_Files)
+#include "tst_Files.moc"
