@@ -124,25 +124,31 @@ void MainForm::EnterPauseMode() {
     ManageGlobalStates(PauseMode);
 }
 
-// During a run the texts reach the panels with the run's other progress, at
-// display rate (showRunProgress); a repaint of the status bar after every
-// 15th element cost the run more than its drawing.
-void MainForm::SetElementsText(std::string_view text) {
+namespace {
+
+// During a run a counter text waits in pending until the run next shows its
+// progress (showRunProgress, at display rate): a repaint of the status bar
+// after every 15th element cost the run more than its drawing.
+void setCounterText(StatusPanel* panel, std::optional<QString>& pending, bool duringRun,
+                    std::string_view text) {
     QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    if (runActive_) {
-        pendingElementsText_ = std::move(t);
+    if (duringRun) {
+        pending = std::move(t);
     } else {
-        StatusBar->panel(QStringLiteral("ElementsCount"))->setText(t);
+        panel->setText(t);
     }
 }
 
+} // namespace
+
+void MainForm::SetElementsText(std::string_view text) {
+    setCounterText(StatusBar->panel(QStringLiteral("ElementsCount")), pendingElementsText_,
+                   runActive_, text);
+}
+
 void MainForm::SetRecursionsText(std::string_view text) {
-    QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    if (runActive_) {
-        pendingRecursionsText_ = std::move(t);
-    } else {
-        StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(t);
-    }
+    setCounterText(StatusBar->panel(QStringLiteral("RecursionsCount")), pendingRecursionsText_,
+                   runActive_, text);
 }
 
 std::int32_t MainForm::BackColor() const {
