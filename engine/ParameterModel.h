@@ -73,7 +73,7 @@ struct KochCurveParams {
 
 struct LSystemParams {
     std::array<FixPoint, 2> FixPoints{}; // start; the direction to point 1 is the heading
-    std::string InitiatorString = "F";
+    std::string InitiatorString = "F";   // both strings Latin-1: a byte is a character is a command
     std::string GeneratorString = "F[+F]F[-F]F";
     double LineLength = 0.5; // pixels per step
     double Delta = 50;       // degrees

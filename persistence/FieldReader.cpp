@@ -25,6 +25,51 @@ QString trimBlanks(const QString& s) {
 
 const QString EndOfFile = QStringLiteral("the end of the file");
 
+// A complete quoted value at s[start]: a double quote, the text with every
+// quote inside doubled, the closing quote, then blanks up to a comma or the end
+// of the line. Gives where the field ends (at its comma or the line's end) and
+// the text; nothing when the field is not a complete quoted value.
+std::optional<qsizetype> quotedValue(const QString& s, qsizetype start, QString& text) {
+    if (start >= s.size() || s[start] != u'"') {
+        return std::nullopt;
+    }
+    QString inside;
+    qsizetype i = start + 1;
+    for (;;) {
+        if (i >= s.size()) {
+            return std::nullopt;
+        }
+        if (s[i] == u'"') {
+            if (i + 1 < s.size() && s[i + 1] == u'"') {
+                inside += u'"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        inside += s[i++];
+    }
+    while (i < s.size() && isBlank(s[i])) {
+        ++i;
+    }
+    if (i < s.size() && s[i] != u',') {
+        return std::nullopt;
+    }
+    text = inside;
+    return i;
+}
+
+// A line field holds one value, so a comma in it can only be a decimal
+// separator, whatever the locale. A grouped number ("1.000,5", "1,000,5")
+// then holds two points and stays no number.
+std::optional<double> parseLineReal(const QString& text) {
+    if (const std::optional<double> v = parseReal(text)) {
+        return v;
+    }
+    return parseReal(QString(text).replace(u',', u'.'));
+}
+
 } // namespace
 
 std::optional<double> parseReal(const QString& text) {
@@ -102,39 +147,11 @@ std::optional<QString> FieldReader::ListField() {
         ++i;
     }
     QString value;
-    if (i < s.size() && s[i] == u'"') {
-        const qsizetype open = i;
-        ++i;
-        for (;;) {
-            if (i >= s.size()) {
-                lastLine_ = lineNumber;
-                lastText_ = s.mid(open);
-                fail(lineNumber, QStringLiteral("a closing double quote"), lastText_);
-                return std::nullopt;
-            }
-            if (s[i] == u'"') {
-                if (i + 1 < s.size() && s[i + 1] == u'"') {
-                    value += u'"';
-                    i += 2;
-                    continue;
-                }
-                ++i;
-                break;
-            }
-            value += s[i++];
-        }
-        while (i < s.size() && isBlank(s[i])) {
-            ++i;
-        }
-        if (i < s.size() && s[i] != u',') {
-            lastLine_ = lineNumber;
-            lastText_ = s.mid(open);
-            fail(lineNumber,
-                 QStringLiteral("a comma or the end of the line after the closing quote"),
-                 lastText_);
-            return std::nullopt;
-        }
+    if (const std::optional<qsizetype> quotedEnd = quotedValue(s, i, value)) {
+        i = *quotedEnd;
     } else {
+        // Any other text is taken as written, a leading quote included: a
+        // writer that quotes nothing may have written an initiator '"F'.
         const qsizetype comma = s.indexOf(u',', i);
         const qsizetype end = comma < 0 ? s.size() : comma;
         value = trimBlanks(s.mid(i, end - i));
@@ -171,12 +188,12 @@ void FieldReader::refineEndOfFile(const QString& expected) {
 }
 
 std::optional<double> FieldReader::toReal(const std::optional<QString>& text,
-                                          const QString& expected) {
+                                          const QString& expected, bool lineField) {
     if (!text) {
         refineEndOfFile(expected);
         return std::nullopt;
     }
-    const std::optional<double> v = parseReal(*text);
+    const std::optional<double> v = lineField ? parseLineReal(*text) : parseReal(*text);
     if (!v || !std::isfinite(*v)) {
         fail(lastLine_, expected, *text);
         return std::nullopt;
@@ -215,7 +232,7 @@ std::optional<double> FieldReader::ListReal() {
 }
 
 std::optional<double> FieldReader::LineReal() {
-    return toReal(LineField(), QStringLiteral("a finite number"));
+    return toReal(LineField(), QStringLiteral("a finite number"), true);
 }
 
 std::optional<bool> FieldReader::ListBoolean() {

@@ -5,8 +5,11 @@
 // A list field skips leading blanks and runs to the next comma or the end of
 // the line; after a comma the rest of the same line is the next field. A text
 // in double quotes is one list field whatever it holds ("" inside stands for
-// one quote), which is how texts with commas or edge blanks are written.
-// A line field is the whole rest of the current line, commas included.
+// one quote), which is how texts with commas or edge blanks are written; a
+// field that is not such a complete quoted value is taken as written.
+// A line field is the whole rest of the current line, commas included; as it
+// holds one value, a single comma in a number there is a decimal separator in
+// every locale.
 //
 // Every read either succeeds or records the first failure (line number and
 // what was expected) and fails every later read, so a caller can read a run
@@ -36,7 +39,8 @@ public:
     std::optional<QString> LineField();
 
     // Fields converted to their targets. Numbers accept the user's locale and
-    // a decimal point; integer targets round to the nearest, halves to even.
+    // a decimal point (line fields also a decimal comma); integer targets round
+    // to the nearest, halves to even.
     // Reals must be finite: a NaN or infinite coordinate draws nothing sensible.
     std::optional<std::uint8_t> ListByte();
     std::optional<std::int16_t> ListInteger();
@@ -62,7 +66,8 @@ private:
     void fail(int line, const QString& expected, const QString& found);
     // At the end of the file, says what the missing value should have been.
     void refineEndOfFile(const QString& expected);
-    std::optional<double> toReal(const std::optional<QString>& text, const QString& expected);
+    std::optional<double> toReal(const std::optional<QString>& text, const QString& expected,
+                                 bool lineField = false);
     template <typename Int> std::optional<Int> toInteger(const QString& expected);
 
     QByteArray content_;

@@ -26,20 +26,47 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t';
 }
 
+// The fewest digits that read back to v, in positional form with a decimal
+// point: 100000 stays "100000" and 0.0001 "0.0001", never "1e+05" or "1e-04".
+QString plainDecimal(double v) {
+    if (v == 0.0) {
+        return QStringLiteral("0");
+    }
+    // "-d.ddde+XX": the shortest round-trip digits and where the point goes.
+    const QString scientific = QLocale::c().toString(v, 'e', QLocale::FloatingPointShortest);
+    const qsizetype e = scientific.indexOf(u'e');
+    const bool negative = scientific.startsWith(u'-');
+    QString digits = scientific.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    digits.remove(u'.');
+    // A double's decimal exponent lies within -324..308.
+    const int exponent = scientific.mid(e + 1).toInt();
+    const qsizetype integralDigits = exponent + 1;
+    QString text;
+    if (integralDigits <= 0) {
+        text = QStringLiteral("0.") + QString(-integralDigits, u'0') + digits;
+    } else if (integralDigits >= digits.size()) {
+        text = digits + QString(integralDigits - digits.size(), u'0');
+    } else {
+        text = digits.left(integralDigits) + u'.' + digits.mid(integralDigits);
+    }
+    return negative ? u'-' + text : text;
+}
+
 } // namespace
 
 QString listRealText(double value) {
-    return QLocale::c().toString(writable(value), 'g', QLocale::FloatingPointShortest);
+    return plainDecimal(writable(value));
 }
 
 QString lineRealText(double value) {
     const double v = writable(value);
-    QLocale user;
-    user.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString text = user.toString(v, 'g', QLocale::FloatingPointShortest);
-    // Some locales write signs or digits that the 8-bit file cannot hold (the
-    // Swedish minus U+2212, Arabic-Indic digits); those get the decimal point
-    // form, which the reader accepts in every locale.
+    QString text = plainDecimal(v);
+    const QLocale user;
+    text.replace(u'.', user.decimalPoint());
+    text.replace(u'-', user.negativeSign());
+    // Some locales use signs that the 8-bit file cannot hold (the Swedish minus
+    // U+2212); those get the decimal point form, which the reader accepts in
+    // every locale.
     const std::optional<double> back = parseReal(QString::fromLatin1(text.toLatin1()));
     if (back && *back == v) {
         return text;

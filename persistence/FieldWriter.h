@@ -10,7 +10,8 @@
 //   line is the value, commas included;
 // - a text that holds a comma, starts with a double quote or has blanks at
 //   either end is written in double quotes, quotes inside doubled;
-// - reals are written with the fewest digits that read back to the same double.
+// - reals are written in plain decimal form, never with an exponent, with the
+//   fewest digits that read back to the same double.
 
 #include <QByteArray>
 #include <QString>
@@ -28,7 +29,10 @@ public:
     void ListReal(double value);
     void LineReal(double value);
     void Text(const QString& text);
-    void Text(const std::string& utf8) { Text(QString::fromStdString(utf8)); }
+    // The model's texts hold one Latin-1 byte per character, as the file does.
+    void Text(const std::string& latin1) {
+        Text(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+    }
 
     const QByteArray& Content() const { return content_; }
 

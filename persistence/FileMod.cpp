@@ -1,7 +1,7 @@
 #include "FileMod.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "GuardedFile.h"
+
 #include <algorithm>
 
 namespace zv {
@@ -66,45 +66,14 @@ bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
     return true;
 }
 
-// The largest file the program makes is two lists of 32768 fix points and two
-// texts of a field's length: a few megabytes. Anything far bigger (a device
-// such as /dev/zero, a picture chosen by mistake) is refused before it is read
-// in full.
-constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
-
 std::optional<QByteArray> readWholeFile(const QString& path, std::optional<ReadFailure>& failure) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
+    FileContent content = ReadGuardedFile(path);
+    if (!content) {
+        failure =
+            ReadFailure{0, QStringLiteral("a regular file of at most 64 MiB"), content.reason};
         return std::nullopt;
     }
-    QByteArray content = file.read(MaxFileBytes + 1);
-    if (content.size() > MaxFileBytes) {
-        failure = ReadFailure{0, QStringLiteral("a file of at most 64 MiB"),
-                              QStringLiteral("the file is larger than 64 MiB")};
-        return std::nullopt;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        failure = ReadFailure{0, QStringLiteral("a readable file"), file.errorString()};
-        return std::nullopt;
-    }
-    return content;
-}
-
-std::optional<QString> writeWholeFile(const QString& path, const QByteArray& content) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
-    if (file.write(content) != content.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit()) {
-        return file.errorString();
-    }
-    return std::nullopt;
+    return std::move(content.bytes);
 }
 
 } // namespace
@@ -176,6 +145,17 @@ WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWi
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
     };
     return {narrow(left), narrow(top)};
+}
+
+std::int32_t foreColorForRun(std::uint8_t randomForeColor, std::uint8_t fractalType,
+                             bool recursiveMode, std::int32_t foreColor, std::int32_t backColor) {
+    if (isTicked(randomForeColor)) {
+        return RandomColor;
+    }
+    if (randomForeColor == 0 && fractalType == SierpinskyGadgetType && recursiveMode) {
+        return backColor;
+    }
+    return foreColor;
 }
 
 bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
@@ -265,7 +245,7 @@ bool ReadLSystemSection(FieldReader& reader, LSystemParams& record) {
         if (!text) {
             return false;
         }
-        target = text->toStdString();
+        target = text->toLatin1().toStdString();
         return true;
     };
     return readPoint(reader, record.FixPoints[0]) && readPoint(reader, record.FixPoints[1]) &&
@@ -424,12 +404,12 @@ std::optional<ReadFailure> ReadParameterFile(const QString& path, GeneralSection
 
 std::optional<QString> WriteSettingsFile(const QString& path, const GeneralValues& general,
                                          const FractalParameters& records) {
-    return writeWholeFile(path, WriteSettings(general, records));
+    return WriteGuardedFile(path, WriteSettings(general, records));
 }
 
 std::optional<QString> WriteParameterFile(const QString& path, const GeneralValues& general,
                                           const FractalParameters& records) {
-    return writeWholeFile(path, WriteParameters(general, records));
+    return WriteGuardedFile(path, WriteParameters(general, records));
 }
 
 } // namespace zv

@@ -6,10 +6,11 @@
 //
 // Reading stops at the first failure; everything read before it stays applied,
 // so a caller that falls back to another file must read that file completely.
-// The LSystem strings of the model are UTF-8; the file holds them as Latin-1
-// (a character outside it is written as '?', a line feed as a blank).
+// The LSystem strings hold one Latin-1 byte per character, in the model as in
+// the file, so every character is one turtle command (a line feed is written
+// as a blank).
 //
-// For every model whose texts are Latin-1 and whose reals are finite, reading
+// For every model whose texts hold no line feed and whose reals are finite, reading
 // what the writer wrote gives the same model, in any locale: see FieldWriter.h
 // for the forms that make that hold. A NaN or infinite real in a file is a read
 // failure; the writer stores NaN as 0 and an infinity as the largest double.
@@ -73,6 +74,19 @@ inline bool isCheckState(std::uint8_t state) {
 inline bool isRgbColor(std::int32_t color) {
     return color >= 0 && color <= 0xFFFFFF;
 }
+
+// Check states as the files store them: 0 unchecked, 1 checked, 2 greyed.
+// Only 1 is a tick: a greyed box neither draws in random colours nor single-steps.
+inline bool isTicked(std::uint8_t checkState) {
+    return checkState == 1;
+}
+
+// The ForeColor of a run, the same for the window and the renderer: -1 (a
+// random colour per element) when "Random ForeColor" is ticked; the background
+// for the recursive gadget when the box is unchecked, since the gadget cuts its
+// holes in it; otherwise, a greyed box included, the drawing colour.
+std::int32_t foreColorForRun(std::uint8_t randomForeColor, std::uint8_t fractalType,
+                             bool recursiveMode, std::int32_t foreColor, std::int32_t backColor);
 
 // Collects the general section into GeneralValues, refusing what the window
 // refuses by the file's rules: a colour that is not 24-bit RGB.

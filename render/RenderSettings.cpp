@@ -53,14 +53,8 @@ std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values,
 
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode) {
-    if (settings.RandomForeColor == 1) {
-        return RandomColor;
-    }
-    if (settings.RandomForeColor == 0 && fractalType == SierpinskyGadgetType &&
-        drawMode == RecursiveMode) {
-        return settings.BackColor;
-    }
-    return settings.CanvasForeColor;
+    return foreColorForRun(settings.RandomForeColor, fractalType, drawMode == RecursiveMode,
+                           settings.CanvasForeColor, settings.BackColor);
 }
 
 } // namespace zv

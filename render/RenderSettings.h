@@ -26,10 +26,8 @@ struct RenderSettings {
 // number fails on the line it stands on in a file of one value per line.
 std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values, ReadFailure& failure);
 
-// The model's ForeColor for a run of the given type and draw mode, as the
-// window's transfer sets it: -1 when random colours are checked; the background
-// for the recursive gadget when they are unchecked (it cuts its holes in the
-// background); otherwise, a greyed check box included, the drawing colour.
+// The model's ForeColor for a run of the given type and draw mode, by the
+// window's rule (foreColorForRun).
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
                           std::uint8_t drawMode);
 

@@ -3,10 +3,12 @@
 #include "DrawFractal.h"
 #include "DrawRun.h"
 #include "FileMod.h"
+#include "GuardedFile.h"
 #include "ImageCanvas.h"
 #include "Random.h"
 #include "RenderSettings.h"
 #include "RunHost.h"
+#include "ShownText.h"
 #include "SvgCanvas.h"
 
 #include <QCommandLineParser>
@@ -14,10 +16,10 @@
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 namespace zv {
@@ -90,14 +92,23 @@ private:
     qsizetype shownWidth_ = 0;
 };
 
-// The renderer draws as fast as it can: no pauses, no event loop.
+// The renderer draws as fast as it can: no pauses, no event loop. It stops the
+// run as soon as the output has failed: a deep SVG on a full disk would draw
+// on for minutes into nothing.
 class RenderHost : public RunHost {
 public:
-    RenderHost(std::int32_t backColor, ProgressLine& progress)
-        : backColor_(backColor), progress_(progress) {}
-    void YieldToEvents() override { progress_.Tick(); }
-    // Without a progress line the yield has nothing to do and is left out.
-    bool YieldsToEvents() const override { return progress_.Enabled(); }
+    RenderHost(ParameterModel& model, std::int32_t backColor, ProgressLine& progress,
+               std::function<bool()> failed)
+        : model_(model), backColor_(backColor), progress_(progress), failed_(std::move(failed)) {}
+    void YieldToEvents() override {
+        progress_.Tick();
+        if (failed_ && failed_()) {
+            model_.GlobalState = EditMode;
+        }
+    }
+    // The yield has work only with a progress line or a canvas that can fail;
+    // otherwise it is left out.
+    bool YieldsToEvents() const override { return progress_.Enabled() || bool(failed_); }
     void Sleep(int) override {}
     void EnterPauseMode() override {}
     void SetElementsText(std::string_view) override {}
@@ -105,8 +116,10 @@ public:
     std::int32_t BackColor() const override { return backColor_; }
 
 private:
+    ParameterModel& model_;
     std::int32_t backColor_;
     ProgressLine& progress_;
+    std::function<bool()> failed_;
 };
 
 struct Request {
@@ -287,14 +300,61 @@ std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
     }
 }
 
+// Values from a file and paths are shown cut short and with control
+// characters escaped: the message is one line on the user's terminal.
 QString describe(const QString& file, const ReadFailure& f) {
+    const QString shownFile = ShownText(file, ShownPathChars);
     if (f.Line == 0) {
-        return QStringLiteral("%1: cannot be read: %2").arg(file, f.Found);
+        return QStringLiteral("%1: cannot be read: %2").arg(shownFile, ShownText(f.Found));
     }
     return QStringLiteral("%1: line %2: expected %3, found \"%4\"")
-        .arg(file)
+        .arg(shownFile)
         .arg(f.Line)
-        .arg(f.Expected, f.Found);
+        .arg(f.Expected, ShownText(f.Found));
+}
+
+struct Drawing {
+    const Request& request;
+    const RenderSettings& settings;
+    ParameterModel& model;
+    std::uint8_t type;
+    ProgressLine& progress;
+    RandomSource& random;
+};
+
+// Draws the run into the canvas for the output's format and writes it.
+std::optional<QString> drawInto(QIODevice& device, const Drawing& d) {
+    const RenderSettings& s = d.settings;
+    if (d.request.format == u"svg") {
+        SvgCanvas canvas(&device, s.AreaWidth, s.AreaHeight, d.request.scale);
+        canvas.SetBackColor(s.BackColor);
+        canvas.SetForeColor(s.CanvasForeColor);
+        d.model.Canvas = &canvas;
+        RenderHost host(d.model, s.BackColor, d.progress, [&] { return canvas.HasError(); });
+        DrawFractal(d.model, d.type, host, d.random);
+        d.model.Canvas = nullptr;
+        canvas.End();
+        if (canvas.HasError()) {
+            return QStringLiteral("the SVG could not be written");
+        }
+        return std::nullopt;
+    }
+    ImageCanvas canvas(s.AreaWidth, s.AreaHeight, d.request.scale);
+    // A picture the memory cannot hold is not drawn at all.
+    if (canvas.image().isNull()) {
+        return QStringLiteral("no memory for a picture of this size");
+    }
+    canvas.SetBackColor(s.BackColor);
+    canvas.SetForeColor(s.CanvasForeColor);
+    d.model.Canvas = &canvas;
+    RenderHost host(d.model, s.BackColor, d.progress, {});
+    DrawFractal(d.model, d.type, host, d.random);
+    d.model.Canvas = nullptr;
+    QImageWriter writer(&device, d.request.format.toLatin1());
+    if (!writer.write(canvas.image())) {
+        return writer.errorString();
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -312,7 +372,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         out << ZORVANDINE_VERSION_TEXT << "\n";
         return ExitDrawn;
     case Parsed::Error:
-        err << "zorvandine-render: " << error << "\n" << help;
+        err << "zorvandine-render: " << ShownText(error, ShownPathChars) << "\n" << help;
         return ExitUsage;
     case Parsed::Run:
         break;
@@ -329,7 +389,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     if (parameterFile) {
         failure = ReadParameterFile(request->input, general, model, &type);
         if (!failure && request->type && *request->type != type) {
-            err << "zorvandine-render: " << request->input
+            err << "zorvandine-render: " << ShownText(request->input, ShownPathChars)
                 << QStringLiteral(": a parameter file holds only type %1; --type %2 needs a "
                                   "settings file\n")
                        .arg(type)
@@ -374,41 +434,17 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
     ProgressLine progress(err, options, model, ExpectedElements(model, type));
-    RenderHost host(settings->BackColor, progress);
     RandomSource random(request->seed.value_or(QRandomGenerator::system()->generate64()));
 
-    QSaveFile file(request->output);
-    if (!file.open(QIODevice::WriteOnly)) {
-        err << "zorvandine-render: cannot write " << request->output << ": " << file.errorString()
-            << "\n";
-        return ExitUnwritable;
-    }
-    bool written = false;
-    if (request->format == u"svg") {
-        SvgCanvas canvas(&file, settings->AreaWidth, settings->AreaHeight, request->scale);
-        canvas.SetBackColor(settings->BackColor);
-        canvas.SetForeColor(settings->CanvasForeColor);
-        model.Canvas = &canvas;
-        DrawFractal(model, type, host, random);
-        canvas.End();
-        written = !canvas.HasError();
-    } else {
-        ImageCanvas canvas(settings->AreaWidth, settings->AreaHeight, request->scale);
-        // A picture the memory cannot hold is not drawn at all.
-        if (!canvas.image().isNull()) {
-            canvas.SetBackColor(settings->BackColor);
-            canvas.SetForeColor(settings->CanvasForeColor);
-            model.Canvas = &canvas;
-            DrawFractal(model, type, host, random);
-            QImageWriter writer(&file, request->format.toLatin1());
-            written = writer.write(canvas.image());
-        }
-    }
-    model.Canvas = nullptr;
+    // The old file stays as it was unless the whole picture is written.
+    const std::optional<QString> writeError =
+        WriteGuardedFile(request->output, [&](QIODevice& device) {
+            return drawInto(device, {*request, *settings, model, type, progress, random});
+        });
     progress.Finish();
-    if (!written || !file.commit()) {
-        err << "zorvandine-render: cannot write " << request->output << ": " << file.errorString()
-            << "\n";
+    if (writeError) {
+        err << "zorvandine-render: cannot write " << ShownText(request->output, ShownPathChars)
+            << ": " << ShownText(*writeError) << "\n";
         return ExitUnwritable;
     }
     if (!request->quiet) {

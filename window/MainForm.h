@@ -36,6 +36,7 @@ namespace zv {
 
 class ColorSwatch;
 class Dialogs;
+struct FileChoice;
 struct GeneralValues;
 class KeyedStatusBar;
 class OutputPicture;
@@ -58,6 +59,8 @@ public:
     // Opens ("0" -> "1") or closes ("1" -> "0") the parameter bar by its tag.
     void Params_btn_Click();
     QString Params_btn_Tag() const;
+    // The window's size with its frame, in pixels.
+    QSize outerSize() const;
     void SetParams_btn_Tag(const QString& tag);
 
     // --- States ---
@@ -252,7 +255,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct FileChoice;
     QString askFile(const FileChoice& choice);
     bool applySettingsFile(const QString& path);
     // Reads a settings file (all five sections) or a parameter file into the
@@ -260,6 +262,8 @@ private:
     // nothing changed, when any value of it would fail.
     bool readIntoWindow(const QByteArray& content, bool settingsFile);
     struct NumericRule;
+    // A box's state as the files store it: 0 unchecked, 1 checked, 2 greyed.
+    static std::uint8_t checkStateValue(const QCheckBox* box);
 
     void createTopRow();
     void createCommonParameters();
@@ -276,8 +280,13 @@ private:
     void connectMarker(QLabel* marker);
     void endFixPointDrag();
     void selectStoredDrawMode(int type, int storedMode);
+    void storeShownTypeControls();
+    // TransferControlsToModel with the record of the given type.
+    void transferControls(int type);
     void numericField_LostFocus(TextField* field, const NumericRule& rule);
     void Form_Load();
+    // A client area size held within the window's four size limits.
+    QSize withinSizeLimits(QSize size) const;
     // Lays out every control for a client area of w x h pixels (steps 5 to 16).
     void layoutControls(int w, int h);
     bool handleKeyDown(QKeyEvent* event);
@@ -322,6 +331,8 @@ private:
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
     QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels
     int shownType_ = -1; // the type whose record the controls hold, -1 before the first refresh
+    // The controls went to shownType_'s record since the selection changed.
+    bool shownTypeStored_ = false;
 };
 
 } // namespace zv

@@ -8,49 +8,82 @@
 #include "Dialogs.h"
 #include "FileMod.h"
 #include "Gallery.h"
+#include "GuardedFile.h"
 #include "OutputPicture.h"
+#include "ShownText.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 namespace zv {
 
-struct MainForm::FileChoice {
-    bool save = false;
-    QString folder;
-    QString title;
-    QString filter;
-    QString defaultSuffix;
-    QString failureText; // the dialog could not be shown
-    QString prompt;      // the manual input
-    QString inputTitle;
-    bool mustExist = false; // a typed path must name an existing file
+// One member of the file-choice family: the dialog's settings and the texts of
+// its fallback. The open member takes only a typed path that names a file.
+struct FileChoice {
+    bool save;
+    bool parameterFolder; // "Saved Parameter/", else the folder for pictures
+    const char* title;
+    const char* filter;
+    const char* defaultSuffix;
+    const char* failureText; // the dialog could not be shown
+    const char* prompt;      // the manual input
+    const char* inputTitle;
 };
 
 namespace {
 
+const FileChoice OpenParameterChoice{
+    false,
+    true,
+    "Paramaterdatei laden:",
+    "Parameter-Dateien (*.prm)",
+    "",
+    "Der 'Datei laden'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht geladen "
+    "werden.\r\nSie können nun immer noch den Pfad der Datei manuell angeben.\r\n"
+    "Alternativ benutzen Sie Datei-Drag&Drop vom Explorer.",
+    "Bitte tippen sie den vollständigen Pfad der Datei manuell ein.",
+    "Datei laden:"};
+
+const FileChoice SaveParameterChoice{
+    true,
+    true,
+    "Paramaterdatei speichern:",
+    "Parameter-Dateien (*.prm)",
+    "prm",
+    "Der 'Datei speichern'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht "
+    "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.",
+    "Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.",
+    "Datei speichern:"};
+
+const FileChoice SavePictureChoice{
+    true,
+    false,
+    "Bild speichern:",
+    "Bitmap-Dateien (*.bmp)",
+    "bmp",
+    "Der 'Bild speichern'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht "
+    "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.",
+    "Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.",
+    "Bild speichern:"};
+
 // The picture as a 24-bit bitmap; every RGB colour of the canvas survives.
-// Written beside the target first, so a failed write leaves an old file whole.
 std::optional<QString> writeBitmap(const QImage& image, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
-    }
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
-        const QString error = writer.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit()) {
-        return file.errorString();
-    }
-    return std::nullopt;
+    return WriteGuardedFile(path, [&](QIODevice& device) -> std::optional<QString> {
+        QImageWriter writer(&device, "bmp");
+        if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
+            return writer.errorString();
+        }
+        return std::nullopt;
+    });
+}
+
+// "TITLE could not be ...!", the path and the reason, each on its own line.
+QString fileFailureText(const char* what, const QString& path, const QString& reason) {
+    return QString::fromUtf8(what) + QStringLiteral("\r\n") + ShownText(path, ShownPathChars) +
+           QStringLiteral("\r\n") + ShownText(reason);
 }
 
 // Clears a flag when the scope ends, also by an early return.
@@ -69,11 +102,18 @@ private:
 
 QString MainForm::askFile(const FileChoice& choice) {
     FileDialogRequest request;
-    request.title = choice.title;
-    request.initialFolder = choice.folder;
-    request.filter = choice.filter;
-    request.defaultSuffix = choice.defaultSuffix;
+    request.title = QString::fromUtf8(choice.title);
+    request.filter = QString::fromUtf8(choice.filter);
+    request.defaultSuffix = QString::fromUtf8(choice.defaultSuffix);
     request.confirmOverwrite = true;
+    const ProgramFiles files = Files();
+    request.initialFolder = choice.parameterFolder ? files.savedParameters : files.pictures;
+    // The parameter folder comes with the program; where it went missing the
+    // next choice brings it back, with the examples, so the dialog opens there.
+    if (choice.parameterFolder) {
+        CreateParameterFolder(request.initialFolder,
+                              FindGallery(QCoreApplication::applicationDirPath()));
+    }
     const FileDialogResult result =
         choice.save ? dialogs_.saveFile(request) : dialogs_.openFile(request);
     if (!result.failed) {
@@ -81,8 +121,8 @@ QString MainForm::askFile(const FileChoice& choice) {
     }
 
     if (result.errorNumber == FileDialogResult::CannotInitialize) {
-        dialogs_.message(QStringLiteral("Fehler:"), choice.failureText, MessageIcon::Critical,
-                         MessageButtons::Ok);
+        dialogs_.message(QStringLiteral("Fehler:"), QString::fromUtf8(choice.failureText),
+                         MessageIcon::Critical, MessageButtons::Ok);
     } else {
         dialogs_.message(QStringLiteral("Fataler Fehler:"),
                          QString::number(result.errorNumber) + QStringLiteral("\r\n") +
@@ -101,12 +141,12 @@ QString MainForm::askFile(const FileChoice& choice) {
     }
 
     for (;;) {
-        const std::optional<QString> typed =
-            dialogs_.inputText(choice.inputTitle, choice.prompt, {});
+        const std::optional<QString> typed = dialogs_.inputText(
+            QString::fromUtf8(choice.inputTitle), QString::fromUtf8(choice.prompt), {});
         if (!typed || typed->isEmpty()) {
             return {};
         }
-        if (!choice.mustExist || QFileInfo(*typed).isFile()) {
+        if (choice.save || QFileInfo(*typed).isFile()) {
             return *typed;
         }
         dialogs_.message(QStringLiteral("Error:"),
@@ -116,53 +156,15 @@ QString MainForm::askFile(const FileChoice& choice) {
 }
 
 QString MainForm::AskParameterFileToOpen() {
-    FileChoice c;
-    c.save = false;
-    c.folder = Files().savedParameters;
-    CreateParameterFolder(c.folder, FindGallery(QCoreApplication::applicationDirPath()));
-    c.title = QStringLiteral("Paramaterdatei laden:");
-    c.filter = QStringLiteral("Parameter-Dateien (*.prm)");
-    c.failureText = QStringLiteral(
-        "Der 'Datei laden'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht geladen "
-        "werden.\r\nSie können nun immer noch den Pfad der Datei manuell angeben.\r\n"
-        "Alternativ benutzen Sie Datei-Drag&Drop vom Explorer.");
-    c.prompt = QStringLiteral("Bitte tippen sie den vollständigen Pfad der Datei manuell ein.");
-    c.inputTitle = QStringLiteral("Datei laden:");
-    c.mustExist = true;
-    return askFile(c);
+    return askFile(OpenParameterChoice);
 }
 
 QString MainForm::AskParameterFileToSave() {
-    FileChoice c;
-    c.save = true;
-    c.folder = Files().savedParameters;
-    // The parameter folder comes with the program; where it went missing the
-    // first export brings it back, so the dialog opens there next time too.
-    CreateParameterFolder(c.folder, FindGallery(QCoreApplication::applicationDirPath()));
-    c.title = QStringLiteral("Paramaterdatei speichern:");
-    c.filter = QStringLiteral("Parameter-Dateien (*.prm)");
-    c.defaultSuffix = QStringLiteral("prm");
-    c.failureText = QStringLiteral(
-        "Der 'Datei speichern'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht "
-        "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.");
-    c.prompt = QStringLiteral("Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.");
-    c.inputTitle = QStringLiteral("Datei speichern:");
-    return askFile(c);
+    return askFile(SaveParameterChoice);
 }
 
 QString MainForm::AskPictureFileToSave() {
-    FileChoice c;
-    c.save = true;
-    c.folder = Files().pictures;
-    c.title = QStringLiteral("Bild speichern:");
-    c.filter = QStringLiteral("Bitmap-Dateien (*.bmp)");
-    c.defaultSuffix = QStringLiteral("bmp");
-    c.failureText = QStringLiteral(
-        "Der 'Bild speichern'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht "
-        "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.");
-    c.prompt = QStringLiteral("Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.");
-    c.inputTitle = QStringLiteral("Bild speichern:");
-    return askFile(c);
+    return askFile(SavePictureChoice);
 }
 
 void MainForm::Import_btn_Click() {
@@ -194,17 +196,16 @@ void MainForm::OpenParameterFile(const QString& path) {
 }
 
 bool MainForm::ImportParameterFileFrom(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileContent content = ReadGuardedFile(path);
+    if (content.status == FileContent::Unreadable) {
         dialogs_.message(QStringLiteral("Error:"),
-                         QStringLiteral("Parameter-File could not be read!\r\n") + path +
-                             QStringLiteral("\r\n") + file.errorString(),
+                         fileFailureText("Parameter-File could not be read!", path, content.reason),
                          MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
-    const QByteArray content = file.readAll();
-    file.close();
-    if (!readIntoWindow(content, false)) {
+    // A FIFO, a device or a file far too big for a parameter file is no
+    // parameter file either.
+    if (!content || !readIntoWindow(content.bytes, false)) {
         dialogs_.message(QStringLiteral("Error:"), QStringLiteral("Parameter-File is damaged!"),
                          MessageIcon::Critical, MessageButtons::Ok);
         return false;
@@ -231,8 +232,7 @@ void MainForm::ExportParameterFile() {
     if (const std::optional<QString> error =
             WriteParameterFile(path, GeneralValuesFromControls(), model_)) {
         dialogs_.message(QStringLiteral("Error:"),
-                         QStringLiteral("Parameter-File could not be written!\r\n") + path +
-                             QStringLiteral("\r\n") + *error,
+                         fileFailureText("Parameter-File could not be written!", path, *error),
                          MessageIcon::Critical, MessageButtons::Ok);
     }
 }
@@ -252,8 +252,7 @@ void MainForm::SavePicture() {
     // The run, if any, waits below this call: the picture is the one drawn so far.
     if (const std::optional<QString> error = writeBitmap(Output_pic->canvas().image(), path)) {
         dialogs_.message(QStringLiteral("Error:"),
-                         QStringLiteral("The picture could not be saved!\r\n") + path +
-                             QStringLiteral("\r\n") + *error,
+                         fileFailureText("The picture could not be saved!", path, *error),
                          MessageIcon::Critical, MessageButtons::Ok);
     }
 }

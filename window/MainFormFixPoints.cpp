@@ -70,7 +70,15 @@ protected:
         }
         const int index = w->property("Index").toInt();
         const QString name = w->objectName();
-        const QEvent::Type type = event->type();
+        QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonDblClick) {
+            // A marker takes the second press of a double click as a press:
+            // it must not reach the drawing area, where it would add a point.
+            if (name != QLatin1String("FixPoint_img")) {
+                return false;
+            }
+            type = QEvent::MouseButtonPress;
+        }
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
             type != QEvent::MouseButtonRelease) {
             return false;
@@ -283,15 +291,17 @@ void MainForm::SelectFixPoint(int Index) {
     SelectedFixPoint = Index;
 }
 
+// The field gets the focus as by a shortcut, not by a click into it: its next
+// click places the cursor instead of selecting the whole text again.
 void MainForm::XPos_lbl_Click(int Index) {
     if (Index >= 0 && Index < static_cast<int>(XPos_txt.size())) {
-        XPos_txt[Index]->setFocus(Qt::MouseFocusReason);
+        XPos_txt[Index]->setFocus(Qt::ShortcutFocusReason);
     }
 }
 
 void MainForm::YPos_lbl_Click(int Index) {
     if (Index >= 0 && Index < static_cast<int>(YPos_txt.size())) {
-        YPos_txt[Index]->setFocus(Qt::MouseFocusReason);
+        YPos_txt[Index]->setFocus(Qt::ShortcutFocusReason);
     }
 }
 

@@ -76,31 +76,33 @@ void MainForm::Form_Resize() {
         return;
     }
     IgnoreResize = true;
-    int w = width();
-    int h = height();
+    const QSize cut = withinSizeLimits(size());
+    if (cut != size()) {
+        resize(cut);
+    }
+    // The window system may confirm the new size later; lay out for the size
+    // asked for, and again when it arrives.
+    layoutControls(cut.width(), cut.height());
+    IgnoreResize = false;
+}
+
+QSize MainForm::outerSize() const {
+    const QSize outer = frameGeometry().size();
+    if (outer != size()) {
+        return outer;
+    }
+    // Before the window is first shown the window system has not told its
+    // frame: count the one the limits were designed for, so that the window
+    // fits on the screen with any usual frame.
+    return size() + QSize(twips_.px(DesignFrameWidth), twips_.py(DesignFrameHeight));
+}
+
+QSize MainForm::withinSizeLimits(QSize size) const {
     const int minW = twips_.px(ParamBarWidth + MinOuterWidth - DesignFrameWidth);
     const int maxW = twips_.px(ParamBarWidth + MaxOuterWidth - DesignFrameWidth);
     const int minH = twips_.py(MinOuterHeight - DesignFrameHeight);
     const int maxH = twips_.py(MaxOuterHeight - DesignFrameHeight);
-    if (w <= minW) {
-        w = minW;
-    }
-    if (w >= maxW) {
-        w = maxW;
-    }
-    if (h <= minH) {
-        h = minH;
-    }
-    if (h >= maxH) {
-        h = maxH;
-    }
-    if (w != width() || h != height()) {
-        resize(w, h);
-    }
-    // The window system may confirm the new size later; lay out for the size
-    // asked for, and again when it arrives.
-    layoutControls(w, h);
-    IgnoreResize = false;
+    return {std::clamp(size.width(), minW, maxW), std::clamp(size.height(), minH, maxH)};
 }
 
 void MainForm::layoutControls(int w, int h) {
@@ -157,7 +159,10 @@ void MainForm::SetFormSize() {
     const int w = areaWidth + 2 + twips_.px(ParamBarWidth + 200);
     const int h = twips_.py(300) + areaHeight + 2 + Output_pic->y() + twips_.py(100);
     const QSize before = size();
-    resize(w, h);
+    // Cut to the limits here already, not only in the resize handling: while
+    // the settings are read that handling is off, and the window is then
+    // placed on the screen with the size it has now.
+    resize(withinSizeLimits({w, h}));
     if (size() == before) {
         // No resize event follows; the fields must still show the real size.
         Form_Resize();

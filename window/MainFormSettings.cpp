@@ -10,7 +10,9 @@
 #include "ColorSwatch.h"
 #include "Dialogs.h"
 #include "FileMod.h"
+#include "GuardedFile.h"
 #include "OutputPicture.h"
+#include "ShownText.h"
 #include "TextField.h"
 
 #include <QCheckBox>
@@ -18,7 +20,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -54,17 +55,6 @@ Qt::CheckState checkStateOf(std::uint8_t state) {
         return Qt::PartiallyChecked;
     default:
         return Qt::Unchecked;
-    }
-}
-
-std::uint8_t checkStateValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
     }
 }
 
@@ -127,10 +117,10 @@ public:
         const TwipsScale& t = form_.Twips();
         WindowPosition position{left_, top_};
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect frame = form_.frameGeometry();
+            const QSize outer = form_.outerSize();
             const QRect whole = screen->geometry();
-            position = KeepWindowOnScreen(position, twipsOf(frame.width(), t.twipsPerPixelX()),
-                                          twipsOf(frame.height(), t.twipsPerPixelY()),
+            position = KeepWindowOnScreen(position, twipsOf(outer.width(), t.twipsPerPixelX()),
+                                          twipsOf(outer.height(), t.twipsPerPixelY()),
                                           twipsOf(whole.width(), t.twipsPerPixelX()),
                                           twipsOf(whole.height(), t.twipsPerPixelY()));
         }
@@ -189,6 +179,17 @@ private:
 
 } // namespace
 
+std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
 QString MainForm::ProgramFolder() {
     QString folder = programFolderOverride();
     if (folder.isEmpty()) {
@@ -237,26 +238,47 @@ bool MainForm::readIntoWindow(const QByteArray& content, bool settingsFile) {
 }
 
 bool MainForm::applySettingsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    return readIntoWindow(file.readAll(), true);
+    const FileContent content = ReadGuardedFile(path);
+    return content && readIntoWindow(content.bytes, true);
 }
 
 ProgramFiles MainForm::Files() {
     return programFilesIn(programFoldersFor(ProgramFolder()));
 }
 
+namespace {
+
+// The user's own User.ini that is there but cannot be read is moved aside
+// before the factory settings take over, since the next close would overwrite
+// it. The result is the line the "Bad Error:" box gains when a copy was kept.
+QString keepDamagedSettings(const ProgramFiles& files) {
+    if (files.userSettings != files.userSettingsWrite) {
+        return {}; // a User.ini placed beside the program; the close writes elsewhere
+    }
+    const std::optional<QString> kept = KeepDamagedFile(files.userSettings);
+    if (!kept) {
+        return {};
+    }
+    return QStringLiteral("\r\nThe unreadable file was kept as %1.")
+        .arg(ShownText(*kept, ShownPathChars));
+}
+
+} // namespace
+
 bool MainForm::LoadSettings() {
     const ProgramFiles files = Files();
+    // A save killed between its temporary file and the rename leaves the
+    // temporary file behind; the settings in it never became User.ini.
+    const QFileInfo written(files.userSettingsWrite);
+    RemoveSaveLeftovers(written.absolutePath(), written.fileName());
     if (applySettingsFile(files.userSettings)) {
         settingsLoaded_ = true;
         return true;
     }
     dialogs_.message(QStringLiteral("Bad Error:"),
                      QStringLiteral("User.ini seems to be damaged or lost.\r\n"
-                                    "The default settings will be loaded now."),
+                                    "The default settings will be loaded now.") +
+                         keepDamagedSettings(files),
                      MessageIcon::Critical, MessageButtons::Ok);
     if (applySettingsFile(files.factorySettings)) {
         settingsLoaded_ = true;
@@ -299,7 +321,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
                              QStringLiteral("User.ini could not be written (%1).\r\n"
                                             "Retry - write it again\r\n"
                                             "Cancel - end the program without saving the settings")
-                                 .arg(*error),
+                                 .arg(ShownText(*error)),
                              MessageIcon::Critical, MessageButtons::RetryCancel);
         if (choice != MessageResult::Retry) {
             break;

@@ -13,6 +13,7 @@
 
 #include "ColorSwatch.h"
 #include "FieldNumbers.h"
+#include "FileMod.h"
 #include "Numeric.h"
 #include "TextField.h"
 
@@ -58,18 +59,23 @@ std::vector<FixPoint> MainForm::fixPointsFromRows(std::span<const FixPoint> prev
 }
 
 void MainForm::TransferControlsToModel() {
-    const int type = FractalType_cmb->currentIndex();
+    // The controls hold the shown type's record; they differ from the selected
+    // one only between a selection and its refresh, when the selection change
+    // has stored them already.
+    transferControls(shownType_ >= 0 ? shownType_ : FractalType_cmb->currentIndex());
+}
 
-    // A.1: the recursive gadget cuts its holes in the background colour.
-    const bool random = RandomForeColor_chk->isChecked();
-    model_.ForeColor = random ? RandomColor : ForeColor_pic->color();
-    if (DrawMode_opt[RecursiveMode]->isChecked() && !random && type == SierpinskyGadgetType) {
-        model_.ForeColor = BackColor_pic->color();
-    }
+void MainForm::transferControls(int type) {
+    // A.1: the recursive gadget cuts its holes in the background colour. A
+    // greyed box (from a file) is not a tick, here as in the renderer.
+    model_.ForeColor = foreColorForRun(
+        checkStateValue(RandomForeColor_chk),
+        static_cast<std::uint8_t>(std::clamp(type, 0, FractalTypeCount - 1)),
+        DrawMode_opt[RecursiveMode]->isChecked(), ForeColor_pic->color(), BackColor_pic->color());
 
     // A.2, A.3: the depth is never negative.
     model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);
-    model_.PauseAfterEachOp = Pause_chk->isChecked();
+    model_.PauseAfterEachOp = isTicked(checkStateValue(Pause_chk));
 
     // A.4: a fixed-size point list takes as many rows as it has places (rows
     // beyond them are ignored, places beyond the rows keep their points); a
@@ -113,8 +119,10 @@ void MainForm::TransferControlsToModel() {
         break;
     case LSystemType:
         copyFixed(model_.LSystem.FixPoints);
-        model_.LSystem.InitiatorString = Initiator_txt->text().toStdString();
-        model_.LSystem.GeneratorString = Generator_txt->text().toStdString();
+        // One byte per character, as the files hold them; what Latin-1
+        // cannot hold becomes '?'.
+        model_.LSystem.InitiatorString = Initiator_txt->text().toLatin1().toStdString();
+        model_.LSystem.GeneratorString = Generator_txt->text().toLatin1().toStdString();
         model_.LSystem.LineLength = realFrom(LineLength_txt, model_.LSystem.LineLength, true);
         model_.LSystem.Delta = realFrom(Delta_txt, model_.LSystem.Delta);
         break;

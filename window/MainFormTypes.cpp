@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <span>
 
 namespace zv {
@@ -32,21 +33,26 @@ constexpr int MinFixPointIndex = 1; // two rows at least
 const QString ToSpecialCaption = QStringLiteral("> &Switch to Special >");
 const QString ToFixPointsCaption = QStringLiteral("< &Switch to FixPoints <");
 
-// The type list's popup announces itself before the user can pick from it.
+// The type list's popup announces itself before the user can pick from it,
+// and again when it closes.
 class TypeListOpening : public QObject {
 public:
-    explicit TypeListOpening(MainForm* form) : QObject(form), form_(form) {}
+    TypeListOpening(MainForm* form, std::function<void()> closed)
+        : QObject(form), form_(form), closed_(std::move(closed)) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             form_->FractalType_cmb_DropDown();
+        } else if (event->type() == QEvent::Hide) {
+            closed_();
         }
         return false;
     }
 
 private:
     MainForm* form_;
+    std::function<void()> closed_;
 };
 
 // Per type: switch button enabled, the allowed draw modes, whether the fix point
@@ -74,10 +80,24 @@ QString coordinateText(double v) {
     return fieldText(std::isfinite(v) ? v : 0.0);
 }
 
+// The model's strings hold one Latin-1 byte per character.
+QString latin1Text(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 } // namespace
 
 void MainForm::connectTypeSelection() {
-    FractalType_cmb->view()->window()->installEventFilter(new TypeListOpening(this));
+    FractalType_cmb->view()->window()->installEventFilter(new TypeListOpening(this, [this] {
+        // Closed without a new choice: edits made from now on are not stored yet.
+        if (FractalType_cmb->currentIndex() == shownType_) {
+            shownTypeStored_ = false;
+        }
+    }));
+    // The list changes its selection on a wheel notch (even without the focus)
+    // and on the arrow keys without ever opening; a file changes it too.
+    connect(FractalType_cmb, &QComboBox::currentIndexChanged, this,
+            &MainForm::storeShownTypeControls);
     for (int i = 0; i < static_cast<int>(DrawMode_opt.size()); ++i) {
         connect(DrawMode_opt[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked) {
@@ -90,6 +110,20 @@ void MainForm::connectTypeSelection() {
 
 void MainForm::FractalType_cmb_DropDown() {
     TransferControlsToModel();
+    // A choice from the open list needs no second store.
+    shownTypeStored_ = true;
+}
+
+// Until the refresh, the controls still hold the record of the type shown
+// before the selection changed: store them there, once. A second change before
+// the refresh must not write them into the record of a type only passed on the
+// way, nor over the record that an import has just read.
+void MainForm::storeShownTypeControls() {
+    if (shownType_ < 0 || shownTypeStored_) {
+        return;
+    }
+    shownTypeStored_ = true;
+    transferControls(shownType_);
 }
 
 void MainForm::FractalType_cmb_Click() {
@@ -287,8 +321,8 @@ void MainForm::Unload_tmr_Timer() {
             DecreaseFactor_txt->setText(fieldText(model_.Cross.DecreaseFactor));
             break;
         case LSystemType:
-            Initiator_txt->setText(QString::fromStdString(model_.LSystem.InitiatorString));
-            Generator_txt->setText(QString::fromStdString(model_.LSystem.GeneratorString));
+            Initiator_txt->setText(latin1Text(model_.LSystem.InitiatorString));
+            Generator_txt->setText(latin1Text(model_.LSystem.GeneratorString));
             LineLength_txt->setText(fieldText(model_.LSystem.LineLength));
             Delta_txt->setText(fieldText(model_.LSystem.Delta));
             break;
@@ -297,6 +331,8 @@ void MainForm::Unload_tmr_Timer() {
         }
     }
     shownType_ = type;
+    shownTypeStored_ = false;
+    e2eLog(QStringLiteral("refresh type %1").arg(type));
     PlaceAllFixPoints();
     if (DrawMode_opt[DemoMode]->isChecked()) {
         Output_pic->canvas().Clear();

@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -45,12 +46,35 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
 }
 
 QFileDialog::Options fileOptions(const FileDialogRequest& request) {
-    QFileDialog::Options options;
+    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
     if (!request.confirmOverwrite) {
         options |= QFileDialog::DontConfirmOverwrite;
     }
     return options;
 }
+
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty()) {
+            const QFileInfo chosen(files.constFirst());
+            // A folder is entered by the dialog itself; a file needs its folder.
+            if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
+                // Shown without blocking: the dialog stays open for another name.
+                auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error:"),
+                                            QStringLiteral("Dieser Dateipfad existiert nicht!"),
+                                            QMessageBox::Ok, this);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->open();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
 
 QString startPath(const FileDialogRequest& request) {
     if (request.initialFileName.isEmpty()) {
@@ -89,27 +113,32 @@ std::optional<std::int32_t> QtDialogs::chooseColor(std::int32_t initialColor) {
     return longFromColor(chosen);
 }
 
+std::unique_ptr<QFileDialog> createFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                              bool save) {
+    auto dialog =
+        std::make_unique<FileDialog>(parent, request.title, startPath(request), request.filter);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setOptions(fileOptions(request));
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    return dialog;
+}
+
 FileDialogResult QtDialogs::openFile(const FileDialogRequest& request) {
-    return runFileDialog(request, QFileDialog::AcceptOpen, QFileDialog::ExistingFile);
+    return runFileDialog(request, false);
 }
 
 FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
-    return runFileDialog(request, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+    return runFileDialog(request, true);
 }
 
-FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request,
-                                          QFileDialog::AcceptMode acceptMode,
-                                          QFileDialog::FileMode fileMode) {
-    QFileDialog dialog(parent_, request.title, startPath(request), request.filter);
-    dialog.setAcceptMode(acceptMode);
-    dialog.setFileMode(fileMode);
-    dialog.setOptions(fileOptions(request));
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request, bool save) {
+    const std::unique_ptr<QFileDialog> dialog = createFileDialog(parent_, request, save);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
     FileDialogResult result;
-    result.path = dialog.selectedFiles().constFirst();
+    result.path = dialog->selectedFiles().constFirst();
     return result;
 }
 

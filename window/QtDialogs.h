@@ -4,10 +4,19 @@
 #include "Dialogs.h"
 
 #include <QFileDialog>
+#include <memory>
 
 class QWidget;
 
 namespace zv {
+
+// The file dialog as the program shows it: Qt's own, so that the checks below
+// hold on every desktop. An open dialog takes only existing files; a save
+// dialog only names in existing folders (a typed path into a folder that does
+// not exist is refused in the dialog, which stays open) and asks before it
+// overwrites unless the request says otherwise.
+std::unique_ptr<QFileDialog> createFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                              bool save);
 
 class QtDialogs : public Dialogs {
 public:
@@ -23,10 +32,7 @@ public:
                                      const QString& initialText) override;
 
 private:
-    // The open and save dialogs differ only in these two modes.
-    FileDialogResult runFileDialog(const FileDialogRequest& request,
-                                   QFileDialog::AcceptMode acceptMode,
-                                   QFileDialog::FileMode fileMode);
+    FileDialogResult runFileDialog(const FileDialogRequest& request, bool save);
 
     QWidget* parent_;
 };

@@ -1,8 +1,10 @@
 // libFuzzer target for the settings / parameter reader. Any input must be read
-// without a crash, a sanitizer report or a hang; and whatever reads without a
-// failure must come back unchanged after being written and read again.
+// without a crash, a sanitizer report or a hang; whatever reads without a
+// failure must come back unchanged after being written and read again; and
+// the value a failure names is shown short and free of control characters.
 
 #include "FileMod.h"
+#include "ShownText.h"
 
 #include <QLocale>
 #include <cstdint>
@@ -15,7 +17,16 @@ template <typename Read, typename Write>
 void checkRoundTrip(const QByteArray& content, Read read, Write write) {
     zv::FractalParameters records;
     zv::GeneralValuesCollector target;
-    if (read(content, target, records)) {
+    if (const std::optional<zv::ReadFailure> failure = read(content, target, records)) {
+        const QString shown = zv::ShownText(failure->Found);
+        for (const QChar c : shown) {
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) {
+                std::abort();
+            }
+        }
+        if (shown.size() > 6 * zv::ShownValueChars + 3) {
+            std::abort();
+        }
         return;
     }
     zv::FractalParameters again;

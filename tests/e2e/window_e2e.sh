@@ -6,8 +6,8 @@
 # ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
 # request as a window manager sends it must store User.ini, the next start must
-# show what it stored, and a start without any settings file must end the
-# program with a failure status.
+# show what it stored, a damaged User.ini must be kept as User.ini.damaged, and
+# a start without any settings file must end the program with a failure status.
 #
 # usage: window_e2e.sh <path to zorvandine> <output folder>
 # Exit 77 (skipped) only when the X tools are not installed.
@@ -232,6 +232,55 @@ else
     app_pid=""
 fi
 
+# --- a "User.ini" asking for a drawing area 5000 pixels wide: the size is cut
+# to its limit before the window is placed, so all of it lies on the screen;
+# then a wheel notch over the closed type list and back keeps a moved fix point ---
+tr -d '\r' <"$folder/Default.ini" | sed '5s/.*/5000/' | sed 's/$/\r/' >"$folder/User.ini"
+main_log="$log"
+log="$out/e2e-wide.log"
+rm -f "$log"
+ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program-wide.log" 2>&1 &
+app_pid=$!
+if ! wait_for_main_window; then
+    fail "the window did not appear with an area width of 5000"
+else
+    wait_for_log '^loaded'
+    sleep 0.5
+    geometry
+    read -r sw sh < <(xwininfo -root | awk '/^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w, h }')
+    { [ "$wx" -ge 0 ] && [ "$wy" -ge 0 ] && [ $((wx + ww)) -le "$sw" ] && [ $((wy + wh)) -le "$sh" ]; } ||
+        fail "with an area width of 5000 the window lies at $wx,$wy, ${ww}x$wh, off the ${sw}x$sh screen"
+    # The stored type is the Cantor set (line 1): drag its first marker 40
+    # pixels to the right, then one wheel notch down the type list and one back.
+    mx=$(sed -n 13p "$folder/User.ini" | tr -d ' \r')
+    my=$(sed -n 14p "$folder/User.ini" | tr -d ' \r')
+    grab_x=$((wx + ox + 1 + mx + 5))
+    grab_y=$((wy + oy + 1 + my + 5))
+    xdotool mousemove "$grab_x" "$grab_y" mousedown 1
+    for step in 10 20 30 40; do
+        xdotool mousemove "$((grab_x + step))" "$grab_y"
+        sleep 0.1
+    done
+    xdotool mouseup 1
+    sleep 0.3
+    moved() {
+        import -window root "$shot"
+        [ "$(colour_at "$shot" $((ox + 1 + mx + 45)) $((oy + 1 + my + 5)))" = "#00FF00" ]
+    }
+    eventually moved || fail "the marker did not follow the drag"
+    xdotool mousemove "$((wx + $(px 100) + 20))" "$((wy + $(py 100) + 10))"
+    xdotool click 5
+    wait_for_log '^refresh type 1$'
+    xdotool click 4
+    eventually '[ "$(log_count "^refresh type 0$")" -ge 2 ]' || fail "no refresh after the wheel notch back"
+    eventually moved || fail "a wheel notch over the type list and back lost the moved fix point"
+    convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-wide.png"
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+fi
+app_pid=""
+log="$main_log"
+
 # --- at twice the scale (QT_SCALE_FACTOR=2): the window lays out at double
 # size, the first marker sits on its fix point, and a marker dragged with the
 # mouse drops its point under the pointer, in drawing-area pixels ---
@@ -266,6 +315,21 @@ fi
 kill "$app_pid" 2>/dev/null
 wait "$app_pid" 2>/dev/null
 app_pid=""
+
+# A damaged User.ini: the "Bad Error:" box, and after a close its bytes are
+# still there as User.ini.damaged beside the new User.ini.
+printf '0\r\n1\r\nwhere the window was\r\n' >"$folder/User.ini"
+cp "$folder/User.ini" "$out/damaged.ini"
+"$program" >"$out/program-damaged.log" 2>&1 &
+app_pid=$!
+wait_for_main_window || fail "no window after a damaged User.ini"
+[ "$boxes_seen" -ge 1 ] || fail "no 'Bad Error:' box for a damaged User.ini"
+if [ -x "$close_helper" ]; then "$close_helper" "$window"; else kill "$app_pid"; fi
+eventually '! kill -0 "$app_pid" 2>/dev/null' || fail "the program did not end after a damaged User.ini"
+wait "$app_pid"
+app_pid=""
+cmp -s "$out/damaged.ini" "$folder/User.ini.damaged" || fail "User.ini.damaged does not hold the damaged file"
+[ ! -x "$close_helper" ] || [ -f "$folder/User.ini" ] || fail "no new User.ini after the close"
 
 rm -f "$folder/User.ini" "$folder/Default.ini"
 "$program" >"$out/program-fatal.log" 2>&1 &

@@ -77,7 +77,7 @@ struct ModelMaker {
         for (int i = random_.bounded(0, 14); i > 0; --i) {
             t += alphabet[random_.bounded(int(alphabet.size()))];
         }
-        return t.toStdString();
+        return t.toLatin1().toStdString();
     }
     std::uint8_t byte() { return static_cast<std::uint8_t>(random_.bounded(256)); }
     FractalParameters records() {
@@ -134,13 +134,18 @@ private slots:
                                                         "written");
         row("integral coordinate keeps its form", "de", 3, 200.0, "", "200");
         row("fractional coordinate, German", "de", 3, 12.5, "", "12.5");
+        row("large coordinate without exponent", "en", 3, 100000.0, "", "100000");
+        row("small coordinate without exponent", "de", 3, -0.0001, "", "-0.0001");
         row("line field, German", "de", 8, 0.5, "", "0,5");
+        row("small line field without exponent, German", "de", 8, 1.5e-5, "", "0,000015");
+        row("fewest digits that read back", "en", 8, 0.1 + 0.2, "", "0.30000000000000004");
         row("True, German", "de", 7, 1.0, "", "True");
         row("False, German", "de", 7, 0.0, "", "False");
         row("comma-free text keeps its form", "en", 6, 0.0, "F[+F]F", "F[+F]F");
         row("text with a comma", "de", 6, 0.0, "F,F", "\"F,F\"");
         row("text with a leading blank", "en", 6, 0.0, " F", "\" F\"");
         row("comma and quotes", "en", 6, 0.0, "\"a\", b", "\"\"\"a\"\", b\"");
+        row("a Latin-1 letter is one byte", "en", 6, 0.0, "F\u00e9F", "F\u00e9F");
     }
 
     void valueForms() {
@@ -154,7 +159,7 @@ private slots:
         CrossParams cross;
         (line == 3 ? cross.FixPoints[0].X : cross.DecreaseFactor) = number;
         cross.ConnectLast = line != 7 || number != 0.0;
-        ls.GeneratorString = text.toStdString();
+        ls.GeneratorString = text.toLatin1().toStdString();
         FieldWriter writer;
         line == 6 ? WriteLSystemSection(writer, ls) : WriteCrossSection(writer, cross);
         QCOMPARE(splitLines(writer.Content()).at(line - 1), written);
@@ -180,10 +185,13 @@ private slots:
         // An old file's decimal comma in a list field is cut there, as always.
         row("old decimal-comma coordinate", "de", 21, "12,5", "x1", 60.0, 28);
         row("empty file", "en", 1, "<cut>", "count", 7.0, 1);
-        row("unterminated quote", "en", 5, "\"200", "height", 20.0, 5);
+        row("initiator F\u00e9F: a byte a letter", "en", 51, "F\u00e9F", "initiator", 3.0, 0);
+        row("leading quote alone: taken as written", "en", 51, "\"F", "initiator", 2.0, 0);
+        row("text after a closing quote: as written", "en", 51, "\"F\"F", "initiator", 4.0, 0);
         row("NaN coordinate fails", "en", 21, "nan", "x0", 0.0, 21);
         row("0,5 in a line field, German", "de", 30, "0,5", "factor", 0.5, 0);
-        row("0,5 in a line field, English", "en", 30, "0,5", "factor", 0.5, 30);
+        row("0,5 in a line field, English", "en", 30, "0,5", "factor", 0.5, 0);
+        row("point and comma in a line field", "en", 30, "1.000,5", "factor", 0.5, 30);
         row("blanks around a value", "de", 30, "  0,25 ", "factor", 0.25, 0);
         row("file ends in the cross: read x1 stays", "en", 24, "<cut>", "x1", 160.0, 24);
         row("file ends in the cross: unread y1 is 0", "en", 24, "<cut>", "y1", 0.0, 24);
@@ -209,12 +217,14 @@ private slots:
         const std::optional<ReadFailure> failure = ReadSettings(joinLines(lines), target, r);
         QCOMPARE(failure ? failure->Line : 0, failureLine);
         const std::vector<FixPoint>& p = r.Cross.FixPoints;
-        const QMap<QString, double> fields = {{"height", r.CantorSet.StepHeight},
-                                              {"count", double(p.size())},
-                                              {"x0", p[0].X},
-                                              {"x1", p.at(1).X},
-                                              {"y1", p.at(1).Y},
-                                              {"factor", r.Cross.DecreaseFactor}};
+        const QMap<QString, double> fields = {
+            {"height", r.CantorSet.StepHeight},
+            {"count", double(p.size())},
+            {"x0", p[0].X},
+            {"x1", p.at(1).X},
+            {"y1", p.at(1).Y},
+            {"factor", r.Cross.DecreaseFactor},
+            {"initiator", double(r.LSystem.InitiatorString.size())}};
         QCOMPARE(fields.value(field), value);
     }
 

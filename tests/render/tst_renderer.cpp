@@ -3,6 +3,7 @@
 // lines of both programs; the progress line in the process.
 
 #include "FileMod.h"
+#include "HostileFiles.h"
 #include "Renderer.h"
 
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QtTest>
 
 using namespace zv;
+using namespace zvtest;
 
 namespace {
 
@@ -29,10 +31,20 @@ struct Run {
     QString out;
 };
 
+// limit: the largest file the program may write, in bytes (0: no limit); a
+// write beyond it fails as on a full disk.
 Run render(const QStringList& arguments, const QString& program = ZORVANDINE_RENDER,
-           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+           rlim_t limit = 0) {
     QProcess p;
     p.setProcessEnvironment(environment);
+    if (limit > 0) {
+        p.setChildProcessModifier([limit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit l{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &l);
+        });
+    }
     p.start(program, arguments);
     Run r;
     if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit) {
@@ -255,6 +267,86 @@ private slots:
                 (run.err.count(u'\n') == 1 && !QFile::exists(dir.filePath(output))));
     }
 
+    // Hostile files: the designed exit code with one short line, no hang, no
+    // FIFO opened, and an old picture untouched when the new one fails.
+    void hostileFiles_data() {
+        QTest::addColumn<QString>("input");  // "factory", "escape", "FIFO", "sparse"
+        QTest::addColumn<QString>("output"); // "old.png" holds an old picture
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        row("escape and 10 MB in a value", "escape", "old.png", 0, 2,
+            "found \"\\x1b[31m" + QString(55, 'A') + "...\""); // 60 characters
+        row("FIFO as input", "FIFO", "old.png", 0, 2, "not a regular file");
+        row("sparse 1 GB input", "sparse", "old.png", 0, 2, "larger than 64 MiB");
+        row("FIFO as output", "factory", "fifo.png", 0, 3, "not a regular file");
+        row("small picture, disk full", "factory", "old.png", 300, 3, qt_error_string(EFBIG));
+        row("deep SVG, disk full", "factory", "deep.svg", 65536, 3, qt_error_string(EFBIG));
+    }
+
+    void hostileFiles() {
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        QFETCH(int, limit);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString in = dir.filePath("input.ini");
+        const QString out = dir.filePath(output);
+        std::optional<FifoWatch> fifo;
+        if (input == "factory") {
+            QVERIFY(QFile::copy(defaultIni(), in));
+        } else if (input == "escape") {
+            QFile file(in);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("\x1b[31m" + QByteArray(10'000'000, 'A') + "\r\n");
+        } else if (input == "FIFO") {
+            fifo.emplace(in);
+            QVERIFY(fifo->made());
+        } else {
+            QVERIFY(makeSparseFile(in, qint64(1) << 30));
+        }
+        if (output == "fifo.png") {
+            fifo.emplace(out);
+            QVERIFY(fifo->made());
+        }
+        QFile old(dir.filePath("old.png"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old picture") > 0);
+        old.close();
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
+
+        // Koch curve: depth 12 is a quarter of a billion SVG bytes.
+        const QString depth = output.endsWith(".svg") ? "12" : "1";
+        const Run run = render({"--depth", depth, "--type", "3", in, out}, ZORVANDINE_RENDER,
+                               QProcessEnvironment::systemEnvironment(), rlim_t(limit));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == 1 && run.err.size() < 300 &&
+                     !run.err.contains(u'\x1b'),
+                 qPrintable(run.err.left(300)));
+        QVERIFY(!fifo || !fifo->opened());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), before);
+        QCOMPARE(fileBytes(old.fileName()), QByteArray("old picture"));
+    }
+
+    // A real full disk, where the test may mount one: a small tmpfs in a mount
+    // namespace of its own, which goes away with the shell.
+    void fullTmpfs() {
+        QTemporaryDir dir;
+        QProcess p;
+        p.start("unshare", {"-m", "sh", "-c",
+                            "mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; cd \"$1\"; "
+                            "printf old > old.png; head -c 65536 /dev/zero > fill 2>/dev/null; "
+                            "\"$2\" --depth 1 \"$3\" old.png; echo \"$?\"; cat old.png; ls",
+                            "sh", dir.path(), ZORVANDINE_RENDER, defaultIni()});
+        QVERIFY(p.waitForFinished(120000));
+        if (p.exitCode() != 0) {
+            QSKIP("no tmpfs can be mounted here");
+        }
+        QCOMPARE(p.readAllStandardOutput(), QByteArray("3\noldfill\nold.png\n"));
+        QCOMPARE(p.readAllStandardError().trimmed(),
+                 "zorvandine-render: cannot write old.png: " + qt_error_string(ENOSPC).toUtf8());
+    }
+
     void seedReproducesRandomRuns() {
         Factory f = factory();
         f.general = {.FractalType = SierpinskyGadgetType, .RandomForeColor = 1};
@@ -282,6 +374,24 @@ private slots:
         const QStringList all = svgElements(output);
         QCOMPARE(all.mid(0, 2), (QStringList{"rect #00ff00", "polygon #ff0000"}));
         QCOMPARE(all.mid(2), QStringList(1 + 3 + 9, QStringLiteral("polygon #00ff00")));
+    }
+
+    // A "Random ForeColor" box stored greyed (2) is no tick: every line of the
+    // Koch curve has the drawing colour, as in the window.
+    void greyedRandomBoxDrawsOneColour() {
+        Factory f = factory();
+        f.general = {.FractalType = KochCurveType, .ForeColor = 0x0000FF, .RandomForeColor = 2};
+        f.records.KochCurve.DrawMode = RecursiveMode;
+        const QString output = dir_.filePath(QStringLiteral("greyed.png"));
+        QCOMPARE(render({"--depth", "2", writeInput(f), output}).exitCode, 0);
+        const QImage image = QImage(output).convertToFormat(QImage::Format_RGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                colours.insert(image.pixel(x, y));
+            }
+        }
+        QCOMPARE(colours, (QSet<QRgb>{rgb(f.general.BackColor), rgb(0x0000FF)}));
     }
 
     // Both programs: help and version on stdout with status 0; a wrong option

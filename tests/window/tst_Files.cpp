@@ -6,8 +6,13 @@
 #include "WindowTestSupport.h"
 
 #include "ColorSwatch.h"
+#include "QtDialogs.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
 #include <QtEndian>
 
 using namespace zvtest;
@@ -138,7 +143,7 @@ private slots:
         f.create();
         QStringList shown;
         for (const DialogCall& c : f.dialogs.calls) {
-            shown << c.text;
+            shown << c.text.section("\r\n", 0, 1); // a kept damaged file adds a line
             QCOMPARE(c.icon, zv::MessageIcon::Critical);
         }
         QCOMPARE(shown, (QStringList{BadText, FatalText}.mid(0, source == "user"   ? 0
@@ -259,6 +264,7 @@ private slots:
         w.Pause_chk->setChecked(false);
         w.Params_btn->click();
         static_cast<zv::FractalParameters&>(f.model) = records(1);
+        QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount)); // the window shows them
         f.dialogs.calls.clear();
         if (commandLine) {
             w.OpenParameterFile(file);
@@ -432,6 +438,59 @@ private slots:
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
                  *row.name && !row.fails ? canvas.image().convertToFormat(QImage::Format_RGB32)
                                          : QImage());
+    }
+
+    // Stored values beyond what the window offers: greyed boxes (state 2) show
+    // greyed, stay so, and are no tick (no random colours, no single steps); an
+    // area beyond the limits is cut before the window is placed, so the whole
+    // window lies on the screen (800 pixels wide offscreen).
+    void unusualSettings_data() {
+        QTest::addColumn<int>("checkState"); // of both boxes
+        QTest::addColumn<QString>("areaWidth");
+        QTest::addColumn<int>("shownWidth");
+        QTest::newRow("greyed boxes") << 2 << "320" << 320;
+        QTest::newRow("area width 5000") << 1 << "5000" << 700;
+        QTest::newRow("area width 800") << 0 << "800" << 700;
+    }
+    void unusualSettings() {
+        QFETCH(int, checkState);
+        QFETCH(QString, areaWidth);
+        QFETCH(int, shownWidth);
+        FormFixture f;
+        f.folderFilled = true;
+        zv::GeneralValues g = general(true); // the bar closed, 200 pixels from the left
+        g.RandomForeColor = g.Pause = static_cast<std::uint8_t>(checkState);
+        g.AreaWidth = areaWidth;
+        writeFile(f.path("User.ini"), zv::WriteSettings(g, records(1)));
+        QVERIFY(f.open());
+        QCOMPARE(f.form->Output_pic->innerWidth(), shownWidth);
+        const QRect window = f.form->frameGeometry();
+        QVERIFY2(QGuiApplication::primaryScreen()->geometry().contains(window),
+                 qPrintable(QStringLiteral("window at %1, %2").arg(window.x()).arg(window.y())));
+        QCOMPARE(int(f.form->GeneralValuesFromControls().Pause), checkState);
+        f.form->TransferControlsToModel();
+        QCOMPARE(f.model.ForeColor, checkState == 1 ? -1 : g.ForeColor);
+        QCOMPARE(f.model.PauseAfterEachOp, checkState == 1);
+    }
+
+    // The save dialog itself refuses a name in a folder that does not exist and
+    // says why; the dialog stays open for another name.
+    void saveDialogWantsExistingFolder_data() {
+        boolRows("exists", "folder that does not exist", "existing folder");
+    }
+    void saveDialogWantsExistingFolder() {
+        QFETCH(bool, exists);
+        QTemporaryDir dir;
+        zv::FileDialogRequest request;
+        request.initialFolder = dir.path();
+        request.defaultSuffix = QStringLiteral("prm");
+        const std::unique_ptr<QFileDialog> dialog = zv::createFileDialog(nullptr, request, true);
+        dialog->selectFile(dir.filePath(exists ? "x.prm" : "nowhere/x.prm"));
+        static_cast<QDialog*>(dialog.get())->accept(); // public in QDialog
+        QCOMPARE(dialog->result() == QDialog::Accepted, exists);
+        const auto* box = dialog->findChild<QMessageBox*>();
+        QCOMPARE(box ? box->windowTitle() + box->text() : QString(),
+                 exists ? QString() : QStringLiteral("Error:Dieser Dateipfad existiert nicht!"));
     }
 };
 

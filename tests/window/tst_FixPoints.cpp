@@ -82,7 +82,12 @@ private slots:
                  QString("Y%1:").arg(expected));
         QVERIFY(f.form->FixPoint_img.at(std::size_t(expected - 1))->isVisible());
         QVERIFY(selected(expected - 1));
-        // A double click on the drawing area adds a point as the button does.
+        // A double click on a marker adds nothing; on the drawing area it adds
+        // a point as the button does.
+        const QPoint marker = f.markerAt(0);
+        QTest::mouseDClick(f.form->FixPoint_img[0], Qt::LeftButton, {}, QPoint(4, 4));
+        QCOMPARE(f.rows(), expected);
+        QCOMPARE(f.markerAt(0), marker);
         QTest::mouseDClick(f.form->Output_pic, Qt::LeftButton, {}, QPoint(180, 200));
         QCOMPARE(f.rows(), std::min(expected + 1, 8));
     }

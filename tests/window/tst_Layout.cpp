@@ -198,6 +198,11 @@ private slots:
             QTest::mouseRelease(e, Qt::LeftButton, {}, inside);
         } else {
             QTest::mouseClick(f.form->YPos_lbl.at(0), Qt::LeftButton);
+            // The field's own next click then places the cursor, as in any field.
+            QVERIFY(e->hasSelectedText());
+            QTest::mouseClick(e, Qt::LeftButton, {}, inside);
+            QVERIFY(!e->hasSelectedText());
+            e->selectAll();
         }
         QCOMPARE(QApplication::focusWidget(), e);
         QTest::keyClicks(e, "3");

@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLocale>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <cmath>
 
 using namespace zvtest;
@@ -159,7 +160,7 @@ private slots:
         f.model.CantorSet.StepHeight = 33;
         f.model.CantorSet.ElementsCount = 4;
         f.model.Cross.DecreaseFactor = 0.25;
-        f.model.LSystem = {{{{100, 200}, {100, 150}}}, "F+F", "FF", 1.5, -90};
+        f.model.LSystem = {{{{100, 200}, {100, 150}}}, "F\xe9+F", "FF", 1.5, -90};
         QLocale::setDefault(QLocale("de_DE"));
         QVERIFY(f.selectType(zv::CantorSetType));
         QCOMPARE(f.form->StepHeight_txt->text() + f.form->ElementsCount_txt->text(),
@@ -172,8 +173,14 @@ private slots:
         QVERIFY(view().contains("0010 (2), LSystem_frm 2 rows, 0 hidden"));
         QCOMPARE(f.form->SpecialParams_btn->text(), QString("< &Switch to FixPoints <"));
         QCOMPARE(f.markerAt(1), marker);
-        QCOMPARE(f.form->Initiator_txt->text() + f.form->Generator_txt->text(), QString("F+FFF"));
+        QCOMPARE(f.form->Initiator_txt->text() + f.form->Generator_txt->text(),
+                 QStringLiteral("F\u00e9+FFF"));
         QCOMPARE(f.form->LineLength_txt->text() + f.form->Delta_txt->text(), QString("1,5-90"));
+        // Back into the model one byte a character; what Latin-1 lacks becomes '?'.
+        f.form->Generator_txt->setText(QStringLiteral("F\u00e9F\u20ac"));
+        f.form->TransferControlsToModel();
+        QCOMPARE(f.model.LSystem.InitiatorString + f.model.LSystem.GeneratorString,
+                 std::string("F\xe9+FF\xe9" "F?"));
         f.form->SpecialParams_btn->click();
         QVERIFY(f.form->FixPoints_frm->isVisible());
     }
@@ -204,6 +211,49 @@ private slots:
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
         QVERIFY(f.selectType(zv::CantorSetType));
         QVERIFY(f.selectType(zv::CrossType));
+        QCOMPARE(f.markerAt(0).x(), 33);
+    }
+
+    // However the selection changes, the edits of the type being left are
+    // stored in its record once, and coming back shows them; a record passed
+    // on the way (two notches before one refresh) keeps its own values.
+    void editsSurviveTypeChange_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("wheel notch") << "wheel" << 1;
+        QTest::newRow("two wheel notches") << "wheel" << 2;
+        QTest::newRow("arrow key") << "key" << 1;
+    }
+    void editsSurviveTypeChange() {
+        QFETCH(QString, how);
+        QFETCH(int, steps);
+        QComboBox* list = f.form->FractalType_cmb;
+        const auto wheel = [list](int notches) {
+            for (int i = 0; i < std::abs(notches); ++i) {
+                QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {},
+                                  QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton,
+                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(list, &notch);
+            }
+        };
+        QVERIFY(f.selectType(zv::CantorSetType));
+        const zv::CrossParams cross = f.model.Cross;
+        f.typeAndLeave(f.form->XPos_txt[0], "33");
+        if (how == "key") {
+            f.form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+            list->setFocus(Qt::TabFocusReason);
+            f.key(Qt::Key_Down);
+        } else {
+            wheel(steps);
+        }
+        QCOMPARE(list->currentIndex(), steps);
+        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
+        QCOMPARE(f.model.CantorSet.FixPoints[0].X, 33.0);
+        QVERIFY(f.model.Cross == cross);
+        wheel(-steps);
+        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
+        QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
         QCOMPARE(f.markerAt(0).x(), 33);
     }
 
