@@ -22,12 +22,10 @@ std::string_view counterText(std::array<char, 64>& buffer, std::string_view pref
 } // namespace
 
 std::int32_t DrawRun::RandomElementColor() {
-    // The palette has 16 distinct colours, so at most one is rejected and the
-    // loop ends; rejection keeps the choice uniform over the remaining ones.
-    // The generator is seeded once by whoever owns it (the clock, or a fixed
-    // seed for tests and reproducible renders), never per element: re-seeding
-    // from a clock before every colour hands out the same colour to every
-    // element drawn within one clock tick.
+    // At most one of the 16 distinct colours is rejected, so the loop ends and
+    // the choice stays uniform over the others. The generator is seeded once
+    // per program (or by a fixed seed), never per element: re-seeding from the
+    // clock would give every element of one clock tick the same colour.
     const std::int32_t background = host.BackColor();
     for (;;) {
         const std::int32_t color = Palette[static_cast<std::size_t>(random.NextIndex(16))];

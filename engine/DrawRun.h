@@ -25,13 +25,10 @@ inline constexpr std::int32_t rgb(int r, int g, int b) {
     return r | (g << 8) | (b << 16);
 }
 
-// Deepest level any recursive figure descends to, whatever CalcDepth asks for.
-// Shrinking figures are far below a pixel after about 60 levels (and their
-// element count explodes long before), and the one figure that does not shrink
-// (a Cantor set that keeps a single piece) moves one bar height per level, so
-// 4096 levels reach well past any drawing area. The limit keeps the native
-// stack small (a few hundred bytes per level, also under AddressSanitizer) and
-// the level counters far from any overflow.
+// Deepest level any recursive figure descends to, whatever CalcDepth asks for:
+// shrinking figures are below a pixel after about 60 levels, and a Cantor set
+// of one piece per bar leaves any drawing area long before 4096. The limit keeps
+// the native stack and the level counters small.
 inline constexpr std::int32_t MaxRecursionLevel = 4096;
 
 class DrawRun {

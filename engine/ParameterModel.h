@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,38 @@ struct FractalParameters {
     KochCurveParams KochCurve;
     LSystemParams LSystem;
     bool operator==(const FractalParameters&) const = default;
+
+    // The stored draw mode of a type; the L-system (and any unknown type) has
+    // only the turtle.
+    std::uint8_t drawMode(std::uint8_t type) const {
+        switch (type) {
+        case CantorSetType:
+            return CantorSet.DrawMode;
+        case CrossType:
+            return Cross.DrawMode;
+        case SierpinskyGadgetType:
+            return SierpinskyGadget.DrawMode;
+        case KochCurveType:
+            return KochCurve.DrawMode;
+        default:
+            return TurtleGraphicsMode;
+        }
+    }
+    // The fix points of a type; an unknown type gets the L-system's.
+    std::span<const FixPoint> fixPoints(std::uint8_t type) const {
+        switch (type) {
+        case CantorSetType:
+            return CantorSet.FixPoints;
+        case CrossType:
+            return Cross.FixPoints;
+        case SierpinskyGadgetType:
+            return SierpinskyGadget.FixPoints;
+        case KochCurveType:
+            return KochCurve.FixPoints;
+        default:
+            return LSystem.FixPoints;
+        }
+    }
 };
 
 struct ParameterModel : FractalParameters {

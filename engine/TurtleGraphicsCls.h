@@ -134,8 +134,6 @@ public:
     // nothing, which bounds memory however many "[" a string opens.
     void Draw();
 
-    static constexpr std::size_t MaxSavedStates = 32768;
-
 private:
     struct State {
         double X;

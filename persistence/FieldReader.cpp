@@ -7,10 +7,6 @@ namespace zv {
 
 namespace {
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
 QString trimBlanks(const QString& s) {
     qsizetype begin = 0;
     qsizetype end = s.size();

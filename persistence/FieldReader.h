@@ -53,7 +53,6 @@ public:
     // Records a failure for the value read last (e.g. a target refused it).
     void RefuseLast(const QString& expected);
 
-    bool Failed() const { return failure_.has_value(); }
     const std::optional<ReadFailure>& Failure() const { return failure_; }
 
 private:
@@ -81,6 +80,11 @@ private:
     QLocale userLocale_;
     std::optional<ReadFailure> failure_;
 };
+
+// The blanks a field may have around its value.
+inline bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 // Numbers as the reader understands them: the user's locale first (without
 // thousands separators, so "1.234" is never read as 1234 in German), then

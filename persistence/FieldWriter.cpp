@@ -22,10 +22,6 @@ double writable(double v) {
     return v == 0.0 ? 0.0 : v; // no "-0"
 }
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
 // The fewest digits that read back to v, in positional form with a decimal
 // point: 100000 stays "100000" and 0.0001 "0.0001", never "1e+05" or "1e-04".
 QString plainDecimal(double v) {

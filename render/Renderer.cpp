@@ -285,21 +285,6 @@ std::optional<double> ExpectedElements(const ParameterModel& m, std::uint8_t typ
 
 namespace {
 
-std::uint8_t drawModeOf(const FractalParameters& p, std::uint8_t type) {
-    switch (type) {
-    case CantorSetType:
-        return p.CantorSet.DrawMode;
-    case CrossType:
-        return p.Cross.DrawMode;
-    case SierpinskyGadgetType:
-        return p.SierpinskyGadget.DrawMode;
-    case KochCurveType:
-        return p.KochCurve.DrawMode;
-    default:
-        return TurtleGraphicsMode;
-    }
-}
-
 // Values from a file and paths are shown cut short and with control
 // characters escaped: the message is one line on the user's terminal.
 QString describe(const QString& file, const ReadFailure& f) {
@@ -430,7 +415,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         return ExitUsage;
     }
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
-    model.ForeColor = runForeColor(*settings, type, drawModeOf(model, type));
+    model.ForeColor = runForeColor(*settings, type, model.drawMode(type));
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
     ProgressLine progress(err, options, model, ExpectedElements(model, type));

@@ -10,14 +10,13 @@
 
 namespace zv {
 
-enum class MessageIcon { None, Information, Exclamation, Critical, Question };
-enum class MessageButtons { Ok, OkCancel, RetryCancel, YesNo, YesNoCancel };
-enum class MessageResult { Ok, Cancel, Retry, Yes, No };
+enum class MessageIcon { None, Exclamation, Critical };
+enum class MessageButtons { Ok, RetryCancel };
+enum class MessageResult { Ok, Cancel, Retry };
 
 struct FileDialogRequest {
     QString title;
     QString initialFolder;
-    QString initialFileName;
     // Qt filter syntax, entries separated by ";;": "Bitmap-Dateien (*.bmp)".
     QString filter;
     // Appended when the typed name has none ("bmp", without the dot).

@@ -24,12 +24,6 @@
 #include <QStyleFactory>
 #include <QTimer>
 
-#ifndef ZORVANDINE_VERSION_MAJOR
-#define ZORVANDINE_VERSION_MAJOR 1
-#define ZORVANDINE_VERSION_MINOR 0
-#define ZORVANDINE_VERSION_REVISION 1
-#endif
-
 namespace zv {
 
 namespace {
@@ -57,8 +51,8 @@ QString versionCaption() {
         .arg(QChar(97 + ZORVANDINE_VERSION_REVISION));
 }
 
-// Fusion's 13-pixel check and option indicators do not fit the design's
-// 13-pixel rows with room to spare; 11 pixels do.
+// Fusion's 13-pixel check and option indicators do not fit the 13-pixel rows of
+// this layout with room to spare; 11 pixels do.
 class CompactIndicatorStyle : public QProxyStyle {
 public:
     CompactIndicatorStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
@@ -110,6 +104,24 @@ void MainForm::place(QWidget* w, int left, int top, int width, int height) const
     w->setGeometry(twips_.px(left), twips_.py(top), twips_.px(width), twips_.py(height));
 }
 
+void MainForm::makeControls(std::initializer_list<Control> table) {
+    for (const Control& c : table) {
+        std::visit(
+            [&](auto** target) {
+                using W = std::remove_pointer_t<std::remove_pointer_t<decltype(target)>>;
+                const auto [left, top, width, height] = c.twips;
+                W* w = make<W>(c.parent, c.name, left, top, width, height);
+                if constexpr (std::is_same_v<W, QGroupBox>) {
+                    w->setTitle(QString::fromLatin1(c.text));
+                } else {
+                    w->setText(QString::fromLatin1(c.text));
+                }
+                *target = w;
+            },
+            c.target);
+    }
+}
+
 MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -133,7 +145,7 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     font.setPointSize(8);
     setFont(font);
     setWindowIcon(programIcon());
-    // The definition's client area: the bar open and a 200 x 250 drawing area.
+    // The bar open and a 200 x 250 drawing area.
     resize(twips_.px(7425), twips_.py(4680));
 
     createTopRow();
@@ -185,17 +197,13 @@ void MainForm::createTopRow() {
     stripe.setColor(QPalette::Window, palette().color(QPalette::Disabled, QPalette::WindowText));
     Stripe_lbl->setPalette(stripe);
 
-    Draw_btn = make<QPushButton>(this, "Draw_btn", 1325, 100, 1500, 315);
-    Draw_btn->setText(QStringLiteral("&Draw Fractal"));
+    makeControls({{&Draw_btn, this, "Draw_btn", {1325, 100, 1500, 315}, "&Draw Fractal"},
+                  {&Params_btn, this, "Params_btn", {2825, 100, 400, 315}, "<<& "},
+                  {&Import_btn, this, "Import_btn", {4130, 100, 1200, 315}, "&Import"},
+                  {&Export_btn, this, "Export_btn", {5330, 100, 1200, 315}, "&Export"}});
     Draw_btn->setDefault(true);
-    Params_btn = make<QPushButton>(this, "Params_btn", 2825, 100, 400, 315);
-    Params_btn->setText(QStringLiteral("<<& "));
     Params_btn->setToolTip(QStringLiteral("Close/Open ParameterBar"));
     SetParams_btn_Tag(QStringLiteral("1"));
-    Import_btn = make<QPushButton>(this, "Import_btn", 4130, 100, 1200, 315);
-    Import_btn->setText(QStringLiteral("&Import"));
-    Export_btn = make<QPushButton>(this, "Export_btn", 5330, 100, 1200, 315);
-    Export_btn->setText(QStringLiteral("&Export"));
     // Enter presses the focused button; elsewhere it presses Draw_btn (eventFilter).
     // Draw_btn itself is the default button, not an auto-default one: outside a
     // dialog Qt drops the default mark of an auto-default button that loses the focus.
@@ -239,24 +247,25 @@ void MainForm::createTopRow() {
 }
 
 void MainForm::createCommonParameters() {
-    CommonParameter_frm = make<QGroupBox>(this, "CommonParameter_frm", 3230, 500, 2000, 3780);
-    CommonParameter_frm->setTitle(QStringLiteral("Common Parameter:"));
+    makeControls({{&CommonParameter_frm,
+                   this,
+                   "CommonParameter_frm",
+                   {3230, 500, 2000, 3780},
+                   "Common Parameter:"}});
     QGroupBox* f = CommonParameter_frm;
-
-    AreaWidth_lbl = make<QLabel>(f, "AreaWidth_lbl", 150, 405, 850, 195);
-    AreaWidth_lbl->setText(QStringLiteral("AreaWidth:"));
-    AreaWidth_txt = make<TextField>(f, "AreaWidth_txt", 1050, 350, 500, 300);
-    AreaWidth_txt->setText(QStringLiteral("200"));
+    makeControls(
+        {{&AreaWidth_lbl, f, "AreaWidth_lbl", {150, 405, 850, 195}, "AreaWidth:"},
+         {&AreaWidth_txt, f, "AreaWidth_txt", {1050, 350, 500, 300}, "200"},
+         {&AreaWidthDescription_lbl, f, "AreaWidthDescription_lbl", {1580, 400, 350, 195}, "Pixel"},
+         {&AreaHeight_lbl, f, "AreaHeight_lbl", {150, 750, 850, 195}, "AreaHeight:"},
+         {&AreaHeight_txt, f, "AreaHeight_txt", {1050, 700, 500, 300}, "250"},
+         {&AreaHeightDescription_lbl,
+          f,
+          "AreaHeightDescription_lbl",
+          {1580, 750, 350, 195},
+          "Pixel"}});
     AreaWidth_txt->setTypingLimit(3);
-    AreaWidthDescription_lbl = make<QLabel>(f, "AreaWidthDescription_lbl", 1580, 400, 350, 195);
-    AreaWidthDescription_lbl->setText(QStringLiteral("Pixel"));
-    AreaHeight_lbl = make<QLabel>(f, "AreaHeight_lbl", 150, 750, 850, 195);
-    AreaHeight_lbl->setText(QStringLiteral("AreaHeight:"));
-    AreaHeight_txt = make<TextField>(f, "AreaHeight_txt", 1050, 700, 500, 300);
-    AreaHeight_txt->setText(QStringLiteral("250"));
     AreaHeight_txt->setTypingLimit(3);
-    AreaHeightDescription_lbl = make<QLabel>(f, "AreaHeightDescription_lbl", 1580, 750, 350, 195);
-    AreaHeightDescription_lbl->setText(QStringLiteral("Pixel"));
 
     BackColor_pic = make<ColorSwatch>(f, "BackColor_pic", 150, 1300, 1700, 350);
     BackColor_pic->setColor(0xFFFFFF);
@@ -268,16 +277,19 @@ void MainForm::createCommonParameters() {
     connect(BackColor_pic, &ColorSwatch::clicked, this, &MainForm::BackColor_pic_Click);
     connect(ForeColor_pic, &ColorSwatch::clicked, this, &MainForm::ForeColor_pic_Click);
 
-    RandomForeColor_chk = make<QCheckBox>(f, "RandomForeColor_chk", 150, 2100, 1700, 200);
-    RandomForeColor_chk->setText(QStringLiteral("Random ForeColor"));
-    CalcDepth_lbl = make<QLabel>(f, "CalcDepth_lbl", 150, 2615, 795, 195);
-    CalcDepth_lbl->setText(QStringLiteral("CalcDepth:"));
-    CalcDepth_txt = make<TextField>(f, "CalcDepth_txt", 1000, 2565, 850, 300);
-    CalcDepth_txt->setText(QStringLiteral("10"));
-    Pause_chk = make<QCheckBox>(f, "Pause_chk", 100, 2980, 1800, 200);
-    Pause_chk->setText(QStringLiteral("Pause after each op."));
-    SpecialParams_btn = make<QPushButton>(f, "SpecialParams_btn", 100, 3387, 1800, 300);
-    SpecialParams_btn->setText(QStringLiteral("> &Switch to Special >"));
+    makeControls({{&RandomForeColor_chk,
+                   f,
+                   "RandomForeColor_chk",
+                   {150, 2100, 1700, 200},
+                   "Random ForeColor"},
+                  {&CalcDepth_lbl, f, "CalcDepth_lbl", {150, 2615, 795, 195}, "CalcDepth:"},
+                  {&CalcDepth_txt, f, "CalcDepth_txt", {1000, 2565, 850, 300}, "10"},
+                  {&Pause_chk, f, "Pause_chk", {100, 2980, 1800, 200}, "Pause after each op."},
+                  {&SpecialParams_btn,
+                   f,
+                   "SpecialParams_btn",
+                   {100, 3387, 1800, 300},
+                   "> &Switch to Special >"}});
     SpecialParams_btn->setAutoDefault(true);
 
     int n = 1;
@@ -290,8 +302,7 @@ void MainForm::createCommonParameters() {
 }
 
 void MainForm::createRightColumn() {
-    DrawModes_frm = make<QGroupBox>(this, "DrawModes_frm", 5330, 500, 2000, 1450);
-    DrawModes_frm->setTitle(QStringLiteral("Draw Modes:"));
+    makeControls({{&DrawModes_frm, this, "DrawModes_frm", {5330, 500, 2000, 1450}, "Draw Modes:"}});
     DrawModes_frm->setToolTip(QStringLiteral("for detailed information open the Readme-File"));
     const char* modes[4] = {"Recursive", "Chaos Game", "Turtle Graphics", "Demo"};
     for (int i = 0; i < 4; ++i) {
@@ -306,13 +317,14 @@ void MainForm::createRightColumn() {
 }
 
 void MainForm::createFixPointList() {
-    FixPoints_frm = make<QGroupBox>(this, "FixPoints_frm", 5330, 2050, 2000, 2220);
-    FixPoints_frm->setTitle(QStringLiteral("FixPoints:"));
-    AddFixPoint_btn = make<QPushButton>(FixPoints_frm, "AddFixPoint_btn", 90, 300, 785, 300);
-    AddFixPoint_btn->setText(QStringLiteral("&Add new"));
-    RemoveFixPoint_btn =
-        make<QPushButton>(FixPoints_frm, "RemoveFixPoint_btn", 875, 300, 1030, 300);
-    RemoveFixPoint_btn->setText(QStringLiteral("&Remove last"));
+    makeControls({{&FixPoints_frm, this, "FixPoints_frm", {5330, 2050, 2000, 2220}, "FixPoints:"}});
+    makeControls(
+        {{&AddFixPoint_btn, FixPoints_frm, "AddFixPoint_btn", {90, 300, 785, 300}, "&Add new"},
+         {&RemoveFixPoint_btn,
+          FixPoints_frm,
+          "RemoveFixPoint_btn",
+          {875, 300, 1030, 300},
+          "&Remove last"}});
     for (QPushButton* b : {AddFixPoint_btn, RemoveFixPoint_btn}) {
         b->setAutoDefault(true);
     }
@@ -355,53 +367,53 @@ void MainForm::createFixPointList() {
 }
 
 void MainForm::createSpecialFrames() {
-    CantorSet_frm = make<QGroupBox>(this, "CantorSet_frm", 5330, 2050, 2000, 1130);
-    CantorSet_frm->setTitle(QStringLiteral("CantorSet Special:"));
-    StepHeight_lbl = make<QLabel>(CantorSet_frm, "StepHeight_lbl", 100, 400, 850, 195);
-    StepHeight_lbl->setText(QStringLiteral("StepHeight:"));
-    StepHeight_txt = make<TextField>(CantorSet_frm, "StepHeight_txt", 1000, 350, 500, 300);
-    StepHeight_txt->setText(QStringLiteral("20"));
+    makeControls(
+        {{&CantorSet_frm, this, "CantorSet_frm", {5330, 2050, 2000, 1130}, "CantorSet Special:"}});
+    QGroupBox* f = CantorSet_frm;
+    makeControls(
+        {{&StepHeight_lbl, f, "StepHeight_lbl", {100, 400, 850, 195}, "StepHeight:"},
+         {&StepHeight_txt, f, "StepHeight_txt", {1000, 350, 500, 300}, "20"},
+         {&StepHeightDescription_lbl,
+          f,
+          "StepHeightDescription_lbl",
+          {1530, 400, 345, 195},
+          "Pixel"},
+         {&ElementsCount_lbl, f, "ElementsCount_lbl", {100, 750, 1300, 195}, "ElementsCount:"},
+         {&ElementsCount_txt, f, "ElementsCount_txt", {1450, 700, 450, 300}, "3"}});
     StepHeight_txt->setTypingLimit(2);
-    StepHeightDescription_lbl =
-        make<QLabel>(CantorSet_frm, "StepHeightDescription_lbl", 1530, 400, 345, 195);
-    StepHeightDescription_lbl->setText(QStringLiteral("Pixel"));
-    ElementsCount_lbl = make<QLabel>(CantorSet_frm, "ElementsCount_lbl", 100, 750, 1300, 195);
-    ElementsCount_lbl->setText(QStringLiteral("ElementsCount:"));
-    ElementsCount_txt = make<TextField>(CantorSet_frm, "ElementsCount_txt", 1450, 700, 450, 300);
-    ElementsCount_txt->setText(QStringLiteral("3"));
     ElementsCount_txt->setTypingLimit(1);
     CantorSet_frm->hide();
 
-    Cross_frm = make<QGroupBox>(this, "Cross_frm", 5330, 2050, 2000, 780);
-    Cross_frm->setTitle(QStringLiteral("Cross Special:"));
-    DecreaseFactor_lbl = make<QLabel>(Cross_frm, "DecreaseFactor_lbl", 100, 400, 1200, 195);
-    DecreaseFactor_lbl->setText(QStringLiteral("DecreaseFactor:"));
-    DecreaseFactor_txt = make<TextField>(Cross_frm, "DecreaseFactor_txt", 1370, 350, 500, 300);
-    DecreaseFactor_txt->setText(QStringLiteral("0.5"));
+    makeControls({{&Cross_frm, this, "Cross_frm", {5330, 2050, 2000, 780}, "Cross Special:"}});
+    f = Cross_frm;
+    makeControls(
+        {{&DecreaseFactor_lbl, f, "DecreaseFactor_lbl", {100, 400, 1200, 195}, "DecreaseFactor:"},
+         {&DecreaseFactor_txt, f, "DecreaseFactor_txt", {1370, 350, 500, 300}, "0.5"}});
     DecreaseFactor_txt->setPeriodBecomesComma(true);
     Cross_frm->hide();
 
-    LSystem_frm = make<QGroupBox>(this, "LSystem_frm", 5330, 2050, 2000, 2220);
-    LSystem_frm->setTitle(QStringLiteral("LSystem Special:"));
-    Initiator_lbl = make<QLabel>(LSystem_frm, "Initiator_lbl", 100, 300, 1800, 195);
-    Initiator_lbl->setText(QStringLiteral("Initiator::::::::::::::::::::::::::::"));
-    Initiator_txt = make<QLineEdit>(LSystem_frm, "Initiator_txt", 100, 500, 1800, 300);
-    Initiator_txt->setText(QStringLiteral("F"));
-    Generator_lbl = make<QLabel>(LSystem_frm, "Generator_lbl", 100, 850, 1800, 195);
-    Generator_lbl->setText(QStringLiteral("Generator::::::::::::::::::::::::"));
-    Generator_txt = make<QLineEdit>(LSystem_frm, "Generator_txt", 100, 1050, 1800, 300);
-    Generator_txt->setText(QStringLiteral("F[+F]F[-F]F"));
-    LineLength_lbl = make<QLabel>(LSystem_frm, "LineLength_lbl", 100, 1550, 1000, 195);
-    LineLength_lbl->setText(QStringLiteral("LineLength:"));
-    LineLength_txt = make<TextField>(LSystem_frm, "LineLength_txt", 1150, 1450, 750, 300);
-    LineLength_txt->setText(QStringLiteral("0.5"));
+    makeControls(
+        {{&LSystem_frm, this, "LSystem_frm", {5330, 2050, 2000, 2220}, "LSystem Special:"}});
+    f = LSystem_frm;
+    makeControls({{&Initiator_lbl,
+                   f,
+                   "Initiator_lbl",
+                   {100, 300, 1800, 195},
+                   "Initiator::::::::::::::::::::::::::::"},
+                  {&Initiator_txt, f, "Initiator_txt", {100, 500, 1800, 300}, "F"},
+                  {&Generator_lbl,
+                   f,
+                   "Generator_lbl",
+                   {100, 850, 1800, 195},
+                   "Generator::::::::::::::::::::::::"},
+                  {&Generator_txt, f, "Generator_txt", {100, 1050, 1800, 300}, "F[+F]F[-F]F"},
+                  {&LineLength_lbl, f, "LineLength_lbl", {100, 1550, 1000, 195}, "LineLength:"},
+                  {&LineLength_txt, f, "LineLength_txt", {1150, 1450, 750, 300}, "0.5"},
+                  {&Delta_lbl, f, "Delta_lbl", {105, 1880, 1000, 195}, "Angel Delta:"},
+                  {&Delta_txt, f, "Delta_txt", {1150, 1830, 750, 300}, "50"}});
     LineLength_txt->setPeriodBecomesComma(true);
     LineLength_txt->setToolTip(
         QStringLiteral("[Pixel]   (the higher the Depth the lower this value should be)"));
-    Delta_lbl = make<QLabel>(LSystem_frm, "Delta_lbl", 105, 1880, 1000, 195);
-    Delta_lbl->setText(QStringLiteral("Angel Delta:"));
-    Delta_txt = make<TextField>(LSystem_frm, "Delta_txt", 1150, 1830, 750, 300);
-    Delta_txt->setText(QStringLiteral("50"));
     Delta_txt->setToolTip(QStringLiteral("should lie somewhere between -360\u00B0 and 360\u00B0"));
     Delta_txt->setMouseTracking(true);
     LSystem_frm->hide();

@@ -1,8 +1,8 @@
 #pragma once
-// The program's one window. Every control carries its design name both as the
-// member name and as objectName(); control arrays are vectors indexed like the
-// design's element index. Positions are laid out in twips and converted with
-// the screen's twips per pixel; inside Output_pic coordinates are pixels.
+// The program's one window. Every control's member name is also its
+// objectName(); control arrays are vectors indexed by the element index.
+// Positions are laid out in twips and converted with the screen's twips per
+// pixel; inside Output_pic coordinates are pixels.
 
 #include "ParameterModel.h"
 #include "ProgramFiles.h"
@@ -15,8 +15,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
+#include <variant>
 #include <vector>
 
 class QCheckBox;
@@ -278,6 +280,8 @@ private:
     void connectTypeSelection();
     void connectFixPointRow(int index);
     void connectMarker(QLabel* marker);
+    // The other end of the Cantor set's top bar takes the height of end Index.
+    void syncCantorHeights(int Index);
     void endFixPointDrag();
     void selectStoredDrawMode(int type, int storedMode);
     void storeShownTypeControls();
@@ -287,13 +291,25 @@ private:
     void Form_Load();
     // A client area size held within the window's four size limits.
     QSize withinSizeLimits(QSize size) const;
-    // Lays out every control for a client area of w x h pixels (steps 5 to 16).
+    // Lays out every control for a client area of w x h pixels.
     void layoutControls(int w, int h);
     bool handleKeyDown(QKeyEvent* event);
     void e2eLog(const QString& line);
 
     template <class W>
     W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
+    // One control of a creation table: where its pointer goes, its parent, object
+    // name, rectangle in twips (left, top, width, height) and text (a frame's title).
+    struct Control {
+        std::variant<QGroupBox**, QLabel**, TextField**, QLineEdit**, QPushButton**, QCheckBox**>
+            target;
+        QWidget* parent;
+        const char* name;
+        std::array<int, 4> twips;
+        const char* text;
+    };
+    // Makes the controls in table order, which is also their stacking order.
+    void makeControls(std::initializer_list<Control> table);
     void place(QWidget* w, int left, int top, int width, int height) const;
 
     ParameterModel& model_;

@@ -8,6 +8,7 @@
 #include "FieldNumbers.h"
 #include "OutputPicture.h"
 #include "TextField.h"
+#include "TurtleGraphicsCls.h"
 
 #include <optional>
 
@@ -73,8 +74,8 @@ void MainForm::Delta_txt_MouseMove() {
     if (!degrees) {
         return;
     }
-    // The hint's radians use this ten-digit pi, not the full-precision one.
-    const double radians = *degrees / 180 * 3.141592654;
+    // The hint's radians use the turtle's own pi.
+    const double radians = *degrees / 180 * TurtlePi;
     Delta_txt->setToolTip(QStringLiteral("=") + fieldText(radians) +
                           QStringLiteral(" (should lie somewhere between -6.2 and 6.2)"));
 }

@@ -351,15 +351,18 @@ void MainForm::YPos_txt_LostFocus(int Index) {
     int x = coordinate(XPos_txt[Index]->text()).value_or(0);
     int y = coordinate(YPos_txt[Index]->text()).value_or(0);
     PlaceFixPoint(Index, x, y);
+    syncCantorHeights(Index);
+}
+
+void MainForm::syncCantorHeights(int Index) {
     // Both ends of the Cantor set's top bar share one height.
-    if (FractalType_cmb->currentIndex() == CantorSetType && YPos_txt.size() >= 2) {
-        if (Index == 0) {
-            YPos_txt[1]->setText(YPos_txt[0]->text());
-        } else if (Index == 1) {
-            YPos_txt[0]->setText(YPos_txt[1]->text());
-        }
-        PlaceAllFixPoints();
+    if (FractalType_cmb->currentIndex() != CantorSetType || YPos_txt.size() < 2) {
+        return;
     }
+    if (Index == 0 || Index == 1) {
+        YPos_txt[1 - Index]->setText(YPos_txt[Index]->text());
+    }
+    PlaceAllFixPoints();
 }
 
 void MainForm::ConnectLast_chk_Click() {
@@ -499,14 +502,7 @@ void MainForm::Output_pic_DragDrop(int Index, int x, int y) {
     int px = DragOffsetX + x;
     int py = DragOffsetY + y;
     PlaceFixPoint(Index, px, py);
-    if (FractalType_cmb->currentIndex() == CantorSetType && YPos_txt.size() >= 2) {
-        if (Index == 0) {
-            YPos_txt[1]->setText(YPos_txt[0]->text());
-        } else if (Index == 1) {
-            YPos_txt[0]->setText(YPos_txt[1]->text());
-        }
-        PlaceAllFixPoints();
-    }
+    syncCantorHeights(Index);
     if (Index < static_cast<int>(XPos_txt.size()) && Index < static_cast<int>(YPos_txt.size())) {
         e2eLog(QStringLiteral("fixpoint %1 dropped at %2 %3")
                    .arg(Index)

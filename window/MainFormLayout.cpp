@@ -23,11 +23,10 @@ namespace zv {
 
 namespace {
 
-// The design states its size limits as outer window sizes for a frame 120 twips
-// wide and a caption plus frame 405 twips high. Taking that frame off leaves
-// the client area, which is what this window sizes; the limits then give a
-// drawing area of 200 to 700 by 250 to 600 pixels whatever frame the window
-// system really draws.
+// The size limits are outer window sizes for a frame 120 twips wide and a
+// caption plus frame 405 twips high. This window sizes its client area, so that
+// frame comes off: the drawing area stays 200 to 700 by 250 to 600 pixels
+// whatever frame the window system really draws.
 constexpr int DesignFrameWidth = 120;
 constexpr int DesignFrameHeight = 405;
 constexpr int MinOuterWidth = 3345;  // plus ParamBarWidth

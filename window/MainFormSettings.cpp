@@ -70,8 +70,8 @@ public:
             return false;
         }
         if (apply_) {
-            // The selection's own handling runs once the whole file is in
-            // (start-up step 8, or after an import), not for each reader step.
+            // The selection's own handling runs once the whole file is in (at
+            // start-up or after an import), not for each value read.
             const bool ignore = form_.IgnoreTypeClick;
             form_.IgnoreTypeClick = true;
             form_.FractalType_cmb->setCurrentIndex(index);

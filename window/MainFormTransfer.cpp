@@ -66,18 +66,18 @@ void MainForm::TransferControlsToModel() {
 }
 
 void MainForm::transferControls(int type) {
-    // A.1: the recursive gadget cuts its holes in the background colour. A
+    // The recursive gadget cuts its holes in the background colour. A
     // greyed box (from a file) is not a tick, here as in the renderer.
     model_.ForeColor = foreColorForRun(
         checkStateValue(RandomForeColor_chk),
         static_cast<std::uint8_t>(std::clamp(type, 0, FractalTypeCount - 1)),
         DrawMode_opt[RecursiveMode]->isChecked(), ForeColor_pic->color(), BackColor_pic->color());
 
-    // A.2, A.3: the depth is never negative.
+    // The depth is never negative.
     model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);
     model_.PauseAfterEachOp = isTicked(checkStateValue(Pause_chk));
 
-    // A.4: a fixed-size point list takes as many rows as it has places (rows
+    // A fixed-size point list takes as many rows as it has places (rows
     // beyond them are ignored, places beyond the rows keep their points); a
     // list of any length is re-created with one point per row.
     const auto copyFixed = [this](auto& target) {

@@ -268,30 +268,8 @@ void MainForm::Unload_tmr_Timer() {
         // The record's points; a list from a file may hold fewer or more than
         // the window's 2 to 8 rows: the rows are held within that range and
         // show the first points, missing points keep the place the list gave them.
-        std::span<const FixPoint> points;
-        int storedMode = RecursiveMode;
-        switch (type) {
-        case CantorSetType:
-            points = model_.CantorSet.FixPoints;
-            storedMode = model_.CantorSet.DrawMode;
-            break;
-        case CrossType:
-            points = model_.Cross.FixPoints;
-            storedMode = model_.Cross.DrawMode;
-            break;
-        case SierpinskyGadgetType:
-            points = model_.SierpinskyGadget.FixPoints;
-            storedMode = model_.SierpinskyGadget.DrawMode;
-            break;
-        case KochCurveType:
-            points = model_.KochCurve.FixPoints;
-            storedMode = model_.KochCurve.DrawMode;
-            break;
-        default:
-            points = model_.LSystem.FixPoints;
-            storedMode = TurtleGraphicsMode;
-            break;
-        }
+        const auto recordType = static_cast<std::uint8_t>(type);
+        const std::span<const FixPoint> points = model_.fixPoints(recordType);
         LastFixPointIndex =
             setup.lastFixPointIndex > 0
                 ? setup.lastFixPointIndex
@@ -310,7 +288,7 @@ void MainForm::Unload_tmr_Timer() {
         } else if (type == KochCurveType) {
             ConnectLast_chk->setChecked(model_.KochCurve.ConnectLast);
         }
-        selectStoredDrawMode(type, storedMode);
+        selectStoredDrawMode(type, model_.drawMode(recordType));
 
         switch (type) {
         case CantorSetType:

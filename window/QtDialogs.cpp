@@ -3,7 +3,6 @@
 #include "CanvasColor.h"
 
 #include <QColorDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -15,14 +14,10 @@ namespace {
 
 QMessageBox::Icon qtIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
     case MessageIcon::Exclamation:
         return QMessageBox::Warning;
     case MessageIcon::Critical:
         return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
     case MessageIcon::None:
         break;
     }
@@ -33,14 +28,8 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
     switch (buttons) {
     case MessageButtons::Ok:
         return QMessageBox::Ok;
-    case MessageButtons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::RetryCancel:
         return QMessageBox::Retry | QMessageBox::Cancel;
-    case MessageButtons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
-    case MessageButtons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -76,13 +65,6 @@ public:
     }
 };
 
-QString startPath(const FileDialogRequest& request) {
-    if (request.initialFileName.isEmpty()) {
-        return request.initialFolder;
-    }
-    return QDir(request.initialFolder).filePath(request.initialFileName);
-}
-
 } // namespace
 
 MessageResult QtDialogs::message(const QString& title, const QString& text, MessageIcon icon,
@@ -96,10 +78,6 @@ MessageResult QtDialogs::message(const QString& title, const QString& text, Mess
         return MessageResult::Ok;
     case QMessageBox::Retry:
         return MessageResult::Retry;
-    case QMessageBox::Yes:
-        return MessageResult::Yes;
-    case QMessageBox::No:
-        return MessageResult::No;
     default:
         return MessageResult::Cancel;
     }
@@ -116,7 +94,7 @@ std::optional<std::int32_t> QtDialogs::chooseColor(std::int32_t initialColor) {
 std::unique_ptr<QFileDialog> createFileDialog(QWidget* parent, const FileDialogRequest& request,
                                               bool save) {
     auto dialog =
-        std::make_unique<FileDialog>(parent, request.title, startPath(request), request.filter);
+        std::make_unique<FileDialog>(parent, request.title, request.initialFolder, request.filter);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setOptions(fileOptions(request));

@@ -80,14 +80,6 @@ struct Run : zv::Canvas, zv::RunHost {
         }
         return out;
     }
-    bool finite() const { return !trace.join(' ').contains(QRegularExpression("inf|nan")); }
-    void cancelAtYield(int n) {
-        onYield = [this, n](int y) {
-            if (y >= n) {
-                model.GlobalState = zv::EditMode;
-            }
-        };
-    }
     // Calls wake() at every wake-up of a paused run: its 100 ms sleep and the
     // yield right after it (the gadget demo's own sleep is followed by a refresh).
     void onPauseWakeUp(std::function<void()> wake) {
@@ -130,10 +122,9 @@ struct Run : zv::Canvas, zv::RunHost {
 
     void YieldToEvents() override {
         trace << "yield";
+        ++yields;
         if (onYield) {
-            onYield(++yields);
-        } else {
-            ++yields;
+            onYield(yields);
         }
     }
     void Sleep(int ms) override { trace << "sleep " + QString::number(ms); }

@@ -1,16 +1,22 @@
-// ImageCanvas with coordinates far outside the picture: what lies inside is
-// painted exactly, what lies outside leaves the picture alone, and no number
-// reaches the rasteriser that it cannot hold.
+// The two canvases. ImageCanvas with coordinates far outside the picture: what
+// lies inside is painted exactly, what lies outside leaves the picture alone,
+// and no number reaches the rasteriser that it cannot hold. SvgCanvas: one
+// element per operation, corners and colours as an SVG viewer needs them,
+// nothing for coordinates that are not finite.
 #include "ImageCanvas.h"
+#include "SvgCanvas.h"
 
 #include <QPainter>
 #include <QTest>
+#include <QBuffer>
+#include <QXmlStreamReader>
+#include <QtTest>
 #include <limits>
 #include <random>
 
 using namespace zv;
 
-class ImageCanvasTest : public QObject {
+class CanvasTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -126,8 +132,47 @@ private slots:
                                      .arg(double(e[3]), 0, 'g', 9)));
             }
         }
+    // One element per operation in drawing order, attributes sorted; a line
+    // with an infinite end leaves none.
+    void svgOperations() {
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        {
+            SvgCanvas canvas(&buffer, 40, 50);
+            canvas.SetBackColor(0x80FF00);
+            canvas.SetForeColor(0x808080);
+            canvas.SetFillColor(0x0000FF);
+            canvas.Clear();
+            canvas.Line(1.5f, 2, 3, 4.25f, 0x0000FF);
+            canvas.Line(1.5f, 2, -std::numeric_limits<float>::infinity(), 4.25f, 0x0000FF);
+            canvas.Box(10, 20, 5, 2, 0x00FF00);
+            canvas.Circle(5, 6, 2, 0xFF0000);
+            canvas.SetPixelV(3, -4, 0x123456);
+            const IntPoint triangle[] = {{0, 0}, {10, 0}, {5, -8}};
+            canvas.Polygon(triangle);
+        }
+        QXmlStreamReader xml(buffer.data());
+        QStringList found;
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() != u"svg") {
+                QStringList attributes;
+                for (const QXmlStreamAttribute& a : xml.attributes()) {
+                    attributes << a.name().toString() + u'=' + a.value().toString();
+                }
+                attributes.sort();
+                found << xml.name().toString() + u' ' + attributes.join(u' ');
+            }
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(found,
+                 (QStringList{"rect fill=#00ff80 height=50 width=40 x=0 y=0",
+                              "line stroke=#ff0000 x1=1.5 x2=3 y1=2 y2=4.25", // red in the low byte
+                              "rect fill=#00ff00 height=18 stroke=#00ff00 width=5 x=5 y=2",
+                              "circle cx=5 cy=6 fill=none r=2 stroke=#0000ff",
+                              "rect fill=#563412 height=1 width=1 x=3 y=-4",
+                              "polygon fill=#ff0000 points=0,0 10,0 5,-8 stroke=#808080"}));
     }
 };
 
-QTEST_GUILESS_MAIN(ImageCanvasTest)
-#include "tst_imagecanvas.moc"
+QTEST_GUILESS_MAIN(CanvasTest)
+#include "tst_canvas.moc"
