@@ -132,6 +132,8 @@ private slots:
                                      .arg(double(e[3]), 0, 'g', 9)));
             }
         }
+    }
+
     // One element per operation in drawing order, attributes sorted; a line
     // with an infinite end leaves none.
     void svgOperations() {

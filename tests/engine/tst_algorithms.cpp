@@ -207,6 +207,8 @@ void AlgorithmsTest::nearestAsTheLibrary() {
                  qPrintable(QString::number(v, 'g', 17)));
     }
     QVERIFY(std::isnan(zv::nearest(std::numeric_limits<double>::quiet_NaN())));
+}
+
 // cos and sin of the heading are the unit vector from A to B in every quadrant.
 void AlgorithmsTest::heading_data() {
     QTest::addColumn<QLineF>("ab");
