@@ -3,6 +3,7 @@
 // every algorithm shares: the pause, single-step and cancel protocol, the
 // counter texts and the random element colours.
 #include "EngineTest.h"
+#include "Numeric.h"
 #include "TurtleGraphicsCls.h"
 
 #include <QPoint>
@@ -171,6 +172,46 @@ private slots:
         QVERIFY(r.model.RecursionsDone < (1LL << 40));
         QVERIFY(cancelAt == 0 || r.yields == cancelAt);
         QVERIFY(elements < 0 || r.model.ElementsDrawn == elements);
+    }
+
+    // The engine's own rounding must give what std::nearbyint gives (halves to
+    // even), at every magnitude, for the values where a shortcut could slip.
+    void nearestAsTheLibrary_data() {
+        QTest::addColumn<double>("scale"); // random values within +-scale
+        QTest::newRow("halves and near halves") << 8.0;
+        QTest::newRow("pixels") << 4096.0;
+        QTest::newRow("around 2^52") << 9007199254740992.0;
+        QTest::newRow("huge") << 1e300;
+    }
+
+    void nearestAsTheLibrary() {
+        QFETCH(double, scale);
+        std::mt19937_64 random(7);
+        std::uniform_real_distribution<double> value(-scale, scale);
+        std::vector<double> values{0.5,
+                                   1.5,
+                                   2.5,
+                                   -0.5,
+                                   -2.5,
+                                   -0.4,
+                                   0.49999999999999994,
+                                   4503599627370495.5,
+                                   -4503599627370495.5,
+                                   Inf,
+                                   -Inf,
+                                   0.0,
+                                   -0.0};
+        for (int i = 0; i < 20000; ++i) {
+            const double v = value(random);
+            values.push_back(scale == 8.0 ? std::round(v * 2) / 2 + (i % 3 - 1) * 1e-16 : v);
+        }
+        for (const double v : values) {
+            const double expected = std::nearbyint(v);
+            const double got = zv::nearest(v);
+            QVERIFY2(got == expected && std::signbit(got) == std::signbit(expected),
+                     qPrintable(QString::number(v, 'g', 17)));
+        }
+        QVERIFY(std::isnan(zv::nearest(NaN)));
     }
 
     // From A = (0, 200) to B = (270, 200) at D 3: 448 characters, 192 steps of
