@@ -318,6 +318,8 @@ private slots:
             "^$", "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
         row("renderer --scale 0", renderer, QStringList{"--scale", "0", "a.ini", "b.png"}, "-", 1,
             "^$", "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
+        row("renderer --scale 9", renderer, QStringList{"--scale", "9", "a.ini", "b.png"}, "-", 1,
+            "^$", "from 1 to 8");
         row("renderer --scale 8 of a 4096 area", renderer,
             QStringList{"--scale", "8", bigArea(), "b.png"}, "-", 1, "^$",
             "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
@@ -327,6 +329,7 @@ private slots:
             "^$", "^$");
         row("window --help", window, QStringList{"--help"}, "", 0,
             "^Usage: zorvandine \\[options\\] \\[FILE\\]\n", "^$");
+        row("window --version", window, QStringList{"--version"}, "", 0, "^1\\.0b\n$", "^$");
         row("window, unknown option", window, QStringList{"--bogus"}, "", 1, "^$",
             "^zorvandine: Unknown option 'bogus'\\.\nUsage: zorvandine");
         row("window, two files", window, QStringList{"a.prm", "b.prm"}, "", 1, "^$",
