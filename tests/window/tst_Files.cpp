@@ -3,6 +3,8 @@
 // Ctrl+P, the file choice with its typed-path fallback, files that fight back
 // (FIFOs, huge sparse files, a full disk, a planted link); and the captions.
 
+#include "ColorSwatch.h"
+#include "GuardedFile.h"
 #include "HostileFiles.h"
 #include "KeyedStatusBar.h"
 #include "QtDialogs.h"
@@ -52,6 +54,15 @@ zv::GeneralValues general(bool user) {
             byte(user ? 1 : 0),
             user ? "9" : "6",
             byte(user ? 1 : 0)};
+}
+
+// Stored values beyond what the window offers: greyed boxes (state 2), an
+// area wider than the window allows.
+zv::GeneralValues unusual(int checkState, const QString& areaWidth) {
+    zv::GeneralValues g = general(true); // the bar closed, 200 pixels from the left
+    g.RandomForeColor = g.Pause = static_cast<std::uint8_t>(checkState);
+    g.AreaWidth = areaWidth;
+    return g;
 }
 
 // Records the window can show as they are: allowed draw modes, 2 to 8 points.
@@ -114,7 +125,7 @@ private slots:
     // or memory) before the factory settings take over, and the box says where.
     void startUp_data() {
         QTest::addColumn<QByteArray>("user"); // null: none, or the hostile file
-        QTest::addColumn<QString>("hostile"); // FIFO, sparse, leftover, older copy
+        QTest::addColumn<QString>("hostile"); // FIFO, sparse, leftover, older copy, odd
         QTest::addColumn<QByteArray>("factory");
         QTest::addColumn<QString>("source"); // "user", "factory" or "" (the program ends)
         const QByteArray user = zv::WriteSettings(general(true), records(1));
@@ -132,6 +143,13 @@ private slots:
         QTest::newRow("leftover of a killed save") << user << "leftover" << factory << "user";
         QTest::newRow("no user file, damaged factory file")
             << QByteArray() << "" << damaged(factory, 11, "3") << "";
+        // Greyed boxes stay so and are no tick; an area beyond the limits is cut
+        // before the window is placed.
+        for (const char* odd : {"odd 2 320", "odd 1 5000", "odd 0 800"}) {
+            const QStringList v = QString(odd).split(' ');
+            QTest::newRow(odd) << zv::WriteSettings(unusual(v[1].toInt(), v[2]), records(1)) << odd
+                               << factory << "user";
+        }
     }
     void startUp() {
         QFETCH(QByteArray, user);
@@ -178,10 +196,21 @@ private slots:
             QVERIFY(!QFile::exists(userIni));
             return;
         }
-        compareValues(*f.form, general(source == "user"));
+        const QStringList odd = hostile.split(' ');
+        zv::GeneralValues g =
+            odd[0] == "odd" ? unusual(odd[1].toInt(), odd[2]) : general(source == "user");
+        if (g.AreaWidth.toInt() > 700) { // cut, and the window moved onto the screen
+            g.AreaWidth = QStringLiteral("700");
+            g.Left = f.form->GeneralValuesFromControls().Left;
+        }
+        compareValues(*f.form, g);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(source == "user"));
-        QCOMPARE(f.form->Output_pic->innerWidth(), source == "user" ? 320 : 240);
-        QCOMPARE(f.form->Output_pic->innerHeight(), source == "user" ? 300 : 260);
+        QCOMPARE(f.form->Output_pic->innerWidth(), g.AreaWidth.toInt());
+        QCOMPARE(f.form->Output_pic->innerHeight(), g.AreaHeight.toInt());
+        QVERIFY(QGuiApplication::primaryScreen()->geometry().contains(f.form->frameGeometry()));
+        f.form->TransferControlsToModel();
+        QCOMPARE(f.model.ForeColor, g.RandomForeColor == 1 ? -1 : g.ForeColor);
+        QCOMPARE(f.model.PauseAfterEachOp, g.Pause == 1);
         QVERIFY(f.form->close()); // stores User.ini anew, the kept file untouched
         QCOMPARE(QFileInfo::exists(kept), keeps);
         QVERIFY(!keeps || hostile == "FIFO" ||
@@ -520,39 +549,6 @@ private slots:
                 (bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24));
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
                  *row.name ? canvas.image().convertToFormat(QImage::Format_RGB32) : QImage());
-    }
-
-    // Stored values beyond what the window offers: greyed boxes (state 2) show
-    // greyed, stay so, and are no tick (no random colours, no single steps); an
-    // area beyond the limits is cut before the window is placed, so the whole
-    // window lies on the screen (800 pixels wide offscreen).
-    void unusualSettings_data() {
-        QTest::addColumn<int>("checkState"); // of both boxes
-        QTest::addColumn<QString>("areaWidth");
-        QTest::addColumn<int>("shownWidth");
-        QTest::newRow("greyed boxes") << 2 << "320" << 320;
-        QTest::newRow("area width 5000") << 1 << "5000" << 700;
-        QTest::newRow("area width 800") << 0 << "800" << 700;
-    }
-    void unusualSettings() {
-        QFETCH(int, checkState);
-        QFETCH(QString, areaWidth);
-        QFETCH(int, shownWidth);
-        FormFixture f;
-        f.folderFilled = true;
-        zv::GeneralValues g = general(true); // the bar closed, 200 pixels from the left
-        g.RandomForeColor = g.Pause = static_cast<std::uint8_t>(checkState);
-        g.AreaWidth = areaWidth;
-        QVERIFY(writeBytes(f.path("User.ini"), zv::WriteSettings(g, records(1))));
-        QVERIFY(f.open());
-        QCOMPARE(f.form->Output_pic->innerWidth(), shownWidth);
-        const QRect window = f.form->frameGeometry();
-        QVERIFY2(QGuiApplication::primaryScreen()->geometry().contains(window),
-                 qPrintable(QStringLiteral("window at %1, %2").arg(window.x()).arg(window.y())));
-        QCOMPARE(int(f.form->GeneralValuesFromControls().Pause), checkState);
-        f.form->TransferControlsToModel();
-        QCOMPARE(f.model.ForeColor, checkState == 1 ? -1 : g.ForeColor);
-        QCOMPARE(f.model.PauseAfterEachOp, checkState == 1);
     }
 
     // The save dialog itself refuses a name in a folder that does not exist and
