@@ -8,10 +8,18 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <functional>
 
 namespace zv {
+
+// Clips a segment, in double, to a picture of the given size (drawing pixels)
+// plus a margin of 16 pixels, as every line is before it is rasterised; false
+// when nothing of it is left or an end is not finite. Exact for axis-parallel
+// and 45-degree lines however far their ends lie.
+bool ClipSegment(double& x1, double& y1, double& x2, double& y2, double width, double height);
 
 class ImageCanvas : public Canvas {
 public:
@@ -60,9 +68,21 @@ private:
     void markDirty(const QRect& rect);
     // A painter on the image that takes drawing pixels.
     void begin(QPainter& painter);
+    // Inclusive bounds in image pixels; clipped to the image when taken.
+    void markDirtyPixels(int left, int top, int right, int bottom) {
+        dirtyLeft_ = std::min(dirtyLeft_, left);
+        dirtyTop_ = std::min(dirtyTop_, top);
+        dirtyRight_ = std::max(dirtyRight_, right);
+        dirtyBottom_ = std::max(dirtyBottom_, bottom);
+    }
+    void drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel);
 
     QImage image_;
-    QRect dirty_;
+    // Empty while left > right.
+    int dirtyLeft_ = std::numeric_limits<int>::max();
+    int dirtyTop_ = std::numeric_limits<int>::max();
+    int dirtyRight_ = std::numeric_limits<int>::min();
+    int dirtyBottom_ = std::numeric_limits<int>::min();
     std::int32_t backColor_ = 0xFFFFFF;
     std::int32_t foreColor_ = 0;
     std::int32_t fillColor_ = 0;

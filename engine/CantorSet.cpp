@@ -46,7 +46,7 @@ struct CantorRecursion {
             run.Box(xa, y, xb, y + stepHeight, run.ElementColor());
             run.CountRecursions(1);
             run.CountElements(1);
-            run.host.YieldToEvents();
+            run.YieldToEvents();
             Subdivide(xa, xb, y + stepHeight, level + 1);
         }
     }
@@ -100,7 +100,7 @@ void DrawCantorSetDemo(DrawRun& run) {
             const double w2 = run.canvas.ScaleWidth();
             run.Box(w2 * next[2 * j + 1], top, w2 * (next[2 * j + 1] + width), bottom, color);
             run.CountElements(2);
-            run.host.YieldToEvents();
+            run.YieldToEvents();
         }
         lefts = std::move(next);
     }

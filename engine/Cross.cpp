@@ -35,7 +35,7 @@ struct CrossRecursion {
         run.Line(e1.X, e1.Y, e2.X, e2.Y, run.ElementColor());
         run.CountRecursions(1);
         run.CountElements(1);
-        run.host.YieldToEvents();
+        run.YieldToEvents();
         Grow(m, a, level + 1);
         Grow(m, b, level + 1);
         Grow(m, e1, level + 1);

@@ -2,9 +2,24 @@
 
 #include "Numeric.h"
 
-#include <string>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
 
 namespace zv {
+
+namespace {
+
+// prefix followed by value in decimal, written into buffer: a status text
+// every 15 elements should not cost an allocation.
+std::string_view counterText(std::array<char, 64>& buffer, std::string_view prefix,
+                             std::int64_t value) {
+    char* const end = std::copy(prefix.begin(), prefix.end(), buffer.data());
+    char* const last = std::to_chars(end, buffer.data() + buffer.size(), value).ptr;
+    return {buffer.data(), static_cast<std::size_t>(last - buffer.data())};
+}
+
+} // namespace
 
 std::int32_t DrawRun::RandomElementColor() {
     // At most one of the 16 distinct colours is rejected, so the loop ends and
@@ -22,7 +37,7 @@ std::int32_t DrawRun::RandomElementColor() {
 
 void DrawRun::WaitWhilePaused() {
     while (model.GlobalState == PauseMode) {
-        host.Sleep(100);
+        host.PauseNap(100);
         host.YieldToEvents();
     }
     if (model.GlobalState != EditMode && model.PauseAfterEachOp) {
@@ -32,10 +47,16 @@ void DrawRun::WaitWhilePaused() {
 
 void DrawRun::RefreshElementsText() {
     host.Sleep(10);
-    host.SetElementsText("Elements drawn: " + std::to_string(model.ElementsDrawn));
+    std::array<char, 64> buffer;
+    host.SetElementsText(counterText(buffer, "Elements drawn: ", model.ElementsDrawn));
 }
 
-void DrawRun::Line(double x1, double y1, double x2, double y2, std::int32_t color) {
+void DrawRun::RefreshRecursionsText() {
+    std::array<char, 64> buffer;
+    host.SetRecursionsText(counterText(buffer, "Recursions: ", model.RecursionsDone));
+}
+
+void DrawRun::ClampedLine(double x1, double y1, double x2, double y2, std::int32_t color) {
     const auto a = toFloat(x1), b = toFloat(y1), c = toFloat(x2), d = toFloat(y2);
     if (a && b && c && d) {
         canvas.Line(*a, *b, *c, *d, color);

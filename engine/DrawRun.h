@@ -8,8 +8,9 @@
 #include "RunHost.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
-#include <string>
+#include <limits>
 #include <vector>
 
 namespace zv {
@@ -33,7 +34,15 @@ inline constexpr std::int32_t MaxRecursionLevel = 4096;
 class DrawRun {
 public:
     DrawRun(ParameterModel& model, Canvas& canvas, RunHost& host, RandomSource& random)
-        : model(model), canvas(canvas), host(host), random(random) {}
+        : model(model), canvas(canvas), host(host), random(random),
+          hostYields_(host.YieldsToEvents()) {}
+
+    // Step 5 of the element protocol.
+    void YieldToEvents() {
+        if (hostYields_) {
+            host.YieldToEvents();
+        }
+    }
 
     // The colour of the next element: ForeColor, or with ForeColor -1 a palette
     // colour drawn uniformly from those that differ from the background.
@@ -41,8 +50,9 @@ public:
         return model.ForeColor != RandomColor ? model.ForeColor : RandomElementColor();
     }
 
-    // Waits, waking every 100 ms, while the run is paused; single-stepping then
-    // pauses again so the next element waits for the next resume.
+    // Waits in naps of 100 ms while the run is paused (a host may end a nap
+    // early once the state changes); single-stepping then pauses again so the
+    // next element waits for the next resume.
     void WaitWhilePaused();
 
     // The check before every element: wait while paused, then report whether the
@@ -74,7 +84,7 @@ public:
         const std::uint8_t stateOnEntry = model.GlobalState;
         model.RecursionsDone += count;
         if (stateOnEntry == PauseMode || model.RecursionsDone % 15 == 0) {
-            host.SetRecursionsText("Recursions: " + std::to_string(model.RecursionsDone));
+            RefreshRecursionsText();
         }
     }
 
@@ -87,7 +97,18 @@ public:
     // canvas as floats clamped to the float range; an element with a NaN
     // coordinate has no place on the canvas and is skipped (still counted by
     // the caller, so the counters keep their closed forms).
-    void Line(double x1, double y1, double x2, double y2, std::int32_t color);
+    void Line(double x1, double y1, double x2, double y2, std::int32_t color) {
+        // Inline: every turtle step and every bump draws lines. NaN fails the
+        // comparison and takes the careful way.
+        constexpr double FloatMax = std::numeric_limits<float>::max();
+        if (std::fabs(x1) <= FloatMax && std::fabs(y1) <= FloatMax && std::fabs(x2) <= FloatMax &&
+            std::fabs(y2) <= FloatMax) {
+            canvas.Line(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                        static_cast<float>(y2), color);
+        } else {
+            ClampedLine(x1, y1, x2, y2, color);
+        }
+    }
     void Box(double x1, double y1, double x2, double y2, std::int32_t color);
     void Circle(double x, double y, double radius, std::int32_t color);
 
@@ -97,8 +118,12 @@ public:
     RandomSource& random;
 
 private:
+    bool hostYields_;
+
     std::int32_t RandomElementColor();
     void RefreshElementsText();
+    void RefreshRecursionsText();
+    void ClampedLine(double x1, double y1, double x2, double y2, std::int32_t color);
 };
 
 // The base figure of the cross and the Koch curve: segment(a, b) for each

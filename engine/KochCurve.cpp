@@ -48,7 +48,7 @@ public:
         run_.Line(Q.X, Q.Y, R.X, R.Y, run_.ElementColor());
         run_.CountElements(2);
         run_.CountRecursions(1);
-        run_.host.YieldToEvents();
+        run_.YieldToEvents();
         Draw(A, P, level + 1);
         Draw(P, Q, level + 1);
         Draw(Q, R, level + 1);

@@ -14,7 +14,17 @@
 namespace zv {
 
 // Nearest integer, halves to the even neighbour (the default rounding mode).
-inline double nearest(double v) { return std::nearbyint(v); }
+// A magnitude below 2^52 plus 2^52 has no fraction bits left, so that sum
+// rounds as std::nearbyint would, without its library call (the chaos game
+// rounds two coordinates per point).
+inline double nearest(double v) {
+    constexpr double twoTo52 = 4503599627370496.0;
+    const double magnitude = std::fabs(v);
+    if (!(magnitude < twoTo52)) {
+        return v; // already whole, infinite or NaN
+    }
+    return std::copysign((magnitude + twoTo52) - twoTo52, v);
+}
 
 // nearest(v) clamped to Int's range; NaN gives nullopt.
 template <std::integral Int> std::optional<Int> toInt(double v) {

@@ -3,7 +3,7 @@
 // renderer, or a test script.
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace zv {
 
@@ -13,12 +13,21 @@ public:
 
     // Let the host process pending events; handlers may change GlobalState.
     virtual void YieldToEvents() = 0;
+    // False for a host whose YieldToEvents does nothing (the renderer): a run
+    // then leaves the call out, which was most of an element's cost in a long
+    // walk. Asked once, when the run begins.
+    virtual bool YieldsToEvents() const { return true; }
     virtual void Sleep(int milliseconds) = 0;
+    // The nap of a paused run: like Sleep, but a host that handles events
+    // while it sleeps may end it as soon as GlobalState leaves PauseMode, so a
+    // resume or a cancel does not wait for the rest of it.
+    virtual void PauseNap(int milliseconds) { Sleep(milliseconds); }
     // ManageGlobalStates(PauseMode): the single-step pause after an element.
     virtual void EnterPauseMode() = 0;
     // Status texts "Elements drawn: N" and "Recursions: N".
-    virtual void SetElementsText(const std::string& text) = 0;
-    virtual void SetRecursionsText(const std::string& text) = 0;
+    // The text lives only for the call.
+    virtual void SetElementsText(std::string_view text) = 0;
+    virtual void SetRecursionsText(std::string_view text) = 0;
     // The colour of the BackColor swatch: random colours avoid it.
     virtual std::int32_t BackColor() const = 0;
 };

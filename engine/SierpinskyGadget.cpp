@@ -58,7 +58,7 @@ struct GadgetRecursion {
         run.CountRecursions(1);
         run.CountElements(1);
         run.canvas.Refresh();
-        run.host.YieldToEvents();
+        run.YieldToEvents();
         Cut(a, mab, mac, level + 1);
         Cut(mab, b, mbc, level + 1);
         Cut(mac, mbc, c, level + 1);
@@ -66,19 +66,17 @@ struct GadgetRecursion {
 };
 
 // One jump of the chaos game halfway towards a randomly chosen corner of the
-// unit square's triangle: (0, 0), (0.5, 1) or (1, 0).
+// unit square's triangle: (0, 0) for r <= 1/3, (0.5, 1) for 1/3 < r < 2/3,
+// (1, 0) for r >= 2/3. The corner is picked by index, not by branches: a
+// random branch is mispredicted on most points. x and y stay in [0, 1], so
+// adding a zero leaves them exact.
 void chaosStep(RandomSource& random, double& x, double& y) {
+    static constexpr double cornerX[3] = {0, 0.5, 1};
+    static constexpr double cornerY[3] = {0, 1, 0};
     const float r = random.NextFloat();
-    if (r <= 1.0f / 3.0f) {
-        x = x / 2;
-        y = y / 2;
-    } else if (r < 2.0f / 3.0f) {
-        x = (x + 0.5) / 2;
-        y = (y + 1) / 2;
-    } else {
-        x = (x + 1) / 2;
-        y = y / 2;
-    }
+    const int corner = (r > 1.0f / 3.0f ? 1 : 0) + (r >= 2.0f / 3.0f ? 1 : 0);
+    x = (x + cornerX[corner]) / 2;
+    y = (y + cornerY[corner]) / 2;
 }
 
 // A unit-square point on the canvas, to whole pixels; nullopt when the canvas
@@ -138,7 +136,7 @@ void PlaySierpinskyChaosGame(DrawRun& run) {
         run.CountElements(1);
         if (i % ChaosPointsPerRefresh == 0) {
             run.canvas.Refresh();
-            run.host.YieldToEvents();
+            run.YieldToEvents();
         }
     }
 }
@@ -164,7 +162,7 @@ void DrawSierpinskyDemo(DrawRun& run) {
         run.CountElements(1);
         run.host.Sleep(DemoJumpMilliseconds);
         run.canvas.Refresh();
-        run.host.YieldToEvents();
+        run.YieldToEvents();
     }
 }
 

@@ -102,14 +102,16 @@ void TurtleGraphicsCls::Draw() {
         Depth = RewriteWalk::MaxPasses;
     }
     RewriteWalk walk(InitiatorString, GeneratorString, Depth);
-    char command = 0;
-    while (walk.Next(command)) {
-        if (!run_.ContinueBeforeElement()) {
-            return;
+    std::string_view run;
+    while (walk.NextRun(run)) {
+        for (const char command : run) {
+            if (!run_.ContinueBeforeElement()) {
+                return;
+            }
+            Execute(command);
+            run_.CountElements(1);
+            run_.YieldToEvents();
         }
-        Execute(command);
-        run_.CountElements(1);
-        run_.host.YieldToEvents();
     }
 }
 

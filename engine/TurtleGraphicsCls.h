@@ -42,26 +42,65 @@ public:
     // and the generator times the passes (an "F" whose expansion is empty).
     bool Next(char& c) {
         for (;;) {
-            const std::string_view text = level_ == 0 ? initiator_ : generator_;
-            std::size_t& position = positions_[static_cast<std::size_t>(level_)];
-            if (position == text.size()) {
-                if (level_ == 0) {
-                    return false;
-                }
-                --level_;
-                continue;
+            if (!skipFinished()) {
+                return false;
             }
-            c = text[position++];
+            c = text()[positions_[static_cast<std::size_t>(level_)]++];
             if (c == 'F' && level_ < passes_) {
-                ++level_;
-                positions_[static_cast<std::size_t>(level_)] = 0;
+                descend();
                 continue;
             }
             return true;
         }
     }
 
+    // The same characters in runs: stores in run the next stretch that is
+    // executed as it stands (no "F" in it that a further pass would expand);
+    // false past the end. Most of a long walk is the generator read at the
+    // deepest pass, which comes out as one run.
+    bool NextRun(std::string_view& run) {
+        for (;;) {
+            if (!skipFinished()) {
+                return false;
+            }
+            const std::string_view t = text();
+            std::size_t& position = positions_[static_cast<std::size_t>(level_)];
+            if (level_ == passes_) {
+                run = t.substr(position);
+                position = t.size();
+                return true;
+            }
+            if (t[position] == 'F') {
+                ++position;
+                descend();
+                continue;
+            }
+            const std::size_t f = t.find('F', position);
+            const std::size_t end = f == std::string_view::npos ? t.size() : f;
+            run = t.substr(position, end - position);
+            position = end;
+            return true;
+        }
+    }
+
 private:
+    std::string_view text() const { return level_ == 0 ? initiator_ : generator_; }
+    // Leaves the levels read to their end; false once the initiator is.
+    bool skipFinished() {
+        while (positions_[static_cast<std::size_t>(level_)] == text().size()) {
+            if (level_ == 0) {
+                return false;
+            }
+            --level_;
+        }
+        return true;
+    }
+    // Goes on with the expansion of the "F" just read.
+    void descend() {
+        ++level_;
+        positions_[static_cast<std::size_t>(level_)] = 0;
+    }
+
     std::string_view initiator_;
     std::string_view generator_;
     int passes_;

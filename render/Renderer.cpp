@@ -43,6 +43,8 @@ public:
         : err_(err), enabled_(options.progressOnTerminal), delay_(options.progressDelay),
           model_(model), total_(total), start_(Clock::now()), lastShown_(start_) {}
 
+    bool Enabled() const { return enabled_; }
+
     void Tick() {
         // A clock read per element would cost more than some elements do.
         if (!enabled_ || ++ticks_ % 64 != 0) {
@@ -104,10 +106,13 @@ public:
             model_.GlobalState = EditMode;
         }
     }
+    // The yield has work only with a progress line or a canvas that can fail;
+    // otherwise it is left out.
+    bool YieldsToEvents() const override { return progress_.Enabled() || bool(failed_); }
     void Sleep(int) override {}
     void EnterPauseMode() override {}
-    void SetElementsText(const std::string&) override {}
-    void SetRecursionsText(const std::string&) override {}
+    void SetElementsText(std::string_view) override {}
+    void SetRecursionsText(std::string_view) override {}
     std::int32_t BackColor() const override { return backColor_; }
 
 private:

@@ -10,6 +10,7 @@
 #include "RunHost.h"
 #include "Twips.h"
 
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <chrono>
@@ -30,6 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QStyle;
+class QEventLoop;
 class QTimer;
 
 namespace zv {
@@ -168,9 +170,10 @@ public:
     // --- RunHost ---
     void YieldToEvents() override;
     void Sleep(int milliseconds) override;
+    void PauseNap(int milliseconds) override;
     void EnterPauseMode() override;
-    void SetElementsText(const std::string& text) override;
-    void SetRecursionsText(const std::string& text) override;
+    void SetElementsText(std::string_view text) override;
+    void SetRecursionsText(std::string_view text) override;
     std::int32_t BackColor() const override;
 
     // --- Form-level values ---
@@ -324,13 +327,20 @@ private:
     void finishRun();
     void setRunControlsEnabled(bool enabled);
     void showCanvasHourglass();
+    void showRunProgress();
+    void waitUntil(std::chrono::steady_clock::time_point deadline, bool untilStateChanges);
     RandomSource& runRandom();
 
     bool runActive_ = false;        // DrawFractal is on the call stack
     bool runWindowVisible_ = false; // the window was shown when the run started
     bool hourglassShown_ = false;
     std::optional<RandomSource> random_; // seeded from the clock at the first run
-    std::chrono::steady_clock::time_point lastEventPass_{};
+    std::chrono::steady_clock::time_point lastDisplay_{}; // of the run's progress
+    // Counter texts a run wrote since its progress was last shown.
+    std::optional<QString> pendingElementsText_;
+    std::optional<QString> pendingRecursionsText_;
+    QTimer* napTimer_ = nullptr;    // wakes a sleep; made at the first one
+    QEventLoop* napLoop_ = nullptr; // a pause nap, ended by a change of state
     bool settingsLoaded_ = false;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
     int dragIndex_ = -1;                // marker being dragged, -1 when none

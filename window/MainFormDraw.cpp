@@ -10,17 +10,18 @@
 #include "MainForm.h"
 
 #include "DrawFractal.h"
+#include "KeyedStatusBar.h"
 #include "OutputPicture.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <chrono>
 #include <exception>
 #include <thread>
 
@@ -28,13 +29,19 @@ namespace zv {
 
 namespace {
 
-// A run hands its elements to the window far faster than a screen shows them;
-// the event loop runs at most this often during a run, so the pass (input,
-// the repaint of the changed rectangle) does not cost more than the drawing.
-// The run still reads GlobalState before every element, and the state changes
-// only inside an event pass, so a cancel or a pause is never missed: it takes
-// effect at the next element after the pass that handled it.
-constexpr std::chrono::milliseconds EventPassInterval{4};
+using Clock = std::chrono::steady_clock;
+
+// A run hands its elements to the window far faster than a screen shows them.
+// Input is read after every element, but what the run drew and the counter
+// texts go to the screen at display rate, and always before a sleep (which
+// then paints them while it waits), a pause and the end of a run: each repaint
+// after an element was time the run's designed pace did not have.
+constexpr std::chrono::milliseconds DisplayInterval{16};
+
+// A sleep handles events while it waits, woken by a timer this much before
+// its end; the rest it sleeps exactly. A timer wakes in whole milliseconds,
+// late by up to one, and the run sleeps 10 ms every 15 elements.
+constexpr std::chrono::milliseconds ExactSleep{2};
 
 } // namespace
 
@@ -70,7 +77,7 @@ void MainForm::startRun() {
 
     e2eLog(QStringLiteral("run started"));
     runWindowVisible_ = isVisible();
-    lastEventPass_ = {};
+    lastDisplay_ = Clock::now();
     const int type = FractalType_cmb->currentIndex();
     if (type >= 0 && type < FractalTypeCount) {
         try {
@@ -80,11 +87,10 @@ void MainForm::startRun() {
             e2eLog(QStringLiteral("run stopped: %1").arg(QString::fromLocal8Bit(e.what())));
         }
     }
+    // What the last elements drew and counted may not be on the screen yet.
+    showRunProgress();
     runActive_ = false;
     e2eLog(QStringLiteral("run ended, elements %1").arg(model_.ElementsDrawn));
-
-    // What the last elements drew may not have had its event pass yet.
-    Output_pic->flush();
     showCanvasHourglass();
     finishRun();
 }
@@ -148,16 +154,29 @@ RandomSource& MainForm::runRandom() {
 
 // --- RunHost -------------------------------------------------------------------
 
-void MainForm::YieldToEvents() {
-    if (runActive_) {
-        if (std::chrono::steady_clock::now() - lastEventPass_ < EventPassInterval) {
-            return;
-        }
-        showCanvasHourglass();
-    }
+// Schedules the repaint of what the run drew and shows the counter texts it
+// wrote since the last time.
+void MainForm::showRunProgress() {
+    lastDisplay_ = Clock::now();
+    showCanvasHourglass();
     Output_pic->flush();
+    if (pendingElementsText_) {
+        StatusBar->panel(QStringLiteral("ElementsCount"))->setText(*pendingElementsText_);
+        pendingElementsText_.reset();
+    }
+    if (pendingRecursionsText_) {
+        StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(*pendingRecursionsText_);
+        pendingRecursionsText_.reset();
+    }
+}
+
+void MainForm::YieldToEvents() {
+    if (!runActive_) {
+        Output_pic->flush();
+    } else if (Clock::now() - lastDisplay_ >= DisplayInterval) {
+        showRunProgress();
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    lastEventPass_ = std::chrono::steady_clock::now();
     // A window that was closed while a run was under way would otherwise keep
     // drawing, or stay paused for ever, out of sight: the run is cancelled.
     if (runActive_ && runWindowVisible_ && !isVisible() && model_.GlobalState != EditMode) {
@@ -165,22 +184,54 @@ void MainForm::YieldToEvents() {
     }
 }
 
-// The window keeps handling its events while a run sleeps (a pause wakes every
-// 100 ms; the element counter naps 10 ms), so it repaints and takes the S key
-// at once; waiting for events costs no processor time.
+// The window keeps handling its events while a run sleeps (a pause naps
+// 100 ms at a time; the element counter sleeps 10 ms), so it repaints and
+// takes the S key at once; waiting for events costs no processor time.
 void MainForm::Sleep(int milliseconds) {
-    if (milliseconds <= 0) {
+    waitUntil(Clock::now() + std::chrono::milliseconds(milliseconds), false);
+}
+
+void MainForm::PauseNap(int milliseconds) {
+    waitUntil(Clock::now() + std::chrono::milliseconds(milliseconds), true);
+}
+
+// Handles events until the deadline, or with untilStateChanges until an event
+// changed GlobalState (ManageGlobalStates ends the wait). One timer, restarted
+// for each wait, ends the event loop shortly before the deadline, and the rest
+// is slept to the deadline itself: a timer wakes in whole milliseconds, late
+// by up to one, and the run sleeps 10 ms every 15 elements.
+void MainForm::waitUntil(Clock::time_point deadline, bool untilStateChanges) {
+    if (deadline <= Clock::now()) {
         return;
     }
-    const QDeadlineTimer deadline(milliseconds, Qt::PreciseTimer);
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-    // Once the application is quitting, an event loop returns at once: the
-    // run still gets its pause, without events.
-    const qint64 left = deadline.remainingTime();
-    if (left > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(left));
+    if (runActive_) {
+        showRunProgress(); // painted while the run waits
+    }
+    if (napTimer_ == nullptr) {
+        napTimer_ = new QTimer(this);
+        napTimer_->setSingleShot(true);
+        napTimer_->setTimerType(Qt::PreciseTimer);
+    }
+    const std::uint8_t stateOnEntry = model_.GlobalState;
+    auto stateChanged = [&] { return untilStateChanges && model_.GlobalState != stateOnEntry; };
+    while (!stateChanged()) {
+        const Clock::duration left = deadline - Clock::now();
+        if (left <= ExactSleep || QCoreApplication::closingDown()) {
+            // Once the application is quitting an event loop returns at once:
+            // the run still gets its sleep, without events.
+            std::this_thread::sleep_until(deadline);
+            return;
+        }
+        QEventLoop loop;
+        connect(napTimer_, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QEventLoop* const outer = napLoop_;
+        if (untilStateChanges) {
+            napLoop_ = &loop;
+        }
+        napTimer_->start(std::chrono::duration_cast<std::chrono::milliseconds>(left - ExactSleep));
+        loop.exec();
+        napTimer_->stop();
+        napLoop_ = outer;
     }
 }
 

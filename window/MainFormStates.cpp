@@ -8,6 +8,7 @@
 #include "OutputPicture.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -20,6 +21,14 @@ void MainForm::ManageGlobalStates(std::uint8_t NewState) {
         return;
     }
     model_.GlobalState = NewState;
+    if (napLoop_ != nullptr) {
+        napLoop_->quit(); // a paused run goes on (or ends) at once
+    }
+    if (NewState != PauseMode) {
+        // Texts a run wrote before would overwrite the zeroes shown now.
+        pendingElementsText_.reset();
+        pendingRecursionsText_.reset();
+    }
     StatusPanel* state = StatusBar->panel(QStringLiteral("GlobalState"));
     StatusPanel* recursions = StatusBar->panel(QStringLiteral("RecursionsCount"));
     StatusPanel* elements = StatusBar->panel(QStringLiteral("ElementsCount"));
@@ -115,12 +124,31 @@ void MainForm::EnterPauseMode() {
     ManageGlobalStates(PauseMode);
 }
 
-void MainForm::SetElementsText(const std::string& text) {
-    StatusBar->panel(QStringLiteral("ElementsCount"))->setText(QString::fromStdString(text));
+namespace {
+
+// During a run a counter text waits in pending until the run next shows its
+// progress (showRunProgress, at display rate): a repaint of the status bar
+// after every 15th element cost the run more than its drawing.
+void setCounterText(StatusPanel* panel, std::optional<QString>& pending, bool duringRun,
+                    std::string_view text) {
+    QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (duringRun) {
+        pending = std::move(t);
+    } else {
+        panel->setText(t);
+    }
 }
 
-void MainForm::SetRecursionsText(const std::string& text) {
-    StatusBar->panel(QStringLiteral("RecursionsCount"))->setText(QString::fromStdString(text));
+} // namespace
+
+void MainForm::SetElementsText(std::string_view text) {
+    setCounterText(StatusBar->panel(QStringLiteral("ElementsCount")), pendingElementsText_,
+                   runActive_, text);
+}
+
+void MainForm::SetRecursionsText(std::string_view text) {
+    setCounterText(StatusBar->panel(QStringLiteral("RecursionsCount")), pendingRecursionsText_,
+                   runActive_, text);
 }
 
 std::int32_t MainForm::BackColor() const {

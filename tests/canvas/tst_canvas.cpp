@@ -6,10 +6,13 @@
 #include "ImageCanvas.h"
 #include "SvgCanvas.h"
 
+#include <QPainter>
+#include <QTest>
 #include <QBuffer>
 #include <QXmlStreamReader>
 #include <QtTest>
 #include <limits>
+#include <random>
 
 using namespace zv;
 
@@ -63,6 +66,71 @@ private slots:
                 inked += canvas.image().pixel(x, y) == qRgb(255, 0, 0);
             }
             QCOMPARE(inked, inkedRow == -1 || inkedRow == y ? inkPerRow : 0);
+        }
+    }
+
+    // Lines are written straight into the picture; their pixels must be those
+    // of QPainter's aliased 1-pixel pen with square caps, given the same
+    // clipped ends, or saved pictures would change.
+    void thinLinesAsQPainter_data() {
+        QTest::addColumn<double>("spread"); // ends within this distance of the picture
+        QTest::addColumn<int>("grid");      // ends on multiples of 1/grid; 0: any float
+        QTest::addColumn<bool>("shortLines");
+        QTest::newRow("around the picture") << 30.0 << 0 << false;
+        QTest::newRow("whole pixels") << 30.0 << 1 << false;
+        QTest::newRow("half pixels") << 30.0 << 2 << false;
+        QTest::newRow("1/64 pixels") << 30.0 << 64 << false;
+        QTest::newRow("short, up to 2 pixels") << 10.0 << 0 << true;
+        QTest::newRow("short on 1/128 pixels") << 10.0 << 128 << true;
+        QTest::newRow("far outside") << 1e30 << 0 << false;
+        QTest::newRow("far outside, whole pixels") << 1e9 << 1 << false;
+    }
+
+    void thinLinesAsQPainter() {
+        QFETCH(double, spread);
+        QFETCH(int, grid);
+        QFETCH(bool, shortLines);
+        constexpr int W = 45, H = 31;
+        std::mt19937_64 random(20261207);
+        std::uniform_real_distribution<double> coordinate(-spread, spread + W);
+        std::uniform_real_distribution<double> offset(-2, 2);
+        auto onGrid = [grid](double v) { return grid == 0 ? v : std::round(v * grid) / grid; };
+        ImageCanvas canvas(W, H);
+        for (int i = 0; i < 1000; ++i) {
+            float e[4];
+            for (int k = 0; k < 4; ++k) {
+                const double v = shortLines && k >= 2 ? e[k - 2] + offset(random) : coordinate(random);
+                e[k] = static_cast<float>(onGrid(v));
+            }
+            if (i % 10 == 0) { // a line of no length, by the left edge
+                e[0] = e[2] = static_cast<float>(onGrid(offset(random)));
+                e[3] = e[1];
+            } else if (i % 10 == 1) { // QPointF holds these ends equal
+                e[0] = 0;
+                e[2] = 1e-13f;
+                e[3] = e[1];
+            } else if (i % 10 == 2) { // axis-parallel
+                e[2 + i / 10 % 2] = e[i / 10 % 2];
+            }
+            canvas.Clear();
+            canvas.Line(e[0], e[1], e[2], e[3], 0x0000FF);
+
+            QImage expected(W, H, QImage::Format_RGB32);
+            expected.fill(Qt::white);
+            double x1 = e[0], y1 = e[1], x2 = e[2], y2 = e[3];
+            if (ClipSegment(x1, y1, x2, y2, W, H)) {
+                QPainter painter(&expected);
+                painter.setPen(QPen(Qt::red, 1, Qt::SolidLine, Qt::SquareCap));
+                painter.drawLine(QLineF(x1, y1, x2, y2));
+            }
+            if (canvas.image() != expected) {
+                QFAIL(qPrintable(QStringLiteral("line %1: (%2, %3) to (%4, %5)")
+                                     .arg(i)
+                                     .arg(double(e[0]), 0, 'g', 9)
+                                     .arg(double(e[1]), 0, 'g', 9)
+                                     .arg(double(e[2]), 0, 'g', 9)
+                                     .arg(double(e[3]), 0, 'g', 9)));
+            }
         }
     }
 

@@ -132,11 +132,11 @@ struct Run : zv::Canvas, zv::RunHost {
         ++pauseSwitches;
         model.GlobalState = zv::PauseMode;
     }
-    void SetElementsText(const std::string& t) override {
-        trace << "E:" + QString::fromStdString(t);
+    void SetElementsText(std::string_view t) override {
+        trace << "E:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
     }
-    void SetRecursionsText(const std::string& t) override {
-        trace << "R:" + QString::fromStdString(t);
+    void SetRecursionsText(std::string_view t) override {
+        trace << "R:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
     }
     std::int32_t BackColor() const override { return backColor; }
 };

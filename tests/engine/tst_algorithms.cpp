@@ -4,6 +4,9 @@
 // a turtle of its own); then what every algorithm shares: the pause, single-step
 // and cancel protocol, the counter texts and the random element colours.
 #include "EngineTest.h"
+#include "Numeric.h"
+
+#include <cmath>
 #include "TurtleGraphicsCls.h"
 
 #include <QLineF>
@@ -25,6 +28,8 @@ private slots:
     void chaosGameRefreshesEveryTenthPoint();
     void limits_data();
     void limits();
+    void nearestAsTheLibrary_data();
+    void nearestAsTheLibrary();
     void heading_data();
     void heading();
     void kochSnowflake();
@@ -172,6 +177,36 @@ void AlgorithmsTest::limits() {
     QVERIFY(r.model.RecursionsDone < (1LL << 40));
     QVERIFY(cancelAt == 0 || r.yields == cancelAt);
     QVERIFY(elements < 0 || r.model.ElementsDrawn == elements);
+}
+
+// The engine's own rounding must give what std::nearbyint gives (halves to
+// even), at every magnitude, for the values where a shortcut could slip.
+void AlgorithmsTest::nearestAsTheLibrary_data() {
+    QTest::addColumn<double>("scale"); // random values within +-scale
+    QTest::newRow("halves and near halves") << 8.0;
+    QTest::newRow("pixels") << 4096.0;
+    QTest::newRow("around 2^52") << 9007199254740992.0;
+    QTest::newRow("huge") << 1e300;
+}
+
+void AlgorithmsTest::nearestAsTheLibrary() {
+    QFETCH(double, scale);
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> value(-scale, scale);
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values{0.5,    1.5,  2.5,  -0.5, -2.5, -0.4, 0.49999999999999994,
+                               4503599627370495.5, -4503599627370495.5, inf, -inf, 0.0, -0.0};
+    for (int i = 0; i < 20000; ++i) {
+        const double v = value(random);
+        values.push_back(scale == 8.0 ? std::round(v * 2) / 2 + (i % 3 - 1) * 1e-16 : v);
+    }
+    for (const double v : values) {
+        const double expected = std::nearbyint(v);
+        const double got = zv::nearest(v);
+        QVERIFY2(got == expected && std::signbit(got) == std::signbit(expected),
+                 qPrintable(QString::number(v, 'g', 17)));
+    }
+    QVERIFY(std::isnan(zv::nearest(std::numeric_limits<double>::quiet_NaN())));
 }
 
 // cos and sin of the heading are the unit vector from A to B in every quadrant.

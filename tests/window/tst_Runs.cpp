@@ -249,6 +249,42 @@ private slots:
         expectEditState();
     }
 
+    // A resume or a cancel ends the paused run's nap at once: counted in event
+    // passes, the next element (or the run's return) follows within a pass or
+    // two, not after the rest of the nap.
+    void pauseAnswersAtOnce_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("resume") << false;
+        QTest::newRow("cancel") << true;
+    }
+
+    void pauseAnswersAtOnce() {
+        QFETCH(bool, cancel);
+        prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3, true);
+        int passes = 0;
+        int passesAtInput = -1;
+        int passesToAnswer = -1;
+        QTimer ticker; // fires in every event pass
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            ++passes;
+            if (passesAtInput < 0 && passes == 3 && f.model.GlobalState == zv::PauseMode) {
+                passesAtInput = passes;
+                cancel ? f.form->Draw_btn->click() : f.form->ManageGlobalStates(zv::WorkingMode);
+            } else if (passesAtInput > 0 && passesToAnswer < 0 && f.model.ElementsDrawn > 0) {
+                passesToAnswer = passes - passesAtInput;
+                f.form->Draw_btn->click();
+            }
+        });
+        ticker.start(0);
+        draw();
+        if (cancel) {
+            passesToAnswer = passes - passesAtInput;
+        }
+        ticker.stop();
+        QVERIFY(passesAtInput > 0);
+        QVERIFY2(passesToAnswer >= 0 && passesToAnswer < 5, qPrintable(QString::number(passesToAnswer)));
+    }
+
     // A cancel stops the run before its next element and leaves only the fix
     // point preview, or nothing after the chaos game and the demos, whose
     // markers stay hidden; a finished run leaves its drawing, also after repaints.
