@@ -1,23 +1,27 @@
-// The settings / parameter file format: written layout, reading rules and
-// failures, and write-then-read over random models in two locales.
+// The settings / parameter file format (written layout, reading rules and
+// failures, write-then-read over random models in two locales), the guarded
+// read and write every file goes through, and where the files live.
 
 #include "FileMod.h"
+#include "Gallery.h"
+#include "GuardedFile.h"
+#include "HostileFiles.h"
+#include "ProgramFiles.h"
+#include "ShownText.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cfloat>
 
 using namespace zv;
+using namespace zvtest;
 
 namespace {
 
-// The columns of a data table: their types, then their names.
 template <typename... Types> void columns(auto... names) {
     (QTest::addColumn<Types>(names), ...);
 }
 
-// One row of a data table, its cells in column order.
 void row(const char* name, auto... cells) {
     (QTest::newRow(name) << ... << cells);
 }
@@ -36,6 +40,11 @@ QStringList splitLines(const QByteArray& content) {
         lines.removeLast();
     }
     return lines;
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System,
+                                  QDir::Name);
 }
 
 void useLocale(const QString& name) {
@@ -134,7 +143,6 @@ private slots:
                                                         "written");
         row("integral coordinate keeps its form", "de", 3, 200.0, "", "200");
         row("fractional coordinate, German", "de", 3, 12.5, "", "12.5");
-        row("large coordinate without exponent", "en", 3, 100000.0, "", "100000");
         row("small coordinate without exponent", "de", 3, -0.0001, "", "-0.0001");
         row("line field, German", "de", 8, 0.5, "", "0,5");
         row("small line field without exponent, German", "de", 8, 1.5e-5, "", "0,000015");
@@ -181,7 +189,6 @@ private slots:
         row("decimal-point coordinate, German", "de", 21, "1.5", "x0", 1.5, 0);
         // An old file's decimal comma in a list field is cut there, as always.
         row("old decimal-comma coordinate", "de", 21, "12,5", "x1", 60.0, 28);
-        row("initiator F\u00e9F: a byte a letter", "en", 51, "F\u00e9F", "initiator", 3.0, 0);
         row("leading quote alone: taken as written", "en", 51, "\"F", "initiator", 2.0, 0);
         row("text after a closing quote: as written", "en", 51, "\"F\"F", "initiator", 4.0, 0);
         row("NaN coordinate fails", "en", 21, "nan", "x0", 0.0, 21);
@@ -243,14 +250,17 @@ private slots:
         QCOMPARE(target.Values, SampleGeneral);
     }
 
-    // Neither a missing file, a folder nor an endless device is read (the device
-    // is refused without reading to its missing end).
+    // Neither a missing file, a folder, an endless device nor a file past the
+    // size limit is read (the device is refused without reading to its end).
     void unreadableFiles() {
         QTemporaryDir dir;
         FractalParameters records;
         GeneralValuesCollector target;
-        for (const QString& bad :
-             {dir.filePath("none.ini"), dir.path(), QStringLiteral("/dev/zero")}) {
+        QVERIFY(makeSparseFile(dir.filePath("limit"), MaxFileBytes));
+        QCOMPARE(ReadGuardedFile(dir.filePath("limit")).bytes.size(), MaxFileBytes);
+        QVERIFY(makeSparseFile(dir.filePath("big"), MaxFileBytes + 1));
+        for (const QString& bad : {dir.filePath("none.ini"), dir.path(),
+                                   QStringLiteral("/dev/zero"), dir.filePath("big")}) {
             const std::optional<ReadFailure> failure = ReadSettingsFile(bad, target, records);
             QVERIFY2(failure && failure->Line == 0, qPrintable(bad));
         }
@@ -302,6 +312,171 @@ private slots:
         QFETCH(int, wantTop);
         const WindowPosition got = KeepWindowOnScreen({left, top}, 7425, 5085, 19200, 14400);
         QCOMPARE(got, (WindowPosition{wantLeft, wantTop}));
+    }
+
+    void guardedWrite_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the old file's mode is kept") << "file";
+        QTest::newRow("own link beside it is followed") << "own link";
+        QTest::newRow("someone else's link is replaced") << "foreign link";
+    }
+
+    void guardedWrite() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("User.ini"), linked = dir.filePath("linked.ini");
+        QVERIFY(writeBytes(kind == "file" ? path : linked, "old"));
+        QVERIFY(kind == "file" || QFile::link(linked, path));
+        if (kind == "foreign link" && ::lchown(QFile::encodeName(path).constData(), 65534, 65534)) {
+            QSKIP("giving a link to another user needs root");
+        }
+        // Writable for all: more than the umask leaves to a new file.
+        using P = QFileDevice;
+        QVERIFY(QFile::setPermissions(kind == "file" ? path : linked,
+                                      P::ReadOwner | P::WriteOwner | P::ReadGroup | P::WriteGroup |
+                                          P::ReadOther | P::WriteOther));
+
+        QCOMPARE(WriteGuardedFile(path, "new"), std::nullopt);
+        QCOMPARE(fileBytes(path), QByteArray("new"));
+        QCOMPARE(fileBytes(linked),
+                 QByteArray(kind == "own link" ? "new" : kind == "file" ? "" : "old"));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind == "own link");
+        QCOMPARE(entries(dir.path()).size(), kind == "file" ? 1 : 2);
+        struct stat info {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &info) == 0);
+        QVERIFY(kind == "foreign link" || (info.st_mode & 0777) == 0666);
+    }
+
+    void shownText_data() {
+        columns<QString, QString>("text", "shown");
+        row("C1 control, bidi override", QString::fromUtf16(u"a\u009bb\u202e\r"),
+            QString("a\\x9bb\\u202e\\x0d"));
+        row("60 characters", QString(60, 'a'), QString(60, 'a'));
+        row("pair at the cut", QString(59, 'a') + QString::fromUtf16(u"\U0001F600"),
+            QString(59, 'a') + "...");
+    }
+
+    void shownText() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(ShownText(text), shown);
+    }
+
+    // Only the temporary files of a save of User.ini go, and only the user's own.
+    void saveLeftovers() {
+        QTemporaryDir dir;
+        QStringList kept{"Default.ini.Ab12Cd", "User.ini",        "User.ini.Ab12C",
+                         "User.ini.Ab12Cd7",   "User.ini.Ab-2Cd", "User.ini.damaged"};
+        for (const QString& name : kept + QStringList{"User.ini.Ab12Cd", "User.ini.other1"}) {
+            QVERIFY(writeBytes(dir.filePath(name), "x"));
+        }
+        QVERIFY(QDir(dir.path()).mkdir("User.ini.dir123"));
+        QVERIFY(QFile::link(dir.filePath("User.ini"), dir.filePath("User.ini.link12")));
+        kept << "User.ini.dir123" << "User.ini.link12";
+        const bool foreign = ::chown(QFile::encodeName(dir.filePath("User.ini.other1")).constData(),
+                                     65534, 65534) == 0;
+        if (foreign) {
+            kept << "User.ini.other1";
+        }
+        QCOMPARE(RemoveSaveLeftovers(dir.path(), "User.ini"), foreign ? 1 : 2);
+        kept.sort();
+        QCOMPARE(entries(dir.path()), kept);
+    }
+
+    // A new "Saved Parameter" folder receives the example files, found beside
+    // the program (bin/gallery) before the installed share folder; an existing
+    // folder is never filled again.
+    void parameterFolder_data() {
+        // files: "path=content" below the prefix; expected: "name=content;...", "-": no Examples
+        columns<QStringList, QString, bool>("files", "expected", "created");
+        const QString near = "bin/gallery/", far = "share/zorvandine/gallery/";
+        row("beside the program", QStringList{near + "a.prm=1", near + "b.prm=2", near + "n.txt=x"},
+            QString("a.prm=1;b.prm=2"), true);
+        row("installed", QStringList{far + "c.prm=3"}, QString("c.prm=3"), true);
+        row("beside the program before installed",
+            QStringList{near + "a.prm=near", far + "a.prm=far"}, QString("a.prm=near"), true);
+        row("no gallery", QStringList{}, QString("-"), true);
+        row("folder already there", QStringList{near + "a.prm=1", "bin/Saved Parameter/m.prm=m"},
+            QString("-"), true);
+        row("a file in the folder's way", QStringList{near + "a.prm=1", "bin/Saved Parameter=f"},
+            QString("-"), false);
+    }
+
+    void parameterFolder() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, expected);
+        QFETCH(bool, created);
+        QTemporaryDir prefix;
+        const QDir root(prefix.path());
+        QVERIFY(root.mkpath("bin"));
+        for (const QString& f : files) {
+            const QString path = root.filePath(f.section(u'=', 0, 0));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(writeBytes(path, f.section(u'=', 1).toLatin1()));
+        }
+        const QString folder = root.filePath("bin/Saved Parameter");
+        QCOMPARE(CreateParameterFolder(folder, FindGallery(root.filePath("bin"))), created);
+        const QDir examples(folder + "/Examples");
+        QStringList found;
+        for (const QString& name : examples.entryList(QDir::Files, QDir::Name)) {
+            QFile file(examples.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadWrite)); // the user may overwrite an example
+            found << name + u'=' + QString::fromLatin1(file.readAll());
+        }
+        QCOMPARE(examples.exists() ? found.join(u';') : QString("-"), expected);
+        QCOMPARE(QFileInfo(folder).isDir(), created);
+    }
+
+    // Where settings and parameter files go. P/ the program folder (prefix/bin),
+    // S/ prefix/share/zorvandine, C/ the user's configuration, D/ the user's data.
+    void programFiles_data() {
+        // expected: read, write, factory settings, parameter folder
+        columns<QStringList, bool, QStringList>("existing", "writable", "expected");
+        const QStringList user{"C/User.ini", "C/User.ini"};
+        row("portable", QStringList{"P/Default.ini", "P/User.ini"}, true,
+            QStringList{"P/User.ini", "P/User.ini", "P/Default.ini", "P/Saved Parameter/"});
+        row("read-only, first start", QStringList{"P/Default.ini"}, false,
+            user + QStringList{"P/Default.ini", "D/Saved Parameter/"});
+        row("read-only, a User.ini beside the program starts it",
+            QStringList{"P/Default.ini", "P/User.ini"}, false,
+            QStringList{"P/User.ini", "C/User.ini", "P/Default.ini", "D/Saved Parameter/"});
+        row("read-only, the user's own file wins once written",
+            QStringList{"P/Default.ini", "P/User.ini", "C/User.ini"}, false,
+            user + QStringList{"P/Default.ini", "D/Saved Parameter/"});
+        row("installed", QStringList{"S/Default.ini"}, false,
+            user + QStringList{"S/Default.ini", "D/Saved Parameter/"});
+        row("installed, bin writable by the administrator", QStringList{"S/Default.ini"}, true,
+            user + QStringList{"S/Default.ini", "D/Saved Parameter/"});
+        row("factory settings beside the program come first",
+            QStringList{"P/Default.ini", "S/Default.ini"}, true,
+            QStringList{"P/User.ini", "P/User.ini", "P/Default.ini", "P/Saved Parameter/"});
+    }
+
+    void programFiles() {
+        QFETCH(QStringList, existing);
+        QFETCH(bool, writable);
+        QFETCH(QStringList, expected);
+        QTemporaryDir root;
+        const QMap<QString, QString> folders{{"P/", root.filePath("prefix/bin/")},
+                                             {"S/", root.filePath("prefix/share/zorvandine/")},
+                                             {"C/", root.filePath("config/")},
+                                             {"D/", root.filePath("data/")}};
+        const auto path = [&folders](const QString& s) { return folders[s.left(2)] + s.mid(2); };
+        for (const QString& folder : folders) {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        for (const QString& file : existing) {
+            QVERIFY(writeBytes(path(file), ""));
+        }
+        const ProgramFiles files = programFilesIn(
+            {folders["P/"].chopped(1), writable, folders["C/"].chopped(1), folders["D/"]});
+        QStringList want;
+        for (const QString& e : expected) {
+            want << path(e);
+        }
+        QCOMPARE((QStringList{files.userSettings, files.userSettingsWrite, files.factorySettings,
+                              files.savedParameters}),
+                 want);
     }
 };
 

@@ -23,10 +23,8 @@ QStringList galleryFiles() {
 }
 
 QString svgColor(std::int32_t color) { // a Long colour, red in the low byte
-    return QStringLiteral("#%1%2%3")
-        .arg(color & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((color >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
-        .arg((color >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+    return QStringLiteral("#%1").arg((color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF), 6,
+                                     16, QLatin1Char('0'));
 }
 
 struct Drawing {
@@ -45,47 +43,39 @@ Drawing readSvg(const QString& path, const QString& background) {
     QXmlStreamReader xml(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     Drawing d;
     bool cleared = false;
-    const auto include = [&d](double x1, double y1, double x2, double y2) {
-        d.left = std::min({d.left, x1, x2});
-        d.top = std::min({d.top, y1, y2});
-        d.right = std::max({d.right, x1, x2});
-        d.bottom = std::max({d.bottom, y1, y2});
-    };
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
         }
         const QXmlStreamAttributes a = xml.attributes();
-        const auto v = [&a](const char* name) {
-            return a.value(QLatin1String(name)).toDouble();
-        };
-        if (xml.name() == u"svg") {
-            d.area = QSizeF(v("width"), v("height"));
-            continue;
-        }
-        if (!cleared) {
-            cleared = true;
-            continue;
-        }
+        const auto v = [&a](const char* name) { return a.value(QLatin1String(name)).toDouble(); };
         const QString stroke = a.value(QLatin1String("stroke")).toString();
         const QString fill = a.value(QLatin1String("fill")).toString();
-        if ((!stroke.isEmpty() && stroke != background) ||
-            (fill != u"none" && !fill.isEmpty() && fill != background)) {
-            ++d.shown;
-        }
-        if (xml.name() == u"line") {
-            include(v("x1"), v("y1"), v("x2"), v("y2"));
-        } else if (xml.name() == u"circle") {
-            include(v("cx") - v("r"), v("cy") - v("r"), v("cx") + v("r"), v("cy") + v("r"));
-        } else if (xml.name() == u"rect") {
-            const bool point = v("width") == 1 && v("height") == 1 && stroke.isEmpty();
-            include(v("x"), v("y"), v("x") + (point ? 0 : v("width")),
-                    v("y") + (point ? 0 : v("height")));
-        } else if (xml.name() == u"polygon") {
-            for (const QString& p : a.value(QLatin1String("points")).toString().split(u' ')) {
-                const QStringList xy = p.split(u',');
-                include(xy.value(0).toDouble(), xy.value(1).toDouble(), xy.value(0).toDouble(),
-                        xy.value(1).toDouble());
+        if (xml.name() == u"svg") {
+            d.area = QSizeF(v("width"), v("height"));
+        } else if (std::exchange(cleared, true)) {
+            d.shown += (!stroke.isEmpty() && stroke != background) ||
+                       (fill != u"none" && !fill.isEmpty() && fill != background);
+            QList<QPointF> corners;
+            if (xml.name() == u"line") {
+                corners = {{v("x1"), v("y1")}, {v("x2"), v("y2")}};
+            } else if (xml.name() == u"circle") {
+                const QPointF r(v("r"), v("r")), c(v("cx"), v("cy"));
+                corners = {c - r, c + r};
+            } else if (xml.name() == u"rect") {
+                const bool point = v("width") == 1 && v("height") == 1 && stroke.isEmpty();
+                corners = {{v("x"), v("y")}, {v("x") + (point ? 0 : v("width")),
+                                              v("y") + (point ? 0 : v("height"))}};
+            } else if (xml.name() == u"polygon") {
+                for (const QString& p : a.value(QLatin1String("points")).toString().split(u' ')) {
+                    corners << QPointF(p.section(u',', 0, 0).toDouble(), p.section(u',', 1).toDouble());
+                }
+            }
+            for (const QPointF& c : corners) {
+                d.left = std::min(d.left, c.x());
+                d.top = std::min(d.top, c.y());
+                d.right = std::max(d.right, c.x());
+                d.bottom = std::max(d.bottom, c.y());
             }
         }
     }

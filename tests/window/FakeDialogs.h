@@ -31,9 +31,7 @@ public:
     QQueue<std::optional<std::int32_t>> colorAnswers;
     QQueue<zv::FileDialogResult> fileAnswers;
     QQueue<std::optional<QString>> inputAnswers;
-    // What the user does while a message box or a file dialog is open.
-    std::function<void()> whileMessage;
-    std::function<void()> whileFile;
+    std::function<void()> whileMessage; // what the user does while a message is open
 
     zv::MessageResult message(const QString& title, const QString& text, zv::MessageIcon icon,
                               zv::MessageButtons buttons) override {
@@ -66,9 +64,6 @@ public:
 private:
     zv::FileDialogResult file(DialogCall::Kind kind, const zv::FileDialogRequest& request) {
         calls.append({kind, request.title, {}, {}, {}, 0, request});
-        if (whileFile) {
-            whileFile();
-        }
         return fileAnswers.isEmpty() ? zv::FileDialogResult{} : fileAnswers.dequeue();
     }
 };

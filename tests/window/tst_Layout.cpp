@@ -102,28 +102,6 @@ private slots:
         QCOMPARE(common->x() < f.form->width(), row.barOpen); // closed: beyond the right edge
     }
 
-    // The bar button narrows the window by 4200 twips and back; the drawing
-    // area keeps a typed size, and the top row ends 100 twips right of it.
-    void parameterBar() {
-        setBar(true);
-        f.typeAndLeave(field("AreaWidth_txt"), "800");
-        f.typeAndLeave(field("AreaHeight_txt"), "601");
-        const int openWidth = f.form->width();
-        for (const bool open : {false, true}) {
-            f.form->Params_btn->click();
-            QCoreApplication::processEvents();
-            QCOMPARE(f.form->Params_btn->text(), open ? QString("<<& ") : QString(">>& "));
-            QCOMPARE(f.form->width(), openWidth - (open ? 0 : f.form->Twips().px(4200)));
-            QCOMPARE(output()->canvas().image().size(), QSize(700, 600));
-            QCOMPARE(output()->innerWidth(), 700);
-            const int right = output()->geometry().right() + f.form->Twips().px(100);
-            QVERIFY(qAbs(f.form->Params_btn->geometry().right() - right) <= 1);
-            QCOMPARE(f.form->Draw_btn->geometry().right() + 1, f.form->Params_btn->x());
-        }
-        f.typeAndLeave(field("AreaWidth_txt"), "200");
-        f.typeAndLeave(field("AreaHeight_txt"), "250");
-    }
-
     // A field's text is repaired when the user leaves it.
     void repairOnLeaving_data() {
         table<Typed>({{"width empty", "en", "AreaWidth_txt", "", "200"},

@@ -121,8 +121,6 @@ private slots:
              "modes 1001 (3), CantorSet_frm 2 rows, 2 hidden, switch 0, add 00, connect 00, blank"},
             {"gadget chaos game chosen", 2, 1, -1, true,
              "modes 1101 (1), 3 rows, 3 hidden, switch 0, add 00, connect 10, blank"},
-            {"koch turtle chosen", 3, 2, -1, true,
-             "modes 1010 (2), FixPoints_frm 2 rows, 0 hidden, switch 0, add 00, connect 00"},
         });
     }
     void panels() {
@@ -186,12 +184,14 @@ private slots:
     }
 
     // Selections before the timer fires cause one refresh, for the last one;
-    // the arrow keys change the type without opening the list; opening it
-    // stores the edits of the type being left; the turtle's cut rows stay cut.
+    // the arrow keys change the type without opening the list; opening it, or
+    // two wheel notches, store the edits of the type being left (and not in
+    // the record passed on the way); the turtle's cut rows stay cut.
     void typeChanges() {
+        QComboBox* list = f.form->FractalType_cmb;
         QSignalSpy ticks(f.form->Unload_tmr, &QTimer::timeout);
         for (int t : {zv::LSystemType, zv::SierpinskyGadgetType, zv::KochCurveType}) {
-            f.form->FractalType_cmb->setCurrentIndex(t);
+            list->setCurrentIndex(t);
             f.form->FractalType_cmb_Click();
         }
         QTRY_VERIFY(!f.form->Unload_tmr->isActive());
@@ -199,62 +199,36 @@ private slots:
         f.form->DrawMode_opt[zv::TurtleGraphicsMode]->click();
         f.form->DrawMode_opt[zv::RecursiveMode]->click();
         QVERIFY(view().contains("1010 (0), FixPoints_frm 2 rows, 0 hidden, switch 0, add 11"));
-        f.form->FractalType_cmb->setFocus(Qt::TabFocusReason);
-        f.form->FractalType_cmb->setCurrentIndex(zv::CantorSetType);
+        list->setFocus(Qt::TabFocusReason);
+        list->setCurrentIndex(zv::CantorSetType);
         f.key(Qt::Key_Down);
         QTRY_VERIFY(view().startsWith("modes 1000"));
         f.typeAndLeave(f.form->XPos_txt.at(0), "33");
-        f.form->FractalType_cmb->showPopup();
+        list->showPopup();
         QCoreApplication::processEvents();
         QCOMPARE(f.model.Cross.FixPoints[0].X, 33.0);
-        f.form->FractalType_cmb->hidePopup();
+        list->hidePopup();
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
-        QVERIFY(f.selectType(zv::CantorSetType));
-        QVERIFY(f.selectType(zv::CrossType));
-        QCOMPARE(f.markerAt(0).x(), 33);
-    }
-
-    // However the selection changes, the edits of the type being left are
-    // stored in its record once, and coming back shows them; a record passed
-    // on the way (two notches before one refresh) keeps its own values.
-    void editsSurviveTypeChange_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("steps");
-        QTest::newRow("wheel notch") << "wheel" << 1;
-        QTest::newRow("two wheel notches") << "wheel" << 2;
-        QTest::newRow("arrow key") << "key" << 1;
-    }
-    void editsSurviveTypeChange() {
-        QFETCH(QString, how);
-        QFETCH(int, steps);
-        QComboBox* list = f.form->FractalType_cmb;
-        const auto wheel = [list](int notches) {
-            for (int i = 0; i < std::abs(notches); ++i) {
+        const auto wheel = [list](int delta) {
+            for (int i = 0; i < 2; ++i) {
                 QWheelEvent notch(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), {},
-                                  QPoint(0, notches > 0 ? -120 : 120), Qt::NoButton,
-                                  Qt::NoModifier, Qt::NoScrollPhase, false);
+                                  QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                                  Qt::NoScrollPhase, false);
                 QCoreApplication::sendEvent(list, &notch);
             }
         };
-        QVERIFY(f.selectType(zv::CantorSetType));
-        const zv::CrossParams cross = f.model.Cross;
-        f.typeAndLeave(f.form->XPos_txt[0], "33");
-        if (how == "key") {
-            f.form->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-            list->setFocus(Qt::TabFocusReason);
-            f.key(Qt::Key_Down);
-        } else {
-            wheel(steps);
-        }
-        QCOMPARE(list->currentIndex(), steps);
+        const zv::FractalParameters before = f.model;
+        f.typeAndLeave(f.form->XPos_txt.at(0), "44");
+        wheel(-120);
+        QCOMPARE(list->currentIndex(), int(zv::KochCurveType));
         QTRY_VERIFY(!f.form->Unload_tmr->isActive());
-        QCOMPARE(f.model.CantorSet.FixPoints[0].X, 33.0);
-        QVERIFY(f.model.Cross == cross);
-        wheel(-steps);
+        QCOMPARE(f.model.Cross.FixPoints[0].X, 44.0);
+        QCOMPARE(record(f.model, zv::SierpinskyGadgetType),
+                 record(before, zv::SierpinskyGadgetType));
+        wheel(120);
         QTRY_VERIFY(!f.form->Unload_tmr->isActive());
-        QCOMPARE(f.form->XPos_txt[0]->text(), QString("33"));
-        QCOMPARE(f.markerAt(0).x(), 33);
+        QCOMPARE(f.form->XPos_txt[0]->text(), QString("44"));
+        QCOMPARE(f.markerAt(0).x(), 44);
     }
 
     // Texts as the user may leave them, checked or not: a text that is not a
@@ -311,7 +285,7 @@ private slots:
 
     // The shown type's record comes from the controls: its points from the
     // rows (a row whose X is no number keeps the point's X; a list type takes
-    // exactly as many points as there are rows), its mode and texts. The other
+    // exactly as many points as there are rows) and its mode. The other
     // records stay untouched.
     void fixPoints_data() {
         QTest::addColumn<int>("type");
@@ -327,7 +301,6 @@ private slots:
             << 1 << 8 << 5 << -1 << QByteArray("0| 4|10|100|11|101|12|102|13|103|14|104|True|");
         QTest::newRow("koch 2 -> 4, unchecked new row")
             << 3 << 2 << 4 << 3 << QByteArray("0| 3|10|100|11|101|12|102|0|103|True|");
-        QTest::newRow("l-system") << 4 << 0 << 2 << -1 << QByteArray("10|100|11|101|F++F++F|");
     }
     void fixPoints() {
         QFETCH(int, type);
@@ -347,12 +320,8 @@ private slots:
             f.form->XPos_txt.at(i)->setText(int(i) == badRow ? "12a" : QString::number(10 + i));
             f.form->YPos_txt.at(i)->setText(QString::number(100 + i));
         }
-        f.form->DrawMode_opt.at(type == zv::CantorSetType ? 3
-                                : type == zv::LSystemType ? 2
-                                                          : 0)
-            ->setChecked(true);
+        f.form->DrawMode_opt.at(type == zv::CantorSetType ? 3 : 0)->setChecked(true);
         f.form->ConnectLast_chk->setChecked(true);
-        f.form->Initiator_txt->setText("F++F++F");
         f.form->TransferControlsToModel();
         QVERIFY2(record(f.model, type).replace("\r\n", "|").startsWith(expected),
                  record(f.model, type).constData());
