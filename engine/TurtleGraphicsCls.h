@@ -37,27 +37,9 @@ public:
     // Passes outside 0..MaxPasses are clamped.
     RewriteWalk(std::string_view initiator, std::string_view generator, int passes);
 
-    // Stores the next character in c; false past the end. Between two
-    // characters the walk does at most one step per character of the initiator
-    // and the generator times the passes (an "F" whose expansion is empty).
-    bool Next(char& c) {
-        for (;;) {
-            if (!skipFinished()) {
-                return false;
-            }
-            c = text()[positions_[static_cast<std::size_t>(level_)]++];
-            if (c == 'F' && level_ < passes_) {
-                descend();
-                continue;
-            }
-            return true;
-        }
-    }
-
-    // The same characters in runs: stores in run the next stretch that is
-    // executed as it stands (no "F" in it that a further pass would expand);
-    // false past the end. Most of a long walk is the generator read at the
-    // deepest pass, which comes out as one run.
+    // Stores in run the next stretch that is executed as it stands (no "F" in
+    // it that a further pass would expand); false past the end. Most of a long
+    // walk is the generator read at the deepest pass, which comes out as one run.
     bool NextRun(std::string_view& run) {
         for (;;) {
             if (!skipFinished()) {
