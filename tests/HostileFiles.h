@@ -1,10 +1,6 @@
 #pragma once
-// Files that attack whoever reads or writes them, for the tests of every layer:
-// a FIFO that tells whether it was opened, sparse files of any size, a file
-// size limit that makes writes fail as on a full disk, and the bytes this
-// process has read.
+// Files that attack whoever reads or writes them, for the tests of every layer.
 
-#include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -19,95 +15,49 @@
 namespace zvtest {
 
 // A FIFO at path that tells whether anyone opened it (inotify sees every open,
-// also a non-blocking one). Its writer waits in a thread, so that a reader
-// that opens it is not blocked for good but reads an empty file. The FIFO is
-// also linked in a folder of its own, where it is found to release the writer
-// even after the path was renamed.
+// also a non-blocking one). A writer thread opens and closes it, so that a
+// reader gets an empty file instead of blocking for good. The FIFO is also
+// linked in a folder of its own, where the writer is released even after the
+// path was renamed.
 class FifoWatch {
+    QTemporaryDir dir_;
+    QByteArray own_ = QFile::encodeName(dir_.filePath("fifo"));
+    int notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    char events_[4096];
+    std::thread writer_;
+
 public:
-    explicit FifoWatch(const QString& path) : own_(QFile::encodeName(dir_.filePath("fifo"))) {
-        made_ = ::mkfifo(own_.constData(), 0600) == 0 &&
-                ::link(own_.constData(), QFile::encodeName(path).constData()) == 0 &&
-                notify_ >= 0 && ::inotify_add_watch(notify_, own_.constData(), IN_OPEN) >= 0;
-        if (made_) {
-            writer_ = std::thread([this] {
-                const int fd = ::open(own_.constData(), O_WRONLY);
-                if (fd >= 0) {
-                    ::close(fd);
-                }
-            });
+    explicit FifoWatch(const QString& path) {
+        if (::mkfifo(own_, 0600) == 0 && ::link(own_, QFile::encodeName(path)) == 0 &&
+            ::inotify_add_watch(notify_, own_, IN_OPEN) >= 0) {
+            writer_ = std::thread([this] { ::close(::open(own_, O_WRONLY)); });
         }
     }
     ~FifoWatch() {
-        if (made_) {
-            const int fd = ::open(own_.constData(), O_RDONLY | O_NONBLOCK);
+        if (writer_.joinable()) {
+            const int release = ::open(own_, O_RDONLY | O_NONBLOCK);
             writer_.join();
-            if (fd >= 0) {
-                ::close(fd);
-            }
+            ::close(release);
         }
         ::close(notify_);
     }
-    FifoWatch(const FifoWatch&) = delete;
-    FifoWatch& operator=(const FifoWatch&) = delete;
 
-    bool made() const { return made_; }
-    bool opened() {
-        char events[4096];
-        opened_ = opened_ || ::read(notify_, events, sizeof events) > 0;
-        return opened_;
-    }
-
-private:
-    QTemporaryDir dir_;
-    QByteArray own_;
-    int notify_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    bool made_ = false;
-    bool opened_ = false;
-    std::thread writer_;
+    bool made() const { return writer_.joinable(); }
+    bool opened() { return ::read(notify_, events_, sizeof events_) > 0; }
 };
 
-// A file of the given size that takes no disk space.
-inline bool makeSparseFile(const QString& path, qint64 size) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.resize(size);
-}
-
-// Writes of this process fail beyond the given file size, with the errno of
-// the limit instead of the signal, as writes to a full disk fail.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
+// Writes of this process fail beyond the given file size with the errno of the
+// limit instead of the signal, as writes to a full disk fail.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes, old_.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    void (*oldHandler_)(int);
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &old_); }
     rlimit old_{};
 };
-
-// The bytes this process has read from files so far.
-inline qint64 bytesReadSoFar() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:")) {
-            return line.mid(6).trimmed().toLongLong();
-        }
-    }
-    return -1;
-}
 
 inline bool writeBytes(const QString& path, const QByteArray& content) {
     QFile file(path);
@@ -117,6 +67,17 @@ inline bool writeBytes(const QString& path, const QByteArray& content) {
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file of the given size that takes no disk space.
+inline bool makeSparseFile(const QString& path, qint64 size) {
+    return writeBytes(path, {}) && QFile::resize(path, size);
+}
+
+// The bytes this process has read from files so far (the first line of its
+// io counters is "rchar: N").
+inline qint64 bytesReadSoFar() {
+    return fileBytes("/proc/self/io").split('\n').value(0).mid(6).trimmed().toLongLong();
 }
 
 } // namespace zvtest
