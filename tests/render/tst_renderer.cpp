@@ -22,10 +22,7 @@ void row(const char* name, auto... cells) {
 
 struct Run {
     int exitCode = -1;
-    QString err;
-    qint64 elements = -1;
-    qint64 recursions = -1;
-    QString out;
+    QString out, err;
 };
 
 // limit: the largest file the program may write, in bytes (0: no limit); a
@@ -43,17 +40,11 @@ Run render(const QStringList& arguments, const QString& program = ZORVANDINE_REN
         });
     }
     p.start(program, arguments);
-    Run r;
-    if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit) {
-        static const QRegularExpression counters(
-            QStringLiteral("^Elements drawn: (\\d+)\r?\nRecursions: (\\d+)\r?\n$"));
-        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        const auto m = counters.match(out);
-        r = {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()),
-             m.hasMatch() ? m.captured(1).toLongLong() : -1,
-             m.hasMatch() ? m.captured(2).toLongLong() : -1, out};
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
+        return {};
     }
-    return r;
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 QString defaultIni() {
@@ -80,19 +71,6 @@ qint64 power(qint64 base, int exponent) {
     return exponent <= 0 ? 1 : base * power(base, exponent - 1);
 }
 
-// "tag fill" of every drawing element of an SVG file, in document order.
-QStringList svgElements(const QString& path) {
-    QXmlStreamReader xml(fileBytes(path));
-    QStringList out;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() != u"svg") {
-            out << xml.name().toString() + u' ' +
-                       xml.attributes().value(QLatin1String("fill")).toString();
-        }
-    }
-    return xml.hasError() ? QStringList{"<xml error>"} : out;
-}
-
 QRgb rgb(std::int32_t color) { // a Long colour, red in the low byte
     return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
@@ -100,24 +78,6 @@ QRgb rgb(std::int32_t color) { // a Long colour, red in the low byte
 qint64 pixelsOf(const QImage& image, QRgb color) { // image in Format_RGB32
     const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
     return std::count(pixels, pixels + image.sizeInBytes() / 4, color);
-}
-
-// Share of the inked pixels of a that have ink in b (of the same size) within
-// one pixel.
-double inkNear(const QImage& a, const QImage& b, QRgb back) {
-    qint64 ink = 0, near = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            bool found = false;
-            for (int i = 0; i < 9 && !found; ++i) {
-                found = b.valid(x + i % 3 - 1, y + i / 3 - 1) &&
-                        b.pixel(x + i % 3 - 1, y + i / 3 - 1) != back;
-            }
-            ink += a.pixel(x, y) != back;
-            near += a.pixel(x, y) != back && found;
-        }
-    }
-    return ink == 0 ? 0.0 : double(near) / double(ink);
 }
 
 } // namespace
@@ -136,8 +96,8 @@ private slots:
     // the general section's size and colours. The recursive gadget fills its
     // big triangle in the drawing colour and cuts one hole per element in the
     // background colour. At depth 4 the figure is also drawn --scale times
-    // larger: its ink lies where the plain picture's does, in lines scale
-    // pixels wide, so the ink grows with the square of the scale.
+    // larger, in lines scale pixels wide: the ink grows with the square of the
+    // scale.
     void figures_data() {
         QTest::addColumn<int>("type"); // 5: the chaos game
         QTest::addColumn<int>("depth");
@@ -186,8 +146,11 @@ private slots:
             }
             elements = word.size();
         }
-        QCOMPARE(run.elements, elements);
-        QCOMPARE(run.recursions, recursions);
+        static const QRegularExpression counters(
+            "^Elements drawn: (\\d+)\r?\nRecursions: (\\d+)\r?\n$");
+        const QRegularExpressionMatch shown = counters.match(run.out);
+        QCOMPARE(shown.captured(1), QString::number(elements));
+        QCOMPARE(shown.captured(2), QString::number(recursions));
         // The progress line's percentage rests on the same closed forms.
         ParameterModel model;
         static_cast<FractalParameters&>(model) = f.records;
@@ -195,11 +158,11 @@ private slots:
         QCOMPARE(ExpectedElements(model, f.general.FractalType).value_or(-1), double(elements));
 
         const QRgb back = rgb(f.general.BackColor), fore = rgb(f.general.ForeColor);
-        if (format == u"svg") {
-            const QStringList whole{"rect " + QColor(back).name(),
-                                    "polygon " + QColor(fore).name()};
-            QCOMPARE(svgElements(output),
-                     whole + QStringList(run.elements, "polygon " + QColor(back).name()));
+        if (format == u"svg") { // the clearing box, the big triangle, a hole per element
+            const QString svg = R"(<rect [^>]*fill="%1"/>\n<polygon [^>]*fill="%2"[^>]*/>\n)"
+                                R"((<polygon [^>]*fill="%1"[^>]*/>\n){%3}</svg>)";
+            const QString colors = svg.arg(QColor(back).name(), QColor(fore).name());
+            QVERIFY(QRegularExpression(colors.arg(elements)).match(fileBytes(output)).hasMatch());
             return;
         }
         QCOMPARE(QImageReader(output).format(), format.toLatin1());
@@ -215,9 +178,6 @@ private slots:
             render(arguments + QStringList{"--scale", QString::number(scale), output}).exitCode, 0);
         const QImage large = QImage(output).convertToFormat(QImage::Format_RGB32);
         QCOMPARE(large.size(), plain.size() * scale);
-        const QImage shrunk =
-            large.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QVERIFY(inkNear(plain, shrunk, back) >= 0.97 && inkNear(shrunk, plain, back) >= 0.97);
         const qint64 plainInk = plain.width() * plain.height() - pixelsOf(plain, back);
         const qint64 largeInk = large.width() * large.height() - pixelsOf(large, back);
         const double growth = double(largeInk) / double(plainInk * scale * scale);
@@ -233,14 +193,12 @@ private slots:
         QTest::addColumn<int>("limit");      // largest file the renderer may write
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        row("ElementsCount 256", "line 18", "out.png", 0, 2, "input.ini: line 18");
         row("escape and 10 MB in a value", "escape", "old.png", 0, 2,
-            "found \"\\x1b[31m" + QString(55, 'A') + "...\""); // 60 characters
-        row("FIFO as input", "FIFO", "old.png", 0, 2, "not a regular file");
+            "input.ini: line 1: expected a whole number from 0 to 255, found \"\\x1b[31m" +
+                QString(55, 'A') + "...\""); // 60 characters
         row("folder in the way of a PNG", "factory", "dir.png", 0, 3, "dir.png");
         row("FIFO as output", "factory", "fifo.png", 0, 3, "not a regular file");
         row("small picture, disk full", "factory", "old.png", 300, 3, qt_error_string(EFBIG));
-        row("deep SVG, disk full", "factory", "deep.svg", 65536, 3, qt_error_string(EFBIG));
     }
 
     void failures() {
@@ -251,22 +209,17 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString in = dir.filePath("input.ini"), out = dir.filePath(output);
-        QList<QByteArray> lines = fileBytes(defaultIni()).split('\n');
-        lines[17] = input == "line 18" ? "256\r" : lines[17];
         std::optional<FifoWatch> fifo;
-        if (input == "FIFO" || output == "fifo.png") {
-            fifo.emplace(input == "FIFO" ? in : out);
+        if (output == "fifo.png") {
+            fifo.emplace(out);
             QVERIFY(fifo->made());
         }
-        QVERIFY(input == "FIFO" ||
-                writeBytes(in, input == "escape" ? "\x1b[31m" + QByteArray(10'000'000, 'A')
-                                                 : lines.join('\n')));
+        const QByteArray escape = "\x1b[31m" + QByteArray(10'000'000, 'A');
+        QVERIFY(writeBytes(in, input == "escape" ? escape : fileBytes(defaultIni())));
         QVERIFY(QDir(dir.path()).mkdir("dir.png") && writeBytes(dir.filePath("old.png"), "old"));
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
 
-        // Koch curve: depth 12 is a quarter of a billion SVG bytes.
-        const QString depth = output.endsWith(".svg") ? "12" : "1";
-        const Run run = render({"--depth", depth, "--type", "3", in, out}, ZORVANDINE_RENDER,
+        const Run run = render({"--depth", "1", "--type", "3", in, out}, ZORVANDINE_RENDER,
                                QProcessEnvironment::systemEnvironment(), rlim_t(limit));
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == 1 && run.err.size() < 300,
@@ -280,10 +233,10 @@ private slots:
         Factory f = factory(5);
         f.general.RandomForeColor = 1;
         const QString input = writeInput(f);
-        QList<QStringList> pictures;
+        QList<QByteArray> pictures;
         for (const char* seed : {"5", "5", "6"}) {
             QCOMPARE(render({"--seed", seed, "--depth", "500", input, input + ".svg"}).exitCode, 0);
-            pictures << svgElements(input + ".svg");
+            pictures << fileBytes(input + ".svg");
         }
         QCOMPARE(pictures[0], pictures[1]);
         QVERIFY(pictures[0] != pictures[2]);
