@@ -89,7 +89,7 @@ private slots:
             const QRectF drawn(QPointF(left.x(), top.y()), QPointF(right.x(), bottom.y()));
             QVERIFY2(d.shown > 0 && area.contains(drawn) && drawn.width() >= area.width() / 2 &&
                          drawn.height() >= area.height() / 2,
-                     qPrintable(name + QDebug::toString(drawn)));
+                     qPrintable(name + ": " + QDebug::toString(drawn)));
         }
         const QSet<QPair<int, int>> all{{0, 0}, {0, 3}, {1, 0},
                                         {2, 0}, {2, 1}, {2, 3},
