@@ -182,10 +182,10 @@ private slots:
         QCOMPARE(value, std::isnan(row.expected) ? 9.0 : row.expected);
     }
 
-    // The shown type's record comes from the controls: its mode, and its points
-    // from the rows (an X that is no number keeps the point's X; a list takes
-    // exactly as many points as there are rows). The recursive gadget cuts its
-    // holes in the background colour. The other records stay untouched.
+    // The shown type's record takes its points from the rows (an X that is no
+    // number keeps the point's X; a list takes exactly as many points as there
+    // are rows). The recursive gadget cuts its holes in the background colour.
+    // The other records stay untouched.
     void transfer() {
         for (const auto& [type, rows, expected, colour] :
              {std::tuple(2, 3, "0|10|100|100|101|180|102", f.form->BackColor_pic),
