@@ -150,8 +150,8 @@ private slots:
         QCOMPARE(splitLines(WriteSettings(target.Values, r)).value(lineNumber - 1), rewritten);
     }
 
-    // Neither a missing file, a folder, an endless device nor a file past the
-    // size limit is read (the device is refused without reading to its end).
+    // Neither a missing file, a folder, an endless device, a FIFO nor a file past
+    // the size limit is read (the device and the FIFO are refused unopened).
     void unreadableFiles() {
         QTemporaryDir dir;
         FractalParameters records;
@@ -159,11 +159,14 @@ private slots:
         QVERIFY(makeSparseFile(dir.filePath("limit"), MaxFileBytes));
         QCOMPARE(ReadGuardedFile(dir.filePath("limit")).bytes.size(), MaxFileBytes);
         QVERIFY(makeSparseFile(dir.filePath("big"), MaxFileBytes + 1));
-        for (const QString& bad : {dir.filePath("none.ini"), dir.path(),
-                                   QStringLiteral("/dev/zero"), dir.filePath("big")}) {
+        FifoWatch fifo(dir.filePath("fifo"));
+        for (const QString& bad :
+             {dir.filePath("none.ini"), dir.path(), QStringLiteral("/dev/zero"),
+              dir.filePath("fifo"), dir.filePath("big")}) {
             const std::optional<ReadFailure> failure = ReadSettingsFile(bad, target, records);
             QVERIFY2(failure && failure->Line == 0, qPrintable(bad));
         }
+        QVERIFY(fifo.made() && !fifo.opened());
     }
 
     // Random models, written in English and German alternately: settings files
