@@ -188,6 +188,7 @@ private slots:
             "input.ini: line 1: expected a whole number from 0 to 255, found \"\\x1b[31m" +
                 QString(55, 'A') + "...\""); // 60 characters
         row("folder in the way of a PNG", "dir.png", 3, "dir.png: not a regular file");
+        row("FIFO as output", "fifo.png", 3, "fifo.png: not a regular file");
         row("small picture, disk full", "old.png", 3, qt_error_string(EFBIG));
     }
 
@@ -200,6 +201,7 @@ private slots:
         const QByteArray escape = "\x1b[31m" + QByteArray(10'000'000, 'A');
         QVERIFY(writeBytes(in, exitCode == 2 ? escape : fileBytes(defaultIni())));
         QVERIFY(QDir(dir.path()).mkdir("dir.png") && writeBytes(dir.filePath("old.png"), "old"));
+        QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")), 0600) == 0);
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
 
         const rlim_t limit = message == qt_error_string(EFBIG) ? 300 : 0;
