@@ -97,9 +97,10 @@ class FileFormatTest : public QObject {
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
-    // One line of the sample settings replaced, the file cut before it ("<cut>")
-    // or every line in blanks and tabs and ended by LF alone ("<pad>"): the line
-    // that fails (0: none), and that line as the model read writes it again.
+    // The sample settings, with lines ended by LF alone, and one line replaced,
+    // the file cut before it ("<cut>") or every line in blanks and tabs
+    // ("<pad>"): the line that fails (0: none), and that line as the model read
+    // writes it again.
     void reading_data() {
         columns<QString, int, QString, int, QString>("locale", "lineNumber", "lineText",
                                                      "failureLine", "rewritten");
@@ -111,7 +112,8 @@ private slots:
         row("comma and quotes", "en", 52, R"("""a"", b")", 0, R"("""a"", b")");
         row("a Latin-1 letter is one byte", "en", 52, "F\u00e9F", 0, "F\u00e9F");
         row("leading quote alone: taken as written", "en", 51, "\"F", 0, R"("""F")");
-        row("blanks, tabs and LF around every value", "en", 52, "<pad>", 0, "F[+F]F[-F]F");
+        row("text after a closing quote: as written", "en", 51, R"("F"F)", 0, R"("""F""F")");
+        row("blanks and tabs around every value", "en", 52, "<pad>", 0, "F[+F]F[-F]F");
         row("ElementsCount 255 reads", "en", 18, "255", 0, "255");
         row("ElementsCount 256 fails", "en", 18, "256", 18, "3");
         // An old file's decimal comma in a list field is cut there, as always;
@@ -133,7 +135,6 @@ private slots:
         QStringList lines = splitLines(sample);
         QCOMPARE(lines.size(), 54);
         useLocale(locale);
-        const QString end = lineText == u"<pad>" ? "\n" : "\r\n";
         if (lineText == u"<cut>") {
             lines = lines.mid(0, lineNumber - 1);
         } else if (lineText == u"<pad>") {
@@ -145,7 +146,7 @@ private slots:
         r.Cross.FixPoints.assign(7, FixPoint{-1, -1});
         GeneralValuesCollector target;
         const std::optional<ReadFailure> failure =
-            ReadSettings((lines.join(end) + end).toLatin1(), target, r);
+            ReadSettings((lines.join(u'\n') + u'\n').toLatin1(), target, r);
         QCOMPARE(failure ? failure->Line : 0, failureLine);
         QCOMPARE(splitLines(WriteSettings(target.Values, r)).value(lineNumber - 1), rewritten);
     }
