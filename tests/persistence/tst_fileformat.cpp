@@ -168,6 +168,7 @@ private slots:
             QVERIFY2(failure && failure->Line == 0, qPrintable(bad));
         }
         QVERIFY(fifo.made() && !fifo.opened());
+        QCOMPARE(ReadGuardedFile(dir.filePath("big")).reason, QString("larger than 64 MiB"));
     }
 
     // Random models, written in English and German alternately: settings files
@@ -336,9 +337,8 @@ private slots:
                                            {u'S', root.filePath("prefix/share/zorvandine/")},
                                            {u'C', root.filePath("config/")},
                                            {u'D', root.filePath("data/")}};
-        for (const QString& file : existing.split(u' ')) {
-            QVERIFY(QDir().mkpath(folders[file[0]]) &&
-                    writeBytes(folders[file[0]] + file.mid(2), ""));
+        for (const QString& f : existing.split(u' ')) {
+            QVERIFY(QDir().mkpath(folders[f[0]]) && writeBytes(folders[f[0]] + f.mid(2), ""));
         }
         const ProgramFiles files = programFilesIn(
             {folders[u'P'].chopped(1), writable, folders[u'C'].chopped(1), folders[u'D']});
