@@ -140,9 +140,9 @@ private slots:
             }
             elements = word.size();
         }
-        static const QRegularExpression counters(
-            "^Elements drawn: (\\d+)\r?\nRecursions: (\\d+)\r?\n$");
-        const QRegularExpressionMatch shown = counters.match(run.out);
+        const QRegularExpressionMatch shown =
+            QRegularExpression("^Elements drawn: (\\d+)\r?\nRecursions: (\\d+)\r?\n$")
+                .match(run.out);
         QCOMPARE(shown.captured(1), QString::number(elements));
         QCOMPARE(shown.captured(2), QString::number(recursions));
         // The progress line's percentage rests on the same closed forms.
@@ -244,6 +244,7 @@ private slots:
         row("renderer --version", QStringList{renderer, "--version"}, 0, "^1\\.0b\n$");
         row("renderer, unknown option", QStringList{renderer, "--bogus", "a.ini", "b.png"}, 1,
             "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
+        row("--scale 0", QStringList{renderer, "--scale", "0", "a.ini", "b.png"}, 1, "from 1 to 8");
         row("renderer --scale 9", QStringList{renderer, "--scale", "9", "a.ini", "b.png"}, 1,
             "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
         row("renderer --scale 8 of a 4096 area",
