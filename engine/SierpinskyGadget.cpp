@@ -124,14 +124,26 @@ void PlaySierpinskyChaosGame(DrawRun& run) {
     double x = run.random.NextDouble();
     double y = run.random.NextDouble();
     const std::int64_t points = run.model.CalcDepth;
+    // The canvas size, read again only after the host handled events: asking
+    // the canvas twice per point cost more than the point itself.
+    std::uint64_t sizeRead = run.EventPasses();
+    double width = run.canvas.ScaleWidth();
+    double height = run.canvas.ScaleHeight();
     for (std::int64_t i = 1; i <= points; ++i) {
         if (!run.ContinueBeforeElement()) {
             return;
         }
+        if (run.EventPasses() != sizeRead) {
+            sizeRead = run.EventPasses();
+            width = run.canvas.ScaleWidth();
+            height = run.canvas.ScaleHeight();
+        }
         chaosStep(run.random, x, y);
         const std::int32_t color = run.ElementColor();
-        if (const auto p = toPixel(run.canvas, x, y)) {
-            run.canvas.SetPixelV(p->x, p->y, color);
+        const auto px = toInt<std::int32_t>(width * x);
+        const auto py = toInt<std::int32_t>(height * y);
+        if (px && py) {
+            run.canvas.SetPixelV(*px, *py, color);
         }
         run.CountElements(1);
         if (i % ChaosPointsPerRefresh == 0) {

@@ -11,7 +11,9 @@
 #include "KeyedStatusBar.h"
 
 #include <QSignalSpy>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using namespace zvtest;
 
@@ -283,6 +285,31 @@ private slots:
         ticker.stop();
         QVERIFY(passesAtInput > 0);
         QVERIFY2(passesToAnswer >= 0 && passesToAnswer < 5, qPrintable(QString::number(passesToAnswer)));
+    }
+
+    // A sleep that ended late shortens the next one, so the run keeps its pace;
+    // a pause in between starts the pace afresh. Counted in the event passes of
+    // the sleep at element 30, after the one at element 15 was held up 25 ms.
+    void lateSleepShortensTheNext_data() { boolRows("pause", "late", "paused between"); }
+    void lateSleepShortensTheNext() {
+        QFETCH(bool, pause);
+        prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3);
+        int toggles = 0, passesAt30 = 0;
+        QTimer ticker; // fires in every event pass
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            const std::int64_t n = f.model.ElementsDrawn;
+            if (n == 15 && toggles == 0) {
+                toggles = pause ? 1 : 3;
+                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            } else if (n == 20 && toggles < 3) {
+                f.form->ManageGlobalStates(toggles++ == 1 ? zv::PauseMode : zv::WorkingMode);
+            }
+            passesAt30 += n == 30 ? 1 : 0;
+        });
+        ticker.start(0);
+        draw();
+        QVERIFY(toggles == 3 && f.model.ElementsDrawn > 30);
+        QVERIFY2(pause == (passesAt30 > 5), qPrintable(QString::number(passesAt30)));
     }
 
     // A cancel stops the run before its next element and leaves only the fix
