@@ -61,19 +61,14 @@ struct FormFixture {
     bool open() {
         create();
         form->show();
-        form->activateWindow();
-        return QTest::qWaitForWindowActive(form.get()) && settled();
+        return QTest::qWaitForWindowActive(form.get()) &&
+               QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); });
     }
-    // Waits for the refresh that a new type or a shown window schedules.
-    bool settled() const {
-        return QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); });
-    }
-
     template <class T = QWidget> T* find(const QString& n) const { return form->findChild<T*>(n); }
 
     // A key as the window system delivers it: to the window, which hands it on.
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) const {
-        QTest::keyClick(form->windowHandle(), k, mods);
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(form->windowHandle(), k, m);
     }
 
     // Puts the focus into a field as a Tab would, types, and leaves the field.
@@ -85,11 +80,11 @@ struct FormFixture {
         form->Pause_chk->setFocus(Qt::TabFocusReason);
     }
 
-    // Selects the type as the user does.
+    // Selects the type as the user does and waits for the one refresh it schedules.
     bool selectType(int type) {
         form->FractalType_cmb->setCurrentIndex(type);
         form->FractalType_cmb_Click();
-        return settled();
+        return QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); }, 2000);
     }
     // Shows "Cross" with these points in recursive mode.
     bool showCross(const std::vector<zv::FixPoint>& pts) {
@@ -105,8 +100,8 @@ struct FormFixture {
         return {form->XPos_txt.at(std::size_t(i))->text().toInt(),
                 form->YPos_txt.at(std::size_t(i))->text().toInt()};
     }
-    int hiddenMarkers() const {
-        return int(std::ranges::count_if(form->FixPoint_img, &QWidget::isHidden));
+    int hiddenMarkers() {
+        return int(std::ranges::count_if(form->FixPoint_img, &QLabel::isHidden));
     }
 
     // Pixels of the drawing area in rect (all of it when null) that have the
