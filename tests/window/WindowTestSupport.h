@@ -12,7 +12,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,7 +66,7 @@ struct FormFixture {
     template <class T = QWidget> T* find(const QString& n) const { return form->findChild<T*>(n); }
 
     // A key as the window system delivers it: to the window, which hands it on.
-    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) {
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) const {
         QTest::keyClick(form->windowHandle(), k, m);
     }
 
@@ -100,7 +99,7 @@ struct FormFixture {
         return {form->XPos_txt.at(std::size_t(i))->text().toInt(),
                 form->YPos_txt.at(std::size_t(i))->text().toInt()};
     }
-    int hiddenMarkers() {
+    int hiddenMarkers() const {
         return int(std::ranges::count_if(form->FixPoint_img, &QLabel::isHidden));
     }
 
@@ -108,8 +107,7 @@ struct FormFixture {
     // colour rgb (red in the low byte).
     int pixelsOf(std::int32_t rgb, QRect rect = QRect()) const {
         const QImage& image = form->Output_pic->canvas().image();
-        const QImage part =
-            image.copy(rect.isNull() ? image.rect() : rect.intersected(image.rect()));
+        const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
         // 32 bits a pixel: the lines follow each other without padding.
         const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
         const QRgb wanted = qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16);
@@ -119,8 +117,8 @@ struct FormFixture {
 
 // A type's record as a parameter file holds it (after the 11 general lines).
 inline QByteArray record(const zv::FractalParameters& m, int type) {
-    const zv::GeneralValues g{.FractalType = static_cast<std::uint8_t>(type)};
-    return zv::WriteParameters(g, m).split('\n').mid(11).join('\n');
+    const QByteArray file = zv::WriteParameters({.FractalType = std::uint8_t(type)}, m);
+    return file.split('\n').mid(11).join('\n');
 }
 
 inline zv::FileDialogResult chosen(const QString& path) {
