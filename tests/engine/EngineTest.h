@@ -7,11 +7,11 @@
 #include "DrawFractal.h"
 #include "DrawRun.h"
 #include "Random.h"
-#include <algorithm>
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -36,18 +36,14 @@ struct Figure {
     std::string init = "F", gen = "F[+F]F[-F]F";
 };
 
-inline QString pt(double x, double y) {
-    return QString::number(x) + ',' + QString::number(y);
-}
-
 struct Run : zv::Canvas, zv::RunHost {
     zv::ParameterModel model;
     zv::RandomSource random{20261206};
-    QStringList trace, ops;
-    float width = 300, height = 300;
+    QStringList trace, ops; // ops: only what put something on the canvas
+    float width = 270, height = 300;
     std::int32_t fill = 0, backColor = 0xFFFFFF;
-    int yields = 0, pauseSwitches = 0;
-    std::function<void(int)> onYield; // at every yield, numbered from 1
+    int yields = 0;
+    std::function<void(int)> onYield = [](int) {}; // at every yield, numbered from 1
 
     Run() {
         model.Canvas = this;
@@ -69,41 +65,31 @@ struct Run : zv::Canvas, zv::RunHost {
         m.LSystem = {{{p[0], p[1]}}, f.init, f.gen, 10, f.param};
         zv::DrawFractal(m, std::uint8_t(f.type), *this, random);
     }
-    // Calls wake() at every wake-up of a paused run: its 100 ms sleep and the
-    // yield right after it (the gadget demo's own sleep is followed by a refresh).
-    void onPauseWakeUp(std::function<void()> wake) {
-        onYield = [this, wake](int) {
-            if (trace.size() >= 2 && trace[trace.size() - 2] == "sleep 100") {
-                wake();
-            }
-        };
-    }
+    // A yield that is the wake-up of a paused run: right after its 100 ms sleep
+    // (the gadget demo's own sleep is followed by a refresh).
+    bool wakingUp() const { return trace.size() >= 2 && trace[trace.size() - 2] == "sleep 100"; }
 
-    QStringList drawn() const { return ops; } // what put something on the canvas
-    void put(QString s, std::int32_t color) {
-        ops << (color == Pen ? s : s + " #" + QString::number(color, 16));
+    // "what x,y x,y ..." from coordinate pairs (a lone last value stands alone), then the colour.
+    void put(const char* what, const std::vector<double>& v, std::int32_t color) {
+        QString s = what;
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            s += (i % 2 == 0 ? ' ' : ',') + QString::number(v[i]);
+        }
+        ops << s + (color == Pen ? QString() : " #" + QString::number(color, 16));
         trace << ops.last();
     }
     void Clear() override { trace << "clear"; }
     void SetMousePointer(int p) override { trace << "pointer " + QString::number(p); }
-    void Line(float a, float b, float c, float d, std::int32_t col) override {
-        put("line " + pt(a, b) + ' ' + pt(c, d), col);
-    }
-    void Box(float a, float b, float c, float d, std::int32_t col) override {
-        put("box " + pt(a, b) + ' ' + pt(c, d), col);
-    }
-    void Circle(float x, float y, float r, std::int32_t col) override {
-        put("circle " + pt(x, y) + " r" + QString::number(r), col);
-    }
-    void SetPixelV(std::int32_t x, std::int32_t y, std::int32_t col) override {
-        put("pixel " + pt(x, y), col);
-    }
+    void Line(float a, float b, float c, float d, int k) override { put("line", {a, b, c, d}, k); }
+    void Box(float a, float b, float c, float d, int k) override { put("box", {a, b, c, d}, k); }
+    void Circle(float x, float y, float r, int k) override { put("circle", {x, y, r}, k); }
+    void SetPixelV(int x, int y, int k) override { put("pixel", {double(x), double(y)}, k); }
     void Polygon(std::span<const zv::IntPoint> pts) override {
-        QString s = "poly";
+        std::vector<double> xy;
         for (const zv::IntPoint& q : pts) {
-            s += ' ' + pt(q.x, q.y);
+            xy.insert(xy.end(), {double(q.x), double(q.y)});
         }
-        put(s, fill);
+        put("poly", xy, fill);
     }
     void SetFillColor(std::int32_t col) override { fill = col; }
     std::int32_t ForeColor() const override { return 0xabcdef; }
@@ -113,22 +99,12 @@ struct Run : zv::Canvas, zv::RunHost {
 
     void YieldToEvents() override {
         trace << "yield";
-        ++yields;
-        if (onYield) {
-            onYield(yields);
-        }
+        onYield(++yields);
     }
     void Sleep(int ms) override { trace << "sleep " + QString::number(ms); }
-    void EnterPauseMode() override {
-        ++pauseSwitches;
-        model.GlobalState = zv::PauseMode;
-    }
-    void SetElementsText(std::string_view t) override {
-        trace << "E:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
-    }
-    void SetRecursionsText(std::string_view t) override {
-        trace << "R:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
-    }
+    void EnterPauseMode() override { model.GlobalState = zv::PauseMode; }
+    void SetElementsText(std::string_view t) override { trace << "E:" + QString::fromLatin1(t); }
+    void SetRecursionsText(std::string_view t) override { trace << "R:" + QString::fromLatin1(t); }
     std::int32_t BackColor() const override { return backColor; }
 };
 
