@@ -6,7 +6,6 @@
 // "E:<elements text>", "R:<recursions text>").
 #include "DrawFractal.h"
 #include "DrawRun.h"
-#include "Random.h"
 
 #include <QRegularExpression>
 #include <QStringList>
