@@ -39,7 +39,6 @@ struct Run : zv::Canvas, zv::RunHost {
     zv::ParameterModel model;
     zv::RandomSource random{20261206};
     QStringList trace, ops; // ops: only what put something on the canvas
-    float width = 270, height = 300;
     std::int32_t fill = 0, backColor = 0xFFFFFF;
     int yields = 0;
     std::function<void(int)> onYield = [](int) {}; // at every yield, numbered from 1
@@ -92,8 +91,8 @@ struct Run : zv::Canvas, zv::RunHost {
     }
     void SetFillColor(std::int32_t col) override { fill = col; }
     std::int32_t ForeColor() const override { return 0xabcdef; }
-    float ScaleWidth() const override { return width; }
-    float ScaleHeight() const override { return height; }
+    float ScaleWidth() const override { return 270; }
+    float ScaleHeight() const override { return 300; }
     void Refresh() override { trace << "refresh"; }
 
     void YieldToEvents() override {

@@ -71,8 +71,9 @@ private slots:
         row("heading right and down", turtle("F", "", 0, {4, 5}), "line 1,1 7,9", {1, 0, 1});
         row("heading left and up", turtle("F", "", 0, {-2, -3}), "line 1,1 -5,-7", {1, 0, 1});
         row("heading straight up", turtle("F", "", 0, {1, -50}), "line 1,1 1,-9", {1, 0, 1});
-        row("nested branches", turtle("F[+F[+F]]fX[-F]"),
-            "line 1,1 11,1; line 11,1 11,11; line 11,11 1,11; line 21,1 21,-9", {15, 0, 15});
+        row("nested branches", turtle("F[+F[+F]]fX[-F]F"),
+            "line 1,1 11,1; line 11,1 11,11; line 11,11 1,11; line 21,1 21,-9; line 21,1 31,1",
+            {16, 0, 16});
 
         const std::vector<FixPoint> huge{{1e300, -1e300}, {-1e300, 1e300}, {0, 1e300}},
             infinite{{Inf, 0}, {-Inf, Inf}, {0, -Inf}}, notANumber{{NaN, 0}, {100, NaN}, {5, 5}};
