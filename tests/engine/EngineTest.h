@@ -1,9 +1,9 @@
 #pragma once
 // One drawing run against a test double that is both the canvas and the host.
 // Every call lands in one trace, in order: drawing operations as text
-// ("line 0,100 200,100", "poly 1,2 3,4 5,6", colour as " #hex" with red in the
-// low byte, left out when it is Pen) and host calls ("yield", "sleep 100",
-// "E:<elements text>", "R:<recursions text>").
+// ("line 0,100 200,100", "circle 5,6 2", "poly 1,2 3,4 5,6", colour as " #hex"
+// with red in the low byte, left out when it is Pen) and host calls ("yield",
+// "sleep 100", "E:<elements text>", "R:<recursions text>").
 #include "DrawFractal.h"
 #include "DrawRun.h"
 
