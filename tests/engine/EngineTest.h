@@ -25,8 +25,9 @@ inline const double Inf = std::numeric_limits<double>::infinity();
 inline const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // Any figure: pts are the fix points (Cantor: left end, right end; gadget:
-// three corners; L-system: start and heading point); param is the Cantor
-// ElementsCount, the cross's decrease factor or the L-system's turn in degrees.
+// three corners, the third (100, 0) if left out; L-system: start and heading
+// point); param is the Cantor ElementsCount, the cross's decrease factor or the
+// L-system's turn in degrees.
 struct Figure {
     int type = 0, mode = 0, depth = 1;
     std::vector<zv::FixPoint> pts{{0, 10}, {300, 10}, {100, 0}};
@@ -56,9 +57,7 @@ struct Run : zv::Canvas, zv::RunHost {
         // param is also the cross's factor (up to 1e9): clamp before it becomes a Byte.
         m.CantorSet = {mode, {{p[0], p[1]}}, 20, std::uint8_t(std::clamp(f.param, 0.0, 255.0))};
         m.Cross = {mode, p, f.closed, f.param};
-        if (p.size() >= 3) {
-            m.SierpinskyGadget = {mode, {{p[0], p[1], p[2]}}};
-        }
+        m.SierpinskyGadget = {mode, {{p[0], p[1], p.size() >= 3 ? p[2] : zv::FixPoint{100, 0}}}};
         m.KochCurve = {mode, p, f.closed};
         m.LSystem = {{{p[0], p[1]}}, f.init, f.gen, 10, f.param};
         zv::DrawFractal(m, std::uint8_t(f.type), *this, random);

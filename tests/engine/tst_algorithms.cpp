@@ -80,8 +80,8 @@ private slots:
         for (const auto& [type, mode] :
              {std::pair{0, 0}, {0, 3}, {1, 0}, {2, 0}, {2, 1}, {2, 3}, {3, 0}, {3, 2}, {4, 0}}) {
             QTest::addRow("depth 2^31-1, cancelled while paused, type %d mode %d", type, mode)
-                << Figure{type, mode, MaxLong, {{0, 200}, {200, 200}, {100, 0}}, 2, true}
-                << QString() << QList<qint64>{} << -300;
+                << Figure{type, mode, MaxLong, {{0, 200}, {200, 200}}, 2, true} << QString()
+                << QList<qint64>{} << -300;
         }
         for (int type = 0; type < 5; ++type) {
             for (const auto& [what, pts] :
