@@ -29,12 +29,13 @@ struct Save {
     bool freed;       // room is made while the box shows
 };
 
-// Two clearly different states; both fit an 800 x 600 screen at 15 twips a pixel.
+// Two clearly different states whose two check boxes differ too; both fit an
+// 800 x 600 screen at 15 twips a pixel.
 zv::GeneralValues general(bool user) {
     if (user) {
-        return {zv::KochCurveType, "0", 3000, 2400, "320", "300", 0x00FF00, 0x123456, 1, "9", 1};
+        return {zv::KochCurveType, "0", 3000, 2400, "320", "300", 0x00FF00, 0x123456, 1, "9", 0};
     }
-    return {zv::CantorSetType, "1", 1500, 1200, "240", "260", 0x102030, 0x0000FF, 0, "6", 0};
+    return {zv::CantorSetType, "1", 1500, 1200, "240", "260", 0x102030, 0x0000FF, 0, "6", 1};
 }
 
 // Records the window can show as they are: allowed draw modes, 2 to 8 points.
