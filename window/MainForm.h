@@ -183,67 +183,42 @@ public:
     int LastFixPointIndex = 0;
     int SelectedFixPoint = 0;
 
-    // --- Controls: top row and drawing area ---
+    // --- Controls, grouped by kind; each has the object name of its member ---
+    // Top row and drawing area.
     QComboBox* FractalType_cmb = nullptr;
-    QPushButton* Draw_btn = nullptr;
-    QPushButton* Params_btn = nullptr;
+    QPushButton *Draw_btn = nullptr, *Params_btn = nullptr, *Import_btn = nullptr,
+                *Export_btn = nullptr;
     QLabel* Stripe_lbl = nullptr;
-    QPushButton* Import_btn = nullptr;
-    QPushButton* Export_btn = nullptr;
     OutputPicture* Output_pic = nullptr;
-    std::vector<QLabel*> FixPoint_img;
+    std::vector<QLabel*> FixPoint_img, GSIcon_pic;
     KeyedStatusBar* StatusBar = nullptr;
     QTimer* Unload_tmr = nullptr;
-    std::vector<QLabel*> GSIcon_pic;
 
-    // --- Parameter bar, left column ---
+    // Parameter bar, left column.
     QGroupBox* CommonParameter_frm = nullptr;
-    QLabel* AreaWidth_lbl = nullptr;
-    TextField* AreaWidth_txt = nullptr;
-    QLabel* AreaWidthDescription_lbl = nullptr;
-    QLabel* AreaHeight_lbl = nullptr;
-    TextField* AreaHeight_txt = nullptr;
-    QLabel* AreaHeightDescription_lbl = nullptr;
-    ColorSwatch* BackColor_pic = nullptr;
-    ColorSwatch* ForeColor_pic = nullptr;
-    QCheckBox* RandomForeColor_chk = nullptr;
-    QLabel* CalcDepth_lbl = nullptr;
-    TextField* CalcDepth_txt = nullptr;
-    QCheckBox* Pause_chk = nullptr;
+    QLabel *AreaWidth_lbl = nullptr, *AreaWidthDescription_lbl = nullptr, *AreaHeight_lbl = nullptr,
+           *AreaHeightDescription_lbl = nullptr, *CalcDepth_lbl = nullptr;
+    TextField *AreaWidth_txt = nullptr, *AreaHeight_txt = nullptr, *CalcDepth_txt = nullptr;
+    ColorSwatch *BackColor_pic = nullptr, *ForeColor_pic = nullptr;
+    QCheckBox *RandomForeColor_chk = nullptr, *Pause_chk = nullptr;
     QPushButton* SpecialParams_btn = nullptr;
 
-    // --- Parameter bar, right column ---
-    QGroupBox* DrawModes_frm = nullptr;
+    // Parameter bar, right column: draw modes, fix point list and the special frames.
+    QGroupBox *DrawModes_frm = nullptr, *FixPoints_frm = nullptr, *CantorSet_frm = nullptr,
+              *Cross_frm = nullptr, *LSystem_frm = nullptr;
     std::vector<QRadioButton*> DrawMode_opt;
-    QGroupBox* FixPoints_frm = nullptr;
-    QPushButton* AddFixPoint_btn = nullptr;
-    QPushButton* RemoveFixPoint_btn = nullptr;
-    QWidget* OutsideContainer_frm = nullptr;
+    QPushButton *AddFixPoint_btn = nullptr, *RemoveFixPoint_btn = nullptr;
+    QWidget *OutsideContainer_frm = nullptr, *InsideContainer_frm = nullptr;
     QScrollBar* FixPointsScroller = nullptr;
-    QWidget* InsideContainer_frm = nullptr;
-    std::vector<QLabel*> XPos_lbl;
-    std::vector<TextField*> XPos_txt;
-    std::vector<QLabel*> YPos_lbl;
-    std::vector<TextField*> YPos_txt;
+    std::vector<QLabel*> XPos_lbl, YPos_lbl;
+    std::vector<TextField*> XPos_txt, YPos_txt;
     QCheckBox* ConnectLast_chk = nullptr;
-    QGroupBox* CantorSet_frm = nullptr;
-    QLabel* StepHeight_lbl = nullptr;
-    TextField* StepHeight_txt = nullptr;
-    QLabel* StepHeightDescription_lbl = nullptr;
-    QLabel* ElementsCount_lbl = nullptr;
-    TextField* ElementsCount_txt = nullptr;
-    QGroupBox* Cross_frm = nullptr;
-    QLabel* DecreaseFactor_lbl = nullptr;
-    TextField* DecreaseFactor_txt = nullptr;
-    QGroupBox* LSystem_frm = nullptr;
-    QLabel* Initiator_lbl = nullptr;
-    QLineEdit* Initiator_txt = nullptr;
-    QLabel* Generator_lbl = nullptr;
-    QLineEdit* Generator_txt = nullptr;
-    QLabel* LineLength_lbl = nullptr;
-    TextField* LineLength_txt = nullptr;
-    QLabel* Delta_lbl = nullptr;
-    TextField* Delta_txt = nullptr;
+    QLabel *StepHeight_lbl = nullptr, *StepHeightDescription_lbl = nullptr,
+           *ElementsCount_lbl = nullptr, *DecreaseFactor_lbl = nullptr, *Initiator_lbl = nullptr,
+           *Generator_lbl = nullptr, *LineLength_lbl = nullptr, *Delta_lbl = nullptr;
+    TextField *StepHeight_txt = nullptr, *ElementsCount_txt = nullptr,
+              *DecreaseFactor_txt = nullptr, *LineLength_txt = nullptr, *Delta_txt = nullptr;
+    QLineEdit *Initiator_txt = nullptr, *Generator_txt = nullptr;
 
 signals:
     // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
