@@ -216,7 +216,6 @@ private slots:
         w.CalcDepth_txt->setText(QStringLiteral("2"));
         static_cast<zv::FractalParameters&>(f.model) = records(1);
         QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount)); // the window shows them
-        f.dialogs.calls.clear();
         if (commandLine) {
             w.OpenParameterFile(file);
         } else {
