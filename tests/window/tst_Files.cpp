@@ -119,12 +119,20 @@ private slots:
         QVERIFY(!factory || f.dialogs.calls[0].title + f.dialogs.calls[0].text == bad + kept + ".");
         QVERIFY(f.form->GeneralValuesFromControls() == g);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(!factory));
-        QCOMPARE(f.form->Output_pic->innerWidth(), g.AreaWidth.toInt());
         f.form->TransferControlsToModel();
         QCOMPARE(f.model.ForeColor, g.RandomForeColor == 1 ? -1 : g.ForeColor);
         QCOMPARE(f.model.PauseAfterEachOp, g.Pause == 1);
         QVERIFY(f.form->close()); // stores User.ini anew, the kept file untouched
         QVERIFY(kind == "FIFO" || fileBytes(kept) == (factory ? written : "an older copy"));
+    }
+
+    // A start that found no settings file at all has nothing to keep: were the
+    // window closed, it must not store its unset fields as the user's settings.
+    void closeAfterFailedStart() {
+        FormFixture f;
+        f.folderFilled = true; // and left empty
+        f.create();
+        QVERIFY(f.form->close() && !QFile::exists(f.path("User.ini")));
     }
 
     // A full disk under a save (here the file size limit) is reported with the
@@ -307,20 +315,19 @@ private slots:
         const bool closed = calls.last().startsWith("box Auswahl");
         FormFixture f;
         QVERIFY(f.open());
-        const QString folder = QDir(f.folder.path()).absolutePath();
         QVERIFY(writeBytes(f.path("exists.prm"), {}));
         QVERIFY(QFile::remove(f.path("User.ini")));
         f.form->ManageGlobalStates(save ? zv::WorkingMode : zv::EditMode);
         f.dialogs.fileAnswers << dialog;
         f.dialogs.messageAnswers << answers;
         for (QString t : typed) {
-            f.dialogs.inputAnswers << t.replace("<folder>", folder);
+            f.dialogs.inputAnswers << t.replace("<folder>", f.folder.path());
         }
         f.dialogs.calls.clear();
         const QString got =
             save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
         QCOMPARE(shown(f.dialogs), calls);
-        QCOMPARE(got, result.replace("<folder>", folder));
+        QCOMPARE(got, result.replace("<folder>", f.folder.path()));
         QCOMPARE(!f.form->isVisible(), closed);
         // Ending the program through the choice is a normal close: the settings are stored.
         QCOMPARE(QFile::exists(f.path("User.ini")), closed);
