@@ -28,6 +28,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -131,8 +132,10 @@ Workload plant(int depth) {
                  .AreaHeight = QStringLiteral("300"),
                  .CalcDepth = QString::number(depth)};
     w.records.LSystem.FixPoints = {{{250, 295}, {250, 0}}};
-    w.records.LSystem.InitiatorString = "F";
-    w.records.LSystem.GeneratorString = "F[+F]F[-F]F";
+    // Moved in rather than assigned from a literal: GCC 12 warns falsely
+    // (-Wrestrict) about that assignment once it is inlined here.
+    w.records.LSystem.InitiatorString = std::string("F");
+    w.records.LSystem.GeneratorString = std::string("F[+F]F[-F]F");
     w.records.LSystem.LineLength = depth == 5 ? 1.2 : 0.4;
     w.records.LSystem.Delta = 25.7;
     return w;

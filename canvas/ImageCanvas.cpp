@@ -146,6 +146,12 @@ ImageCanvas::ImageCanvas(int width, int height, int scale) : scale_(std::clamp(s
 void ImageCanvas::Resize(int width, int height) {
     image_ = QImage(std::max(width, 1) * scale_, std::max(height, 1) * scale_,
                     QImage::Format_RGB32);
+    width_ = image_.width(); // 0 for a null image
+    height_ = image_.height();
+    scaledWidth_ = width_ / scale_;
+    scaledHeight_ = height_ / scale_;
+    bytesPerLine_ = image_.bytesPerLine();
+    thinLinePath_ = scale_ == 1 && width_ <= ThinLineMaxSide && height_ <= ThinLineMaxSide;
     Clear();
 }
 
@@ -160,16 +166,21 @@ void ImageCanvas::begin(QPainter& painter) {
 
 void ImageCanvas::Clear() {
     image_.fill(colorFromLong(backColor_));
-    markDirtyPixels(0, 0, image_.width() - 1, image_.height() - 1);
+    markDirtyPixels(0, 0, width_ - 1, height_ - 1);
 }
 
 void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t color) {
     double ax = x1, ay = y1, bx = x2, by = y2;
-    if (!ClipSegment(ax, ay, bx, by, ScaleWidth(), ScaleHeight())) {
+    const bool thin = thinLinePath_ && penWidth_ == 1;
+    // Most lines lie within a pixel of the picture, where the clip would
+    // leave them as they are (NaN fails the test and takes the clip).
+    const double w = width_, h = height_;
+    const bool near = ax >= -1 && ax <= w + 1 && bx >= -1 && bx <= w + 1 && ay >= -1 &&
+                      ay <= h + 1 && by >= -1 && by <= h + 1;
+    if (!(thin && near) && !ClipSegment(ax, ay, bx, by, ScaleWidth(), ScaleHeight())) {
         return;
     }
-    if (penWidth_ == 1 && scale_ == 1 && image_.width() <= ThinLineMaxSide &&
-        image_.height() <= ThinLineMaxSide) {
+    if (thin) {
         drawThinLine(ax, ay, bx, by, pixelFromLong(color));
         // The ends lie within the clip margin, so the casts are safe; they
         // truncate, and one pixel more each way covers that.
@@ -196,10 +207,10 @@ void ImageCanvas::Line(float x1, float y1, float x2, float y2, std::int32_t colo
 // pixel before the first end to half a pixel past the last (the square caps),
 // one pixel per row or column, the minor coordinate truncated.
 void ImageCanvas::drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel) {
-    const int w = image_.width();
-    const int h = image_.height();
+    const int w = width_;
+    const int h = height_;
     uchar* const bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
+    const qsizetype stride = bytesPerLine_;
     auto plot = [&](std::int64_t x, std::int64_t y) {
         if (x >= 0 && y >= 0 && x < w && y < h) {
             reinterpret_cast<QRgb*>(bits + y * stride)[x] = pixel;
@@ -316,16 +327,17 @@ void ImageCanvas::Circle(float x, float y, float radius, std::int32_t color) {
 }
 
 void ImageCanvas::SetPixelV(std::int32_t x, std::int32_t y, std::int32_t color) {
-    if (x < 0 || y < 0 || x >= image_.width() / scale_ || y >= image_.height() / scale_) {
+    if (x < 0 || y < 0 || x >= scaledWidth_ || y >= scaledHeight_) {
         return;
     }
-    const QRgb rgb = colorFromLong(color).rgb();
-    for (int dy = 0; dy < scale_; ++dy) {
-        for (int dx = 0; dx < scale_; ++dx) {
-            image_.setPixel(x * scale_ + dx, y * scale_ + dy, rgb);
-        }
+    // Straight into the scanlines: the chaos game sets a pixel per point.
+    const QRgb pixel = pixelFromLong(color);
+    uchar* const bits = image_.bits();
+    const qsizetype left = qsizetype{x} * scale_;
+    for (qsizetype row = qsizetype{y} * scale_, end = row + scale_; row < end; ++row) {
+        std::fill_n(reinterpret_cast<QRgb*>(bits + row * bytesPerLine_) + left, scale_, pixel);
     }
-    markDirty(QRect(x, y, 1, 1));
+    markDirtyPixels(x * scale_, y * scale_, x * scale_ + scale_ - 1, y * scale_ + scale_ - 1);
 }
 
 void ImageCanvas::Polygon(std::span<const IntPoint> points) {
@@ -366,8 +378,7 @@ QRect ImageCanvas::TakeDirtyRect() {
         return {};
     }
     const QRect r(QPoint(std::max(dirtyLeft_, 0), std::max(dirtyTop_, 0)),
-                  QPoint(std::min(dirtyRight_, image_.width() - 1),
-                         std::min(dirtyBottom_, image_.height() - 1)));
+                  QPoint(std::min(dirtyRight_, width_ - 1), std::min(dirtyBottom_, height_ - 1)));
     dirtyLeft_ = dirtyTop_ = std::numeric_limits<int>::max();
     dirtyRight_ = dirtyBottom_ = std::numeric_limits<int>::min();
     return r.isValid() ? r : QRect();

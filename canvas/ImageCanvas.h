@@ -31,8 +31,8 @@ public:
     // A new size erases the picture to the background colour.
     void Resize(int width, int height);
     int scale() const { return scale_; }
-    int width() const { return image_.width(); }
-    int height() const { return image_.height(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
     const QImage& image() const { return image_; }
 
     void SetBackColor(std::int32_t color) { backColor_ = color; }
@@ -59,8 +59,8 @@ public:
     void Polygon(std::span<const IntPoint> points) override;
     void SetFillColor(std::int32_t color) override { fillColor_ = color; }
     std::int32_t ForeColor() const override { return foreColor_; }
-    float ScaleWidth() const override { return static_cast<float>(image_.width() / scale_); }
-    float ScaleHeight() const override { return static_cast<float>(image_.height() / scale_); }
+    float ScaleWidth() const override { return static_cast<float>(scaledWidth_); }
+    float ScaleHeight() const override { return static_cast<float>(scaledHeight_); }
     void Refresh() override;
 
 private:
@@ -78,6 +78,14 @@ private:
     void drawThinLine(double x1, double y1, double x2, double y2, QRgb pixel);
 
     QImage image_;
+    // The image's size, kept here because every line needs it and QImage
+    // answers only through calls into the library. Set by Resize.
+    int width_ = 0;
+    int height_ = 0;
+    int scaledWidth_ = 0; // in drawing pixels
+    int scaledHeight_ = 0;
+    qsizetype bytesPerLine_ = 0;
+    bool thinLinePath_ = false; // scale 1 and a size the direct line path takes
     // Empty while left > right.
     int dirtyLeft_ = std::numeric_limits<int>::max();
     int dirtyTop_ = std::numeric_limits<int>::max();

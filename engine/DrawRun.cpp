@@ -36,6 +36,7 @@ std::int32_t DrawRun::RandomElementColor() {
 }
 
 void DrawRun::WaitWhilePaused() {
+    ++eventPasses_;
     while (model.GlobalState == PauseMode) {
         host.PauseNap(100);
         host.YieldToEvents();
@@ -46,6 +47,7 @@ void DrawRun::WaitWhilePaused() {
 }
 
 void DrawRun::RefreshElementsText() {
+    ++eventPasses_;
     host.Sleep(10);
     std::array<char, 64> buffer;
     host.SetElementsText(counterText(buffer, "Elements drawn: ", model.ElementsDrawn));

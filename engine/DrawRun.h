@@ -40,9 +40,15 @@ public:
     // Step 5 of the element protocol.
     void YieldToEvents() {
         if (hostYields_) {
+            ++eventPasses_;
             host.YieldToEvents();
         }
     }
+
+    // Changes whenever the host may have handled events (a yield, a sleep, a
+    // pause), the only time the canvas can change its size: a figure may
+    // keep what it read from the canvas until then.
+    std::uint64_t EventPasses() const { return eventPasses_; }
 
     // The colour of the next element: ForeColor, or with ForeColor -1 a palette
     // colour drawn uniformly from those that differ from the background.
@@ -64,6 +70,7 @@ public:
             // Single-stepping, resumed before the run came to wait (the key was
             // handled in the last element's yield): this element is the one
             // that resume allows, the next one waits again.
+            ++eventPasses_;
             host.EnterPauseMode();
         }
         return model.GlobalState != EditMode;
@@ -119,6 +126,7 @@ public:
 
 private:
     bool hostYields_;
+    std::uint64_t eventPasses_ = 0;
 
     std::int32_t RandomElementColor();
     void RefreshElementsText();

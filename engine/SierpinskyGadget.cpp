@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace zv {
@@ -124,17 +125,46 @@ void PlaySierpinskyChaosGame(DrawRun& run) {
     double x = run.random.NextDouble();
     double y = run.random.NextDouble();
     const std::int64_t points = run.model.CalcDepth;
+    // The canvas size, read again only after the host handled events: asking
+    // the canvas twice per point cost more than the point itself.
+    std::uint64_t sizeRead = run.EventPasses();
+    double width = 0;
+    double height = 0;
+    bool sizeInRange = false;
+    auto readSize = [&] {
+        width = run.canvas.ScaleWidth();
+        height = run.canvas.ScaleHeight();
+        constexpr double IntMax = std::numeric_limits<std::int32_t>::max();
+        sizeInRange = width >= 0 && width <= IntMax && height >= 0 && height <= IntMax;
+    };
+    readSize();
+    std::int64_t untilRefresh = ChaosPointsPerRefresh;
     for (std::int64_t i = 1; i <= points; ++i) {
         if (!run.ContinueBeforeElement()) {
             return;
         }
+        if (run.EventPasses() != sizeRead) {
+            sizeRead = run.EventPasses();
+            readSize();
+        }
         chaosStep(run.random, x, y);
         const std::int32_t color = run.ElementColor();
-        if (const auto p = toPixel(run.canvas, x, y)) {
-            run.canvas.SetPixelV(p->x, p->y, color);
+        if (sizeInRange) {
+            // x and y stay in [0, 1], so width * x lies in [0, width]: the
+            // nearest whole number needs no NaN or range check, only the
+            // rounding of nearest() for a value that is not negative.
+            constexpr double TwoTo52 = 4503599627370496.0;
+            run.canvas.SetPixelV(static_cast<std::int32_t>((width * x + TwoTo52) - TwoTo52),
+                                 static_cast<std::int32_t>((height * y + TwoTo52) - TwoTo52),
+                                 color);
+        } else if (const auto px = toInt<std::int32_t>(width * x),
+                   py = toInt<std::int32_t>(height * y);
+                   px && py) {
+            run.canvas.SetPixelV(*px, *py, color);
         }
         run.CountElements(1);
-        if (i % ChaosPointsPerRefresh == 0) {
+        if (--untilRefresh == 0) {
+            untilRefresh = ChaosPointsPerRefresh;
             run.canvas.Refresh();
             run.YieldToEvents();
         }

@@ -3,6 +3,7 @@
 #include "DrawRun.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -35,8 +36,15 @@ void TurtleGraphicsCls::SetStartStates(double X, double Y, double Alpha) {
 
 void TurtleGraphicsCls::Turn(double alpha) {
     alpha_ = alpha;
-    cosAlpha_ = std::cos(alpha_);
-    sinAlpha_ = std::sin(alpha_);
+    const auto bits = std::bit_cast<std::uint64_t>(alpha);
+    // Fibonacci hashing: the top bits of the product mix all bits of the heading.
+    static_assert(TurnMemoSize == 64);
+    TurnMemo& memo = turnMemo_[(bits * 0x9E3779B97F4A7C15u) >> 58];
+    if (memo.bits != bits) {
+        memo = {bits, std::cos(alpha), std::sin(alpha)};
+    }
+    cosAlpha_ = memo.cosAlpha;
+    sinAlpha_ = memo.sinAlpha;
 }
 
 void TurtleGraphicsCls::Move(bool drawLine) {
@@ -73,9 +81,9 @@ void TurtleGraphicsCls::Execute(char command) {
         }
         ++top_;
         if (static_cast<std::size_t>(top_) < stack_.size()) {
-            stack_[static_cast<std::size_t>(top_)] = {x_, y_, alpha_};
+            stack_[static_cast<std::size_t>(top_)] = {x_, y_, alpha_, cosAlpha_, sinAlpha_};
         } else {
-            stack_.push_back({x_, y_, alpha_});
+            stack_.push_back({x_, y_, alpha_, cosAlpha_, sinAlpha_});
         }
         break;
     case ']':
@@ -85,7 +93,9 @@ void TurtleGraphicsCls::Execute(char command) {
             const State& saved = stack_[static_cast<std::size_t>(top_)];
             x_ = saved.X;
             y_ = saved.Y;
-            Turn(saved.Alpha);
+            alpha_ = saved.Alpha;
+            cosAlpha_ = saved.CosAlpha;
+            sinAlpha_ = saved.SinAlpha;
             --top_;
         }
         break;

@@ -121,7 +121,19 @@ private:
         double X;
         double Y;
         double Alpha;
+        double CosAlpha;
+        double SinAlpha;
     };
+    // cos and sin of recent headings, looked up by the heading's bits. An
+    // L-system's headings are sums of +-Delta and repeat all the time, so
+    // most turns find theirs here instead of computing them again. Holds
+    // only values computed the ordinary way, so the drawing does not change.
+    struct TurnMemo {
+        std::uint64_t bits;
+        double cosAlpha;
+        double sinAlpha;
+    };
+    static constexpr std::size_t TurnMemoSize = 64;
 
     void Execute(char command);
     void Turn(double alpha);
@@ -134,6 +146,12 @@ private:
     // cos and sin of alpha_, computed at each turn instead of at each step.
     double cosAlpha_ = 1;
     double sinAlpha_ = 0;
+    // Every entry starts as the heading 0 with its exact cos and sin.
+    std::array<TurnMemo, TurnMemoSize> turnMemo_ = [] {
+        std::array<TurnMemo, TurnMemoSize> memo;
+        memo.fill({0, 1.0, 0.0});
+        return memo;
+    }();
     std::vector<State> stack_;
     std::int16_t top_ = -1;              // index of the top saved state, -1 when none
     std::int64_t unsavedOpenLevels_ = 0; // open "[" beyond the kept levels

@@ -311,6 +311,9 @@ private:
     bool hourglassShown_ = false;
     std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastDisplay_{}; // of the run's progress
+    // How late the last sleep ended, and when: taken off the next sleep.
+    std::chrono::steady_clock::time_point lastSleepEnd_{};
+    std::chrono::steady_clock::duration sleepLateness_{};
     // Counter texts a run wrote since its progress was last shown.
     std::optional<QString> pendingElementsText_;
     std::optional<QString> pendingRecursionsText_;

@@ -8,22 +8,16 @@
 #include "FileMod.h"
 #include "MainForm.h"
 #include "OutputPicture.h"
-#include "ParameterModel.h"
 #include "TextField.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QWindow>
-#include <memory>
 
 namespace zvtest {
 
@@ -43,30 +37,21 @@ inline void boolRows(const char* column, const char* no, const char* yes) {
 }
 
 struct FormFixture {
+    QTemporaryDir folder; // outlives the window, which is destroyed first
     zv::ParameterModel model;
     FakeDialogs dialogs;
     std::unique_ptr<zv::MainForm> form;
-    QTemporaryDir folder;
     bool folderFilled = false; // set by a test that puts its own files there
 
-    ~FormFixture() {
-        form.reset();
-        zv::MainForm::SetProgramFolder({});
-    }
-
     QString path(const QString& name) const { return folder.filePath(name); }
-    static QString factorySettingsPath() {
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
-    }
 
     // Creates the window without showing it; the settings have been read then.
     void create() {
-        for (const char* name : {"Default.ini", "User.ini"}) {
-            if (!folderFilled) {
-                QFile::copy(factorySettingsPath(), path(QString::fromLatin1(name)));
-            }
+        const QString factory = QCoreApplication::applicationDirPath() + "/Default.ini";
+        if (!std::exchange(folderFilled, true)) {
+            QFile::copy(factory, path("Default.ini"));
+            QFile::copy(factory, path("User.ini"));
         }
-        folderFilled = true;
         zv::MainForm::SetProgramFolder(folder.path());
         form = std::make_unique<zv::MainForm>(model, dialogs);
     }
@@ -75,18 +60,14 @@ struct FormFixture {
     bool open() {
         create();
         form->show();
-        form->activateWindow();
         return QTest::qWaitForWindowActive(form.get()) &&
                QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); });
     }
-
-    template <class T = QWidget> T* find(const QString& name) const {
-        return form->findChild<T*>(name);
-    }
+    template <class T = QWidget> T* find(const QString& n) const { return form->findChild<T*>(n); }
 
     // A key as the window system delivers it: to the window, which hands it on.
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) const {
-        QTest::keyClick(form->windowHandle(), k, mods);
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {}) const {
+        QTest::keyClick(form->windowHandle(), k, m);
     }
 
     // Puts the focus into a field as a Tab would, types, and leaves the field.
@@ -96,7 +77,6 @@ struct FormFixture {
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, text);
         form->Pause_chk->setFocus(Qt::TabFocusReason);
-        QCoreApplication::processEvents();
     }
 
     // Selects the type as the user does and waits for the one refresh it schedules.
@@ -114,54 +94,41 @@ struct FormFixture {
 
     int rows() const { return static_cast<int>(form->FixPoint_img.size()); }
     // A marker's top-left corner in drawing-area pixels, and its row's fields.
-    QPoint markerAt(int i) const {
-        return form->FixPoint_img.at(static_cast<std::size_t>(i))->pos() - QPoint(1, 1);
-    }
+    QPoint markerAt(int i) const { return form->FixPoint_img.at(size_t(i))->pos() - QPoint(1, 1); }
     QPoint fieldsAt(int i) const {
-        const auto k = static_cast<std::size_t>(i);
-        return {form->XPos_txt.at(k)->text().toInt(), form->YPos_txt.at(k)->text().toInt()};
+        return {form->XPos_txt.at(std::size_t(i))->text().toInt(),
+                form->YPos_txt.at(std::size_t(i))->text().toInt()};
     }
     int hiddenMarkers() const {
-        int n = 0;
-        for (const QLabel* m : form->FixPoint_img) {
-            n += m->isHidden() ? 1 : 0;
-        }
-        return n;
+        return int(std::ranges::count_if(form->FixPoint_img, &QLabel::isHidden));
     }
 
     // Pixels of the drawing area in rect (all of it when null) that have the
     // colour rgb (red in the low byte).
     int pixelsOf(std::int32_t rgb, QRect rect = QRect()) const {
         const QImage& image = form->Output_pic->canvas().image();
-        rect = rect.isNull() ? image.rect() : rect.intersected(image.rect());
-        int n = 0;
-        for (int y = rect.top(); y <= rect.bottom(); ++y) {
-            for (int x = rect.left(); x <= rect.right(); ++x) {
-                n += image.pixel(x, y) == qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16) ? 1 : 0;
-            }
-        }
-        return n;
+        const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
+        // 32 bits a pixel: the lines follow each other without padding.
+        const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
+        const QRgb wanted = qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16);
+        return static_cast<int>(std::count(first, first + part.width() * part.height(), wanted));
     }
 };
 
 // A type's record as a parameter file holds it (after the 11 general lines).
 inline QByteArray record(const zv::FractalParameters& m, int type) {
-    zv::GeneralValues g;
-    g.FractalType = static_cast<std::uint8_t>(type);
-    return zv::WriteParameters(g, m).split('\n').mid(11).join('\n');
+    const QByteArray file = zv::WriteParameters({.FractalType = std::uint8_t(type)}, m);
+    return file.split('\n').mid(11).join('\n');
 }
 
 inline zv::FileDialogResult chosen(const QString& path) {
-    zv::FileDialogResult r;
-    r.path = path;
-    return r;
+    return {.path = path, .errorText = {}};
 }
 
 // A mouse event as the window system delivers it to a widget that has grabbed it.
 inline void mouseOn(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButtons held) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held,
-                      Qt::NoModifier);
+    QMouseEvent event(type, local, w->mapToGlobal(local), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &event);
 }
 
