@@ -1,17 +1,16 @@
 #pragma once
 // One drawing run against a test double that is both the canvas and the host.
 // Every call lands in one trace, in order: drawing operations as text
-// ("line 0,100 200,100", "poly 1,2 3,4 5,6", colour as " #hex" with red in the
-// low byte, left out when it is Pen) and host calls ("yield", "sleep 100",
-// "E:<elements text>", "R:<recursions text>").
+// ("line 0,100 200,100", "circle 5,6 2", "poly 1,2 3,4 5,6", colour as " #hex"
+// with red in the low byte, left out when it is Pen) and host calls ("yield",
+// "sleep 100", "E:<elements text>", "R:<recursions text>").
 #include "DrawFractal.h"
 #include "DrawRun.h"
-#include "Random.h"
-#include <algorithm>
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTest>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -26,8 +25,9 @@ inline const double Inf = std::numeric_limits<double>::infinity();
 inline const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // Any figure: pts are the fix points (Cantor: left end, right end; gadget:
-// three corners; L-system: start and heading point); param is the Cantor
-// ElementsCount, the cross's decrease factor or the L-system's turn in degrees.
+// three corners, the third (100, 0) if left out; L-system: start and heading
+// point); param is the Cantor ElementsCount, the cross's decrease factor or the
+// L-system's turn in degrees.
 struct Figure {
     int type = 0, mode = 0, depth = 1;
     std::vector<zv::FixPoint> pts{{0, 10}, {300, 10}, {100, 0}};
@@ -36,18 +36,13 @@ struct Figure {
     std::string init = "F", gen = "F[+F]F[-F]F";
 };
 
-inline QString pt(double x, double y) {
-    return QString::number(x) + ',' + QString::number(y);
-}
-
 struct Run : zv::Canvas, zv::RunHost {
     zv::ParameterModel model;
     zv::RandomSource random{20261206};
-    QStringList trace, ops;
-    float width = 300, height = 300;
+    QStringList trace, ops; // ops: only what put something on the canvas
     std::int32_t fill = 0, backColor = 0xFFFFFF;
-    int yields = 0, pauseSwitches = 0;
-    std::function<void(int)> onYield; // at every yield, numbered from 1
+    int yields = 0;
+    std::function<void(int)> onYield = [](int) {}; // at every yield, numbered from 1
 
     Run() {
         model.Canvas = this;
@@ -62,73 +57,51 @@ struct Run : zv::Canvas, zv::RunHost {
         // param is also the cross's factor (up to 1e9): clamp before it becomes a Byte.
         m.CantorSet = {mode, {{p[0], p[1]}}, 20, std::uint8_t(std::clamp(f.param, 0.0, 255.0))};
         m.Cross = {mode, p, f.closed, f.param};
-        if (p.size() >= 3) {
-            m.SierpinskyGadget = {mode, {{p[0], p[1], p[2]}}};
-        }
+        m.SierpinskyGadget = {mode, {{p[0], p[1], p.size() >= 3 ? p[2] : zv::FixPoint{100, 0}}}};
         m.KochCurve = {mode, p, f.closed};
         m.LSystem = {{{p[0], p[1]}}, f.init, f.gen, 10, f.param};
         zv::DrawFractal(m, std::uint8_t(f.type), *this, random);
     }
-    // Calls wake() at every wake-up of a paused run: its 100 ms sleep and the
-    // yield right after it (the gadget demo's own sleep is followed by a refresh).
-    void onPauseWakeUp(std::function<void()> wake) {
-        onYield = [this, wake](int) {
-            if (trace.size() >= 2 && trace[trace.size() - 2] == "sleep 100") {
-                wake();
-            }
-        };
-    }
+    // A yield that is the wake-up of a paused run: right after its 100 ms sleep
+    // (the gadget demo's own sleep is followed by a refresh).
+    bool wakingUp() const { return trace.size() >= 2 && trace[trace.size() - 2] == "sleep 100"; }
 
-    QStringList drawn() const { return ops; } // what put something on the canvas
-    void put(QString s, std::int32_t color) {
-        ops << (color == Pen ? s : s + " #" + QString::number(color, 16));
+    // "what x,y x,y ..." from coordinate pairs (a lone last value stands alone), then the colour.
+    void put(const char* what, const std::vector<double>& v, std::int32_t color) {
+        QString s = what;
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            s += (i % 2 == 0 ? ' ' : ',') + QString::number(v[i]);
+        }
+        ops << s + (color == Pen ? QString() : " #" + QString::number(color, 16));
         trace << ops.last();
     }
     void Clear() override { trace << "clear"; }
     void SetMousePointer(int p) override { trace << "pointer " + QString::number(p); }
-    void Line(float a, float b, float c, float d, std::int32_t col) override {
-        put("line " + pt(a, b) + ' ' + pt(c, d), col);
-    }
-    void Box(float a, float b, float c, float d, std::int32_t col) override {
-        put("box " + pt(a, b) + ' ' + pt(c, d), col);
-    }
-    void Circle(float x, float y, float r, std::int32_t col) override {
-        put("circle " + pt(x, y) + " r" + QString::number(r), col);
-    }
-    void SetPixelV(std::int32_t x, std::int32_t y, std::int32_t col) override {
-        put("pixel " + pt(x, y), col);
-    }
+    void Line(float a, float b, float c, float d, int k) override { put("line", {a, b, c, d}, k); }
+    void Box(float a, float b, float c, float d, int k) override { put("box", {a, b, c, d}, k); }
+    void Circle(float x, float y, float r, int k) override { put("circle", {x, y, r}, k); }
+    void SetPixelV(int x, int y, int k) override { put("pixel", {double(x), double(y)}, k); }
     void Polygon(std::span<const zv::IntPoint> pts) override {
-        QString s = "poly";
+        std::vector<double> xy;
         for (const zv::IntPoint& q : pts) {
-            s += ' ' + pt(q.x, q.y);
+            xy.insert(xy.end(), {double(q.x), double(q.y)});
         }
-        put(s, fill);
+        put("poly", xy, fill);
     }
     void SetFillColor(std::int32_t col) override { fill = col; }
     std::int32_t ForeColor() const override { return 0xabcdef; }
-    float ScaleWidth() const override { return width; }
-    float ScaleHeight() const override { return height; }
+    float ScaleWidth() const override { return 270; }
+    float ScaleHeight() const override { return 300; }
     void Refresh() override { trace << "refresh"; }
 
     void YieldToEvents() override {
         trace << "yield";
-        ++yields;
-        if (onYield) {
-            onYield(yields);
-        }
+        onYield(++yields);
     }
     void Sleep(int ms) override { trace << "sleep " + QString::number(ms); }
-    void EnterPauseMode() override {
-        ++pauseSwitches;
-        model.GlobalState = zv::PauseMode;
-    }
-    void SetElementsText(std::string_view t) override {
-        trace << "E:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
-    }
-    void SetRecursionsText(std::string_view t) override {
-        trace << "R:" + QString::fromLatin1(t.data(), qsizetype(t.size()));
-    }
+    void EnterPauseMode() override { model.GlobalState = zv::PauseMode; }
+    void SetElementsText(std::string_view t) override { trace << "E:" + QString::fromLatin1(t); }
+    void SetRecursionsText(std::string_view t) override { trace << "R:" + QString::fromLatin1(t); }
     std::int32_t BackColor() const override { return backColor; }
 };
 

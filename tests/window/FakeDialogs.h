@@ -5,66 +5,53 @@
 
 #include "Dialogs.h"
 
-#include <QList>
 #include <QQueue>
-#include <QString>
 #include <functional>
-#include <optional>
 
 namespace zvtest {
 
 struct DialogCall {
     enum Kind { Message, Color, OpenFile, SaveFile, Input };
     Kind kind;
-    QString title;
-    QString text; // message text, input prompt
+    std::int32_t color = 0; // the colour the chooser was opened on
+    QString title{};
+    QString text{}; // message text, input prompt
     zv::MessageIcon icon = zv::MessageIcon::None;
     zv::MessageButtons buttons = zv::MessageButtons::Ok;
-    std::int32_t color = 0; // the colour the chooser was opened on
-    zv::FileDialogRequest file;
 };
 
-class FakeDialogs : public zv::Dialogs {
-public:
+// A struct: everything in a fake is the test's to read and script.
+struct FakeDialogs : zv::Dialogs {
+    using Color = std::optional<std::int32_t>;
+    using File = zv::FileDialogResult;
+    using Request = zv::FileDialogRequest;
+
     QList<DialogCall> calls;
     QQueue<zv::MessageResult> messageAnswers;
-    QQueue<std::optional<std::int32_t>> colorAnswers;
-    QQueue<zv::FileDialogResult> fileAnswers;
+    QQueue<Color> colorAnswers;
+    QQueue<File> fileAnswers;
     QQueue<std::optional<QString>> inputAnswers;
-    std::function<void()> whileMessage; // what the user does while a message is open
+    std::function<void()> whileMessage = [] {}; // what the user does while a message is open
 
     zv::MessageResult message(const QString& title, const QString& text, zv::MessageIcon icon,
                               zv::MessageButtons buttons) override {
-        calls.append({DialogCall::Message, title, text, icon, buttons, 0, {}});
-        if (whileMessage) {
-            whileMessage();
-        }
-        if (!messageAnswers.isEmpty()) {
-            return messageAnswers.dequeue();
-        }
-        return buttons == zv::MessageButtons::Ok ? zv::MessageResult::Ok
-                                                 : zv::MessageResult::Cancel;
+        whileMessage();
+        const bool plain = buttons == zv::MessageButtons::Ok;
+        return record({DialogCall::Message, 0, title, text, icon, buttons}, messageAnswers,
+                      plain ? zv::MessageResult::Ok : zv::MessageResult::Cancel);
     }
-    std::optional<std::int32_t> chooseColor(std::int32_t initialColor) override {
-        calls.append({DialogCall::Color, {}, {}, {}, {}, initialColor, {}});
-        return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
-    }
-    zv::FileDialogResult openFile(const zv::FileDialogRequest& request) override {
-        return file(DialogCall::OpenFile, request);
-    }
-    zv::FileDialogResult saveFile(const zv::FileDialogRequest& request) override {
-        return file(DialogCall::SaveFile, request);
-    }
+    Color chooseColor(qint32 c) override { return record({DialogCall::Color, c}, colorAnswers); }
+    File openFile(const Request& r) override { return file(DialogCall::OpenFile, r); }
+    File saveFile(const Request& r) override { return file(DialogCall::SaveFile, r); }
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString&) override {
-        calls.append({DialogCall::Input, title, prompt, {}, {}, 0, {}});
-        return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
+        return record({DialogCall::Input, 0, title, prompt}, inputAnswers);
     }
 
-private:
-    zv::FileDialogResult file(DialogCall::Kind kind, const zv::FileDialogRequest& request) {
-        calls.append({kind, request.title, {}, {}, {}, 0, request});
-        return fileAnswers.isEmpty() ? zv::FileDialogResult{} : fileAnswers.dequeue();
+    File file(DialogCall::Kind k, const Request& r) { return record({k, 0, r.title}, fileAnswers); }
+    template <class T> T record(const DialogCall& call, QQueue<T>& answers, T otherwise = {}) {
+        calls.append(call);
+        return answers.isEmpty() ? otherwise : answers.dequeue();
     }
 };
 
