@@ -74,10 +74,4 @@ inline bool makeSparseFile(const QString& path, qint64 size) {
     return writeBytes(path, {}) && QFile::resize(path, size);
 }
 
-// The bytes this process has read from files so far (the first line of its
-// io counters is "rchar: N").
-inline qint64 bytesReadSoFar() {
-    return fileBytes("/proc/self/io").split('\n').value(0).mid(6).trimmed().toLongLong();
-}
-
 } // namespace zvtest
