@@ -53,6 +53,7 @@ const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter
                             "Cross_frm",       "LSystem_frm"};
 const QStringList Help = {"arrange the Fixpoint on the left to your desire", "pause with S",
                           "resume with S"};
+const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 
 } // namespace
 
@@ -115,6 +116,7 @@ private slots:
         QCOMPARE(pictures.count(), row.pictures);
         QCOMPARE(int(f.model.GlobalState), row.after);
         QCOMPARE(panel("Help")->text(), Help[row.after]);
+        QCOMPARE(panel("GlobalState")->toolTip(), States[row.after]);
         const bool typed = row.key == Qt::Key_S && f.form->CalcDepth_txt->hasFocus();
         QCOMPARE(f.form->CalcDepth_txt->text(), typed ? QString("1s") : QString("1"));
     }
