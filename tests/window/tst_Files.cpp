@@ -133,6 +133,13 @@ private slots:
         f.folderFilled = true; // and left empty
         f.create();
         QVERIFY(f.form->close() && !QFile::exists(f.path("User.ini")));
+        QCOMPARE(f.dialogs.calls.size(), 2); // nothing was kept: the plain boxes
+        QCOMPARE(f.dialogs.calls[0].title + f.dialogs.calls[0].text,
+                 "Bad Error:User.ini seems to be damaged or lost.\r\nThe default settings will "
+                 "be loaded now.");
+        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text,
+                 "Fatal Error:Default.ini seems to be damaged or lost.\r\nPlease reinstall the "
+                 "programm in order to proceed.");
     }
 
     // A full disk under a save (here the file size limit) is reported with the
