@@ -37,7 +37,7 @@ public:
         : model(model), canvas(canvas), host(host), random(random),
           hostYields_(host.YieldsToEvents()) {}
 
-    // Step 5 of the element protocol.
+    // After each element: lets the host handle its events (repaints, S, a cancel).
     void YieldToEvents() {
         if (hostYields_) {
             ++eventPasses_;
