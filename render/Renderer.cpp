@@ -354,7 +354,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         out << help;
         return ExitDrawn;
     case Parsed::Version:
-        out << ZORVANDINE_VERSION_TEXT << "\n";
+        out << "zorvandine-render " ZORVANDINE_VERSION_TEXT "\n";
         return ExitDrawn;
     case Parsed::Error:
         err << "zorvandine-render: " << ShownText(error, ShownPathChars) << "\n" << help;
