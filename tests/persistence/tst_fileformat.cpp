@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <cfloat>
 #include <sys/file.h>
+#include <sys/wait.h>
 
 using namespace zv;
 using namespace zvtest;
@@ -356,6 +357,51 @@ private slots:
         QCOMPARE(whileWriting, named ? 2 : 1);
         QCOMPARE(fileBytes(target), throws ? QByteArray("old") : QByteArray("new"));
         QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
+    }
+
+    // A signal in the middle of a save ends the process with 128 + its number
+    // and takes the temporary file with it, named or not; the old file stays.
+    // SIGKILL, which no handler sees, leaves at most the named temporary file,
+    // and the next save of the same file removes it.
+    void signalDuringASave_data() {
+        columns<int, bool>("signal", "named");
+        row("SIGTERM, named temporary", SIGTERM, true);
+        row("SIGINT, named temporary", SIGINT, true);
+        row("SIGHUP, unnamed temporary", SIGHUP, false);
+        row("SIGKILL, named temporary", SIGKILL, true);
+    }
+
+    void signalDuringASave() {
+        QFETCH(int, signal);
+        QFETCH(bool, named);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("User.ini");
+        QVERIFY(writeBytes(path, "old"));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            EndOnSignalsWithoutLeftovers();
+            WriteGuardedFile(
+                path,
+                [&](QIODevice& device) -> std::optional<QString> {
+                    device.write("new");
+                    ::raise(signal);
+                    return std::nullopt;
+                },
+                named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+        if (signal == SIGKILL) {
+            QVERIFY(WIFSIGNALED(status));
+            QCOMPARE(entries(dir.path()).size(), 2);
+            QCOMPARE(WriteGuardedFile(path, "newer"), std::nullopt);
+        } else {
+            QVERIFY(WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), 128 + signal);
+        }
+        QCOMPARE(entries(dir.path()), QStringList{"User.ini"});
     }
 
     // A new "Saved Parameter" folder receives the example files, found beside
