@@ -15,6 +15,10 @@ void DrawFractal(ParameterModel& model, std::uint8_t FractalType, RunHost& host,
     model.ElementsDrawn = 0;
     run.canvas.SetMousePointer(HourglassPointer);
     run.canvas.Clear();
+    if (!run.BeginElementMarks()) {
+        run.canvas.SetMousePointer(DefaultPointer);
+        return;
+    }
 
     // A type drawn in a mode it does not offer leaves the cleared canvas empty.
     if (const FractalTypeRow* type = catalogueRowAt(FractalType)) {

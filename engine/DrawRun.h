@@ -89,12 +89,23 @@ public:
     }
     bool Stopped() const { return model.GlobalState == EditMode; }
 
+    // Asks the host for its first element mark (RunHost::NextElementMark);
+    // true when the host let the run go on.
+    bool BeginElementMarks() {
+        const bool stoppedBefore = Stopped();
+        nextMark_ = host.NextElementMark(model.ElementsDrawn);
+        return stoppedBefore || !Stopped();
+    }
+
     // Add to a counter; its status text is refreshed at every multiple of 15 of
     // the total and at every count made while paused.
     // Inline: these run once per element, and the refresh is the rare case.
     void CountElements(int count) {
         const std::uint8_t stateOnEntry = model.GlobalState;
         model.ElementsDrawn += count;
+        if (model.ElementsDrawn >= nextMark_) {
+            nextMark_ = host.NextElementMark(model.ElementsDrawn);
+        }
         if (stateOnEntry == PauseMode || model.ElementsDrawn % 15 == 0) {
             RefreshElementsText();
         }
@@ -139,6 +150,7 @@ public:
 private:
     bool hostYields_;
     std::uint64_t eventPasses_ = 0;
+    std::int64_t nextMark_ = RunHost::NoElementMark;
 
     std::int32_t RandomElementColor();
     void RefreshElementsText();

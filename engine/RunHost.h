@@ -30,6 +30,19 @@ public:
     virtual void SetRecursionsText(std::string_view text) = 0;
     // The colour of the BackColor swatch: random colours avoid it.
     virtual std::int32_t BackColor() const = 0;
+
+    // Element marks let a host see the figure at chosen element counts (the
+    // frames of an animation, the figure after its first M elements). The run
+    // asks once when it begins, on the cleared canvas with no element drawn
+    // (elementsDrawn 0), and again each time ElementsDrawn reaches the mark
+    // last returned: right after that element is drawn and counted, before
+    // anything more is drawn. The answer is the next mark, above
+    // elementsDrawn, or NoElementMark. An element that counts two (a Koch
+    // bump's two lines) may step over a mark; the host then hears the count
+    // past it. A host stops the run at a mark by switching GlobalState to
+    // EditMode; stopped at the start, the run draws nothing.
+    static constexpr std::int64_t NoElementMark = INT64_MAX;
+    virtual std::int64_t NextElementMark(std::int64_t /*elementsDrawn*/) { return NoElementMark; }
 };
 
 } // namespace zv

@@ -99,8 +99,9 @@ private:
 class RenderHost : public RunHost {
 public:
     RenderHost(ParameterModel& model, std::int32_t backColor, ProgressLine& progress,
-               std::function<bool()> failed)
-        : model_(model), backColor_(backColor), progress_(progress), failed_(std::move(failed)) {}
+               std::function<bool()> failed, std::optional<std::int64_t> elementLimit)
+        : model_(model), backColor_(backColor), progress_(progress), failed_(std::move(failed)),
+          elementLimit_(elementLimit) {}
     void YieldToEvents() override {
         progress_.Tick();
         if (failed_ && failed_()) {
@@ -115,12 +116,24 @@ public:
     void SetElementsText(std::string_view) override {}
     void SetRecursionsText(std::string_view) override {}
     std::int32_t BackColor() const override { return backColor_; }
+    // --elements: the run ends at the first count that reaches the limit.
+    std::int64_t NextElementMark(std::int64_t elementsDrawn) override {
+        if (!elementLimit_) {
+            return NoElementMark;
+        }
+        if (elementsDrawn >= *elementLimit_) {
+            model_.GlobalState = EditMode;
+            return NoElementMark;
+        }
+        return *elementLimit_;
+    }
 
 private:
     ParameterModel& model_;
     std::int32_t backColor_;
     ProgressLine& progress_;
     std::function<bool()> failed_;
+    std::optional<std::int64_t> elementLimit_;
 };
 
 struct Request {
@@ -130,6 +143,7 @@ struct Request {
     std::optional<std::uint8_t> type;
     std::optional<std::int32_t> depth;
     std::optional<std::uint64_t> seed;
+    std::optional<std::int64_t> elements;
     int scale = 1;
     bool quiet = false;
 };
@@ -159,10 +173,14 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
         QStringLiteral("scale"),
         QStringLiteral("Draw N times larger, 1 to 8: the same figure, N pixels per pixel."),
         QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption elementsOption(
+        QStringLiteral("elements"),
+        QStringLiteral("Stop after the first N elements: the figure half built (default: all)."),
+        QStringLiteral("N"));
     const QCommandLineOption quietOption(
         QStringLiteral("quiet"), QStringLiteral("Do not print the element and recursion counts."));
     parser.addOptions({helpOption, versionOption, typeOption, depthOption, seedOption,
-                       scaleOption, quietOption});
+                       scaleOption, elementsOption, quietOption});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("A parameter file (.prm) or a settings file."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
@@ -205,6 +223,14 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
             return Parsed::Error;
         }
         r.seed = s;
+    }
+    if (parser.isSet(elementsOption)) {
+        const qlonglong m = parser.value(elementsOption).toLongLong(&ok);
+        if (!ok || m < 0) {
+            error = QStringLiteral("--elements takes a whole number 0 or more");
+            return Parsed::Error;
+        }
+        r.elements = m;
     }
     r.scale = parser.value(scaleOption).toInt(&ok);
     if (!ok || r.scale < 1 || r.scale > MaxScale) {
@@ -270,7 +296,8 @@ std::optional<QString> drawInto(QIODevice& device, const Drawing& d) {
         canvas.SetBackColor(s.BackColor);
         canvas.SetForeColor(s.CanvasForeColor);
         d.model.Canvas = &canvas;
-        RenderHost host(d.model, s.BackColor, d.progress, [&] { return canvas.HasError(); });
+        RenderHost host(d.model, s.BackColor, d.progress, [&] { return canvas.HasError(); },
+                        d.request.elements);
         DrawFractal(d.model, d.type, host, d.random);
         d.model.Canvas = nullptr;
         canvas.End();
@@ -287,7 +314,7 @@ std::optional<QString> drawInto(QIODevice& device, const Drawing& d) {
     canvas.SetBackColor(s.BackColor);
     canvas.SetForeColor(s.CanvasForeColor);
     d.model.Canvas = &canvas;
-    RenderHost host(d.model, s.BackColor, d.progress, {});
+    RenderHost host(d.model, s.BackColor, d.progress, {}, d.request.elements);
     DrawFractal(d.model, d.type, host, d.random);
     d.model.Canvas = nullptr;
     QImageWriter writer(&device, d.request.format.toLatin1());
@@ -309,7 +336,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         out << help;
         return ExitDrawn;
     case Parsed::Version:
-        out << ZORVANDINE_VERSION_TEXT << "\n";
+        out << "zorvandine-render " ZORVANDINE_VERSION_TEXT "\n";
         return ExitDrawn;
     case Parsed::Error:
         err << "zorvandine-render: " << ShownText(error, ShownPathChars) << "\n" << help;

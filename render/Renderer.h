@@ -2,7 +2,8 @@
 // zorvandine-render: draws a settings or parameter file to a picture without a
 // window, on the same engine and file reader as the program.
 //
-//   zorvandine-render [--type N] [--depth N] [--seed N] [--scale N] [--quiet] INPUT OUTPUT
+//   zorvandine-render [--type N] [--depth N] [--seed N] [--scale N] [--elements M] [--quiet]
+//                     INPUT OUTPUT
 //   zorvandine-render --help | --version
 //
 // Exit codes: 0 drawn (or help, version); 1 wrong arguments; 2 INPUT missing
