@@ -320,6 +320,8 @@ private:
     QTimer* napTimer_ = nullptr;    // wakes a sleep; made at the first one
     QEventLoop* napLoop_ = nullptr; // a pause nap, ended by a change of state
     bool settingsLoaded_ = false;
+    // False when User.ini is left as it is at close (see LoadSettings).
+    bool saveSettingsAtClose_ = true;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
     int dragIndex_ = -1;                // marker being dragged, -1 when none
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
