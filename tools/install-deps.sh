@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
     clang-14 libclang-rt-14-dev
+    libgif-dev libwebp-dev
 )
 
 missing=()
