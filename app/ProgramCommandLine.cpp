@@ -53,7 +53,7 @@ ProgramCommandLine parseProgramCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(versionOption)) {
         result.action = ProgramCommandLine::Action::Version;
-        result.text = QStringLiteral(ZORVANDINE_VERSION_TEXT "\n");
+        result.text = QStringLiteral("zorvandine " ZORVANDINE_VERSION_TEXT "\n");
         return result;
     }
     const QStringList files = parser.positionalArguments();

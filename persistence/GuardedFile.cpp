@@ -1,14 +1,20 @@
 #include "GuardedFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,26 +136,215 @@ QString saveTarget(const QString& path, const struct stat& link) {
     return resolved;
 }
 
-QString randomSuffix() {
-    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    QString suffix(6, QLatin1Char('x'));
-    for (QChar& c : suffix) {
-        c = QLatin1Char(Letters[QRandomGenerator::global()->bounded(62)]);
+// The named temporary file of the save under way, for the signal handler: the
+// name is complete before armed is set, and the handler reads it only then.
+char armedName[PATH_MAX];
+std::atomic<bool> armed{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
+
+void arm(const QByteArray& name) {
+    armed.store(false);
+    if (name.size() < qsizetype(sizeof armedName)) {
+        std::memcpy(armedName, name.constData(), static_cast<std::size_t>(name.size()) + 1);
+        armed.store(true);
     }
-    return suffix;
 }
 
-bool isSaveSuffix(QStringView suffix) {
-    if (suffix.size() != 6) {
-        return false;
+void disarm() {
+    armed.store(false);
+}
+
+extern "C" void endOnSignal(int signal) {
+    if (armed.load()) {
+        ::unlink(armedName);
     }
-    for (const QChar c : suffix) {
-        if (c.unicode() > 127 || !c.isLetterOrNumber()) {
-            return false;
+    ::_exit(128 + signal);
+}
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) {
+        return QByteArrayLiteral(".");
+    }
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+QByteArray inFolder(const QByteArray& folder, const QByteArray& name) {
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray nameOf(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+QByteArray hashPart(const QByteArray& fileName) {
+    return QCryptographicHash::hash(fileName, QCryptographicHash::Sha256).left(8).toHex();
+}
+
+constexpr qsizetype SaveNameLength = 33; // ".zv-", 16 digits, "-", 8 digits, ".tmp"
+
+bool isLowerHex(QByteArrayView digits) {
+    return std::all_of(digits.begin(), digits.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    });
+}
+
+// Byte for byte: the folder and the name may hold any bytes but '/' and NUL.
+int removeLeftovers(const QByteArray& folder, const QByteArray& fileName) {
+    const QByteArray prefix = ".zv-" + hashPart(fileName) + '-';
+    DIR* dir = ::opendir(folder.constData());
+    if (dir == nullptr) {
+        return 0;
+    }
+    QByteArrayList candidates;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.size() == SaveNameLength && name.startsWith(prefix) && name.endsWith(".tmp") &&
+            isLowerHex(name.sliced(prefix.size(), 8))) {
+            candidates << name.toByteArray();
         }
     }
-    return true;
+    ::closedir(dir);
+    int removed = 0;
+    for (const QByteArray& name : candidates) {
+        const QByteArray path = inFolder(folder, name);
+        struct stat before {};
+        if (::lstat(path.constData(), &before) != 0 || !S_ISREG(before.st_mode) ||
+            before.st_uid != ::geteuid()) {
+            continue;
+        }
+        Descriptor fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened {};
+        // A save under way holds the lock; a killed one holds it no longer.
+        if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 ||
+            ::fstat(fd.get(), &opened) != 0 || opened.st_ino != before.st_ino ||
+            opened.st_dev != before.st_dev) {
+            continue;
+        }
+        struct stat now {};
+        if (::lstat(path.constData(), &now) == 0 && now.st_ino == opened.st_ino &&
+            now.st_dev == opened.st_dev && ::unlink(path.constData()) == 0) {
+            ++removed;
+        }
+    }
+    return removed;
 }
+
+// The temporary file of one save. Until it is committed, leaving the scope
+// (a failure, an exception such as std::bad_alloc) removes it; an unnamed one
+// goes by itself when its descriptor closes.
+class Temporary {
+public:
+    Temporary() = default;
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    ~Temporary() {
+        if (!name_.isEmpty()) {
+            if (!committed_) {
+                ::unlink(name_.constData());
+            }
+            disarm();
+        }
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+
+    // Opens the temporary file in folder for the target named fileName;
+    // nullopt, or the reason it failed.
+    std::optional<QString> open(const QByteArray& folder, const QByteArray& fileName, mode_t mode,
+                                TemporaryKind kind) {
+        folder_ = folder;
+        fileName_ = fileName;
+        if (kind == TemporaryKind::UnnamedWherePossible && ::access("/proc/self/fd", X_OK) == 0) {
+            fd_ = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+            if (fd_ >= 0) {
+                return lock();
+            }
+            // Only a file system without unnamed files falls back to a name.
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+                return systemReason(errno);
+            }
+        }
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QByteArray name = freeName();
+            // O_EXCL and O_NOFOLLOW: the temporary file is always a new one of ours.
+            fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         mode);
+            if (fd_ < 0) {
+                if (errno == EEXIST) {
+                    continue;
+                }
+                return systemReason(errno);
+            }
+            name_ = std::move(name);
+            arm(name_);
+            if (const std::optional<QString> error = lock()) {
+                return error;
+            }
+            // The clean-up of another save may have taken the file between its
+            // creation and the lock: then it is gone, and another name is tried.
+            struct stat info {};
+            if (::fstat(fd_, &info) == 0 && info.st_nlink > 0) {
+                return std::nullopt;
+            }
+            disarm();
+            name_.clear();
+            ::close(fd_);
+            fd_ = -1;
+        }
+        return systemReason(EEXIST);
+    }
+
+    int fd() const { return fd_; }
+
+    // Gives an unnamed file its hidden name, then replaces the target with it.
+    std::optional<QString> commit(const QByteArray& target) {
+        for (int attempt = 0; attempt < 100 && name_.isEmpty(); ++attempt) {
+            QByteArray name = freeName();
+            arm(name);
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                name_ = std::move(name);
+            } else if (errno != EEXIST) {
+                const int error = errno;
+                disarm();
+                return systemReason(error);
+            }
+        }
+        if (name_.isEmpty()) {
+            disarm();
+            return systemReason(EEXIST);
+        }
+        if (::rename(name_.constData(), target.constData()) != 0) {
+            return systemReason(errno);
+        }
+        committed_ = true;
+        return std::nullopt;
+    }
+
+private:
+    std::optional<QString> lock() {
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                return systemReason(errno);
+            }
+        }
+        return std::nullopt;
+    }
+
+    QByteArray freeName() const {
+        return inFolder(folder_,
+                        SaveTemporaryName(fileName_, QRandomGenerator::global()->generate()));
+    }
+
+    QByteArray folder_;
+    QByteArray fileName_;
+    QByteArray name_; // empty while the file is unnamed
+    int fd_ = -1;
+    bool committed_ = false;
+};
 
 } // namespace
 
@@ -177,11 +372,19 @@ FileContent ReadGuardedFile(const QString& path) {
         return refused(NotRegular);
     }
     FileContent result;
+    // The whole file in one block of its size (and the byte that tells its end):
+    // a buffer grown while reading would copy itself and hold up to three
+    // times the file at a moment.
+    result.bytes.reserve(static_cast<qsizetype>(std::min<qint64>(info.st_size, MaxFileBytes)) + 1);
+    const qsizetype capacity = result.bytes.capacity();
     // The file may grow while it is read: stop one byte past the limit.
     constexpr qsizetype Chunk = 64 * 1024;
     for (;;) {
         const qsizetype have = result.bytes.size();
-        const qsizetype want = std::min<qsizetype>(Chunk, MaxFileBytes + 1 - have);
+        qsizetype want = std::min<qsizetype>(Chunk, MaxFileBytes + 1 - have);
+        if (have < capacity) {
+            want = std::min(want, capacity - have);
+        }
         result.bytes.resize(have + want);
         const ssize_t n =
             ::read(fd.get(), result.bytes.data() + have, static_cast<std::size_t>(want));
@@ -202,7 +405,8 @@ FileContent ReadGuardedFile(const QString& path) {
     }
 }
 
-std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter& write) {
+std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter& write,
+                                        TemporaryKind kind) {
     QString target = path;
     mode_t mode = 0666; // before the umask, as for any new file
     bool keepMode = false;
@@ -227,88 +431,76 @@ std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter
         return systemReason(errno);
     }
 
-    // O_EXCL and O_NOFOLLOW: the temporary file is always a new one of ours.
-    QString temporary;
-    int created = -1;
-    for (int attempt = 0; attempt < 100 && created < 0; ++attempt) {
-        temporary = target + QLatin1Char('.') + randomSuffix();
-        created = ::open(nativeName(temporary).constData(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (created < 0 && errno != EEXIST) {
-            return systemReason(errno);
-        }
+    const QByteArray targetName = nativeName(target);
+    const QByteArray folder = folderOf(targetName);
+    const QByteArray fileName = nameOf(targetName);
+    removeLeftovers(folder, fileName);
+    Temporary temporary;
+    if (const std::optional<QString> error = temporary.open(folder, fileName, mode, kind)) {
+        return error;
     }
-    if (created < 0) {
-        return systemReason(EEXIST);
-    }
-    Descriptor fd(created);
-    const QByteArray temporaryName = nativeName(temporary);
-    const auto failWith = [&](const QString& reason) {
-        ::unlink(temporaryName.constData());
-        return std::optional<QString>(reason);
-    };
     if (keepMode) {
-        ::fchmod(fd.get(), mode); // the umask may have cut bits the old file had
+        ::fchmod(temporary.fd(), mode); // the umask may have cut bits the old file had
     }
 
-    DescriptorDevice device(fd.get());
+    DescriptorDevice device(temporary.fd());
     const std::optional<QString> ownError = write(device);
     // A failed write's own reason comes first: the writer's text may only say
     // that something went wrong.
     if (!device.drain() || device.failed()) {
-        return failWith(device.errorString());
+        return device.errorString();
     }
     if (ownError) {
-        return failWith(*ownError);
+        return ownError;
     }
-    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
-        return failWith(systemReason(errno));
+    // A network file system may report a failed write only at the sync.
+    if (::fsync(temporary.fd()) != 0 && errno != EINVAL && errno != EROFS) {
+        return systemReason(errno);
     }
-    if (fd.close() != 0) {
-        return failWith(systemReason(errno));
-    }
-    if (::rename(temporaryName.constData(), nativeName(target).constData()) != 0) {
-        return failWith(systemReason(errno));
-    }
-    return std::nullopt;
+    // The descriptor stays open, and locked, until the rename is done, so that
+    // no clean-up takes the file in between.
+    return temporary.commit(targetName);
 }
 
-std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& content) {
-    return WriteGuardedFile(path, [&](QIODevice& device) -> std::optional<QString> {
-        device.write(content);
-        return std::nullopt;
-    });
+std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& content,
+                                        TemporaryKind kind) {
+    return WriteGuardedFile(
+        path,
+        [&](QIODevice& device) -> std::optional<QString> {
+            device.write(content);
+            return std::nullopt;
+        },
+        kind);
+}
+
+QByteArray SaveTemporaryName(const QByteArray& fileName, quint32 serial) {
+    return ".zv-" + hashPart(fileName) + '-' +
+           QByteArray::number(serial, 16).rightJustified(8, '0') + ".tmp";
 }
 
 int RemoveSaveLeftovers(const QString& folder, const QString& fileName) {
-    const QDir dir(folder);
-    const QString prefix = fileName + QLatin1Char('.');
-    int removed = 0;
-    for (const QString& entry : dir.entryList({prefix + QStringLiteral("??????")},
-                                              QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!entry.startsWith(prefix) || !isSaveSuffix(QStringView(entry).mid(prefix.size()))) {
-            continue;
-        }
-        const QByteArray name = nativeName(dir.filePath(entry));
-        struct stat info {};
-        if (::lstat(name.constData(), &info) == 0 && S_ISREG(info.st_mode) &&
-            info.st_uid == ::geteuid() && ::unlink(name.constData()) == 0) {
-            ++removed;
-        }
-    }
-    return removed;
+    return removeLeftovers(nativeName(folder), nativeName(fileName));
 }
 
-std::optional<QString> KeepDamagedFile(const QString& path) {
+void EndOnSignalsWithoutLeftovers() {
+    struct sigaction action {};
+    action.sa_handler = endOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+DamagedFileCopy KeepDamagedFile(const QString& path) {
     struct stat info {};
     if (::lstat(nativeName(path).constData(), &info) != 0) {
-        return std::nullopt;
+        return {};
     }
     const QString kept = path + QStringLiteral(".damaged");
     if (::rename(nativeName(path).constData(), nativeName(kept).constData()) != 0) {
-        return std::nullopt;
+        return {DamagedFileCopy::Failed, kept, systemReason(errno)};
     }
-    return kept;
+    return {DamagedFileCopy::Kept, kept, {}};
 }
 
 } // namespace zv

@@ -6,10 +6,18 @@
 // (a FIFO, a device such as /dev/zero, a folder, a sparse file of gigabytes)
 // is refused after a stat, before it is opened in a way that could block.
 //
-// Writing: the content goes to a temporary file beside the target, named
-// "NAME.XXXXXX", which replaces the target only once every write, the final
-// flush, the sync and the close have succeeded. On any failure the old file
-// stays byte for byte and the result names the system's reason. A symbolic
+// Writing: the content goes to a temporary file in the target's folder, which
+// replaces the target only once every write, the final flush and the sync have
+// succeeded. On any failure the old file stays byte for byte and the result
+// names the system's reason. The temporary file has no name at all where the
+// file system allows it (O_TMPFILE) and gets one only just before the rename;
+// elsewhere it is named from the start. Its name is hidden, of a fixed length
+// whatever the target's (a 255-byte target name works), and made of a hash of
+// the target's name that no person would type, so that clean-up removes only
+// files that are provably a save's: a user's "User.ini.backup" is never
+// touched. A save holds a lock on its temporary file for as long as it runs,
+// so the clean-up of one save never removes the file of another under way;
+// the lock dies with the process, also after SIGKILL. A symbolic
 // link is written through only when it is the user's own and leads to a file
 // in the same folder; any other link is replaced by the new file, so a link
 // planted in a shared folder never redirects a save. A target that exists but
@@ -41,23 +49,48 @@ struct FileContent {
 
 FileContent ReadGuardedFile(const QString& path);
 
+// The temporary file: unnamed until the rename where the file system allows it,
+// or named from the start. Tests choose Named to reach what a file system
+// without O_TMPFILE does.
+enum class TemporaryKind { UnnamedWherePossible, Named };
+
 // Writes the content into the device it is given; returns an error text of its
 // own when it fails without a failing write (an image the encoder refuses).
 using ContentWriter = std::function<std::optional<QString>(QIODevice& device)>;
 
 // The result is the reason of the failure, or nullopt when the file is written.
-std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter& write);
-std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& content);
+// Every save first removes what earlier saves of the same target left behind
+// when they were killed (see RemoveSaveLeftovers).
+std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter& write,
+                                        TemporaryKind kind = TemporaryKind::UnnamedWherePossible);
+std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& content,
+                                        TemporaryKind kind = TemporaryKind::UnnamedWherePossible);
 
-// Removes the temporary files "NAME.XXXXXX" (six letters or digits) that a save
-// of NAME in folder left behind when it was killed before its rename. Only the
-// user's own regular files are removed; returns how many.
+// The hidden name that a save of fileName gives its temporary file, with the
+// given eight hex digits at its end: ".zv-" + 16 hex digits of a hash of the
+// name + "-" + the eight digits + ".tmp", 33 bytes whatever the target's length.
+QByteArray SaveTemporaryName(const QByteArray& fileName, quint32 serial);
+
+// Removes the temporary files that saves of fileName in folder left behind when
+// they were killed between naming their temporary file and the rename. Only
+// names of exactly the form above, for exactly this target, that are the user's
+// own regular files and that no running save holds are removed; any other file,
+// whatever it looks like, stays. Returns how many were removed.
 int RemoveSaveLeftovers(const QString& folder, const QString& fileName);
+
+// Ends the process on SIGINT, SIGTERM and SIGHUP with the status 128 + the
+// signal's number, after removing the named temporary file of a save under way
+// (an unnamed one goes with the process). The old target stays as it was.
+void EndOnSignalsWithoutLeftovers();
 
 // Moves an existing file that could not be read aside to "PATH.damaged",
 // replacing an older copy, so that a later save cannot overwrite what it held.
-// Returns the new path, or nullopt when there was nothing to keep or the move
-// failed.
-std::optional<QString> KeepDamagedFile(const QString& path);
+struct DamagedFileCopy {
+    enum Status { NothingToKeep, Kept, Failed };
+    Status status = NothingToKeep;
+    QString keptAs; // the copy's path (Kept), or the path that could not be made (Failed)
+    QString reason; // the system's reason when Failed
+};
+DamagedFileCopy KeepDamagedFile(const QString& path);
 
 } // namespace zv

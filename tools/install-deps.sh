@@ -6,9 +6,15 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+    xvfb xauth xdotool imagemagick x11-utils
+    # The window's font, "DejaVu Sans Condensed", is in the extra package.
+    fonts-dejavu-core fonts-dejavu-extra
     clang-14 libclang-rt-14-dev
+    # Animations: GIF through giflib, WebP through libwebp.
     libgif-dev libwebp-dev
+    # The package and its checks: cpack -G DEB with dpkg-shlibdeps, lintian,
+    # the desktop entry's and the metainfo's validators, the manual pages.
+    dpkg-dev file lintian desktop-file-utils appstream man-db gzip
 )
 
 missing=()

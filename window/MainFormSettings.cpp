@@ -250,37 +250,76 @@ namespace {
 
 // The user's own User.ini that is there but cannot be read is moved aside
 // before the factory settings take over, since the next close would overwrite
-// it. The result is the line the "Bad Error:" box gains when a copy was kept.
-QString keepDamagedSettings(const ProgramFiles& files) {
+// it. The result is the line the "Bad Error:" box gains, and whether the close
+// may write User.ini: not when the damaged file could not be moved, as it
+// would then be the user's only copy that the close replaces.
+std::pair<QString, bool> keepDamagedSettings(const ProgramFiles& files) {
     if (files.userSettings != files.userSettingsWrite) {
-        return {}; // a User.ini placed beside the program; the close writes elsewhere
+        return {{}, true}; // a User.ini placed beside the program; the close writes elsewhere
     }
-    const std::optional<QString> kept = KeepDamagedFile(files.userSettings);
-    if (!kept) {
-        return {};
+    const DamagedFileCopy copy = KeepDamagedFile(files.userSettings);
+    switch (copy.status) {
+    case DamagedFileCopy::Kept:
+        return {QStringLiteral("\r\nThe unreadable file was kept as %1.")
+                    .arg(ShownText(copy.keptAs, ShownPathChars)),
+                true};
+    case DamagedFileCopy::Failed:
+        return {QStringLiteral("\r\nIt could not be kept as %1 (%2), so it stays as it is and "
+                               "the settings are not saved at close.")
+                    .arg(ShownText(copy.keptAs, ShownPathChars), ShownText(copy.reason)),
+                false};
+    case DamagedFileCopy::NothingToKeep:
+        break;
     }
-    return QStringLiteral("\r\nThe unreadable file was kept as %1.")
-        .arg(ShownText(*kept, ShownPathChars));
+    return {{}, true};
 }
+
+const QString NoMemory = QStringLiteral("there is not enough memory");
 
 } // namespace
 
 bool MainForm::LoadSettings() {
     const ProgramFiles files = Files();
-    // A save killed between its temporary file and the rename leaves the
-    // temporary file behind; the settings in it never became User.ini.
-    const QFileInfo written(files.userSettingsWrite);
-    RemoveSaveLeftovers(written.absolutePath(), written.fileName());
-    if (applySettingsFile(files.userSettings)) {
+    bool userRead = false;
+    bool memoryShort = false;
+    try {
+        userRead = applySettingsFile(files.userSettings);
+    } catch (const std::bad_alloc&) {
+        memoryShort = true;
+    }
+    if (userRead) {
         settingsLoaded_ = true;
         return true;
     }
-    dialogs_.message(QStringLiteral("Bad Error:"),
-                     QStringLiteral("User.ini seems to be damaged or lost.\r\n"
-                                    "The default settings will be loaded now.") +
-                         keepDamagedSettings(files),
-                     MessageIcon::Critical, MessageButtons::Ok);
-    if (applySettingsFile(files.factorySettings)) {
+    if (memoryShort) {
+        // Nothing is wrong with the file: it is neither moved nor replaced.
+        saveSettingsAtClose_ = false;
+        dialogs_.message(QStringLiteral("Bad Error:"),
+                         QStringLiteral("User.ini could not be read: %1.\r\n"
+                                        "The default settings will be loaded now; User.ini stays "
+                                        "as it is and is not replaced at close.")
+                             .arg(NoMemory),
+                         MessageIcon::Critical, MessageButtons::Ok);
+    } else {
+        const auto [keptLine, mayReplace] = keepDamagedSettings(files);
+        saveSettingsAtClose_ = mayReplace;
+        dialogs_.message(QStringLiteral("Bad Error:"),
+                         QStringLiteral("User.ini seems to be damaged or lost.\r\n"
+                                        "The default settings will be loaded now.") +
+                             keptLine,
+                         MessageIcon::Critical, MessageButtons::Ok);
+    }
+    bool factoryRead = false;
+    try {
+        factoryRead = applySettingsFile(files.factorySettings);
+    } catch (const std::bad_alloc&) {
+        dialogs_.message(QStringLiteral("Fatal Error:"),
+                         QStringLiteral("Default.ini could not be read: %1.").arg(NoMemory),
+                         MessageIcon::Critical, MessageButtons::Ok);
+        settingsLoaded_ = false;
+        return false;
+    }
+    if (factoryRead) {
         settingsLoaded_ = true;
         return true;
     }
@@ -296,7 +335,11 @@ std::optional<QString> MainForm::SaveSettings() {
     const QString path = Files().userSettingsWrite;
     // The user's configuration folder may not exist before the first exit.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
+    try {
+        return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
+    } catch (const std::bad_alloc&) {
+        return NoMemory; // the guarded write left the old file as it was
+    }
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
@@ -312,10 +355,22 @@ void MainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    TransferControlsToModel();
+    if (!saveSettingsAtClose_) {
+        // The start-up box said why User.ini is left as it is.
+        e2eLog(QStringLiteral("closed"));
+        event->accept();
+        return;
+    }
+    std::optional<QString> error;
+    try {
+        TransferControlsToModel();
+        error = SaveSettings();
+    } catch (const std::bad_alloc&) {
+        error = NoMemory;
+    }
     // A settings file that cannot be written must not cost the user's work
     // silently: say so, and let the user free the disk or the folder and retry.
-    while (const std::optional<QString> error = SaveSettings()) {
+    while (error) {
         const MessageResult choice =
             dialogs_.message(QStringLiteral("Settings not saved:"),
                              QStringLiteral("User.ini could not be written (%1).\r\n"
@@ -326,6 +381,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         if (choice != MessageResult::Retry) {
             break;
         }
+        error = SaveSettings();
     }
     e2eLog(QStringLiteral("closed"));
     event->accept();

@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cfloat>
+#include <sys/file.h>
 
 using namespace zv;
 using namespace zvtest;
@@ -31,7 +32,7 @@ QStringList splitLines(const QByteArray& content) { // content ends in CR LF
 }
 
 QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System,
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden,
                                   QDir::Name);
 }
 
@@ -255,24 +256,106 @@ private slots:
                  QString(59, 'a') + "...");
     }
 
-    // Only the temporary files of a save of User.ini go, and only the user's own.
+    // A save of User.ini removes what killed saves of it left behind, and
+    // nothing else: not the user's own files whatever they look like, not the
+    // leftovers of another target's save, not a folder or a link of that name,
+    // not a file some other user owns, not the file of a save still under way.
+    void saveLeftovers_data() {
+        // entry: a name, or "ours" / "ours:<target>" for a save's temporary name;
+        // form: file, folder, link, held (a running save's lock), foreign (another owner)
+        columns<QString, QString, bool>("entry", "form", "removed");
+        row("killed save of User.ini", "ours", "file", true);
+        row("User.ini.backup", "User.ini.backup", "file", false);
+        row("User.ini.before", "User.ini.before", "file", false);
+        row("User.ini.orig01", "User.ini.orig01", "file", false);
+        row("old-style NAME.XXXXXX", "User.ini.Ab12Cd", "file", false);
+        row("another target's leftover", "ours:Default.ini", "file", false);
+        row("capital hex digits", "ours:upper", "file", false);
+        row("one digit more", "ours:longer", "file", false);
+        row("folder of that name", "ours", "folder", false);
+        row("link of that name", "ours", "link", false);
+        row("save under way", "ours", "held", false);
+        row("another user's", "ours", "foreign", false);
+    }
+
     void saveLeftovers() {
+        QFETCH(QString, entry);
+        QFETCH(QString, form);
+        QFETCH(bool, removed);
         QTemporaryDir dir;
-        QStringList kept{"Default.ini.Ab12Cd", "User.ini",        "User.ini.Ab12C",
-                         "User.ini.Ab12Cd7",   "User.ini.Ab-2Cd", "User.ini.damaged"};
-        for (const QString& name : kept + QStringList{"User.ini.Ab12Cd", "User.ini.other1"}) {
-            QVERIFY(writeBytes(dir.filePath(name), "x"));
+        QByteArray name = entry.toLatin1();
+        if (entry.startsWith("ours")) {
+            const QString target = entry.section(u':', 1);
+            name = SaveTemporaryName(target.startsWith("D") ? "Default.ini" : "User.ini", 0xab12);
+            if (target == "upper") {
+                name.replace("ab12", "AB12");
+            } else if (target == "longer") {
+                name.replace(".tmp", "0.tmp");
+            }
         }
-        QVERIFY(QDir(dir.path()).mkdir("User.ini.dir123"));
-        QVERIFY(QFile::link(dir.filePath("User.ini"), dir.filePath("User.ini.link12")));
-        kept += {"User.ini.dir123", "User.ini.link12"};
-        // Someone else's file is never removed (giving it away needs root).
-        if (::chown(QFile::encodeName(dir.filePath("User.ini.other1")), 65534, 65534) == 0) {
-            kept << "User.ini.other1";
+        const QString path = dir.filePath(QFile::decodeName(name));
+        if (form == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir(QFile::decodeName(name)));
+        } else if (form == "link") {
+            QVERIFY(QFile::link(dir.filePath("elsewhere"), path));
+        } else {
+            QVERIFY(writeBytes(path, "x"));
         }
-        QCOMPARE(RemoveSaveLeftovers(dir.path(), "User.ini"), 10 - int(kept.size()));
-        kept.sort();
-        QCOMPARE(entries(dir.path()), kept);
+        const int held = form == "held" ? ::open(QFile::encodeName(path), O_RDONLY) : -1;
+        QVERIFY(form != "held" || ::flock(held, LOCK_EX) == 0);
+        if (form == "foreign" && ::chown(QFile::encodeName(path), 65534, 65534) != 0) {
+            QSKIP("giving a file to another user needs root");
+        }
+        for (const TemporaryKind kind : {TemporaryKind::UnnamedWherePossible, TemporaryKind::Named}) {
+            QCOMPARE(WriteGuardedFile(dir.filePath("User.ini"), "new", kind), std::nullopt);
+        }
+        ::close(held);
+        QCOMPARE(QFileInfo::exists(path) || QFileInfo(path).isSymLink(), !removed);
+        QCOMPARE(entries(dir.path()).size(), removed ? 1 : 2);
+    }
+
+    // The temporary file fits any name the file system takes (255 bytes); a write that ends in an exception, such as memory
+    // running out, leaves the old file and no temporary file; with both kinds
+    // of temporary file.
+    void guardedWriteNamesAndEndings_data() {
+        columns<QByteArray, bool, bool>("name", "named", "throws");
+        const QByteArray longest = QByteArray(251, 'n') + ".png";
+        row("255 bytes, unnamed temporary", longest, false, false);
+        row("255 bytes, named temporary", longest, true, false);
+        row("out of memory, unnamed temporary", QByteArray("User.ini"), false, true);
+        row("out of memory, named temporary", QByteArray("User.ini"), true, true);
+    }
+
+    void guardedWriteNamesAndEndings() {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, named);
+        QFETCH(bool, throws);
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        const auto kind = named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible;
+        const int old = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(old >= 0 && ::write(old, "old", 3) == 3 && ::close(old) == 0);
+        const QString target = QFile::decodeName(path);
+        // The temporary file must be in the folder while the content is written.
+        int whileWriting = 0;
+        const auto write = [&](QIODevice& device) -> std::optional<QString> {
+            device.write("new");
+            whileWriting = ::access(path, F_OK) == 0 ? int(entries(dir.path()).size()) : -1;
+            if (throws) {
+                throw std::bad_alloc();
+            }
+            return std::nullopt;
+        };
+        bool thrown = false;
+        try {
+            QCOMPARE(WriteGuardedFile(target, write, kind), std::nullopt);
+        } catch (const std::bad_alloc&) {
+            thrown = true;
+        }
+        QCOMPARE(thrown, throws);
+        QCOMPARE(whileWriting, named ? 2 : 1);
+        QCOMPARE(fileBytes(target), throws ? QByteArray("old") : QByteArray("new"));
+        QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
     }
 
     // A new "Saved Parameter" folder receives the example files, found beside

@@ -244,7 +244,11 @@ private slots:
         big.general.AreaWidth = "4096";
         row("renderer --help", QStringList{renderer, "--help"}, 0,
             "^Usage: zorvandine-render \\[options\\] INPUT OUTPUT\n");
-        row("renderer --version", QStringList{renderer, "--version"}, 0, "^1\\.0b\n$");
+        // The program's name first, then major.minor and the revision's letter.
+        row("renderer --version", QStringList{renderer, "--version"}, 0,
+            "^zorvandine-render [0-9]+\\.[0-9]+[a-z]\n$");
+        row("window --version", QStringList{window, "--version"}, 0,
+            "^zorvandine [0-9]+\\.[0-9]+[a-z]\n$");
         row("renderer, unknown option", QStringList{renderer, "--bogus", "a.ini", "b.png"}, 1,
             "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
         row("--scale 0", QStringList{renderer, "--scale", "0", "a.ini", "b.png"}, 1, "from 1 to 8");

@@ -80,17 +80,21 @@ class tst_Files : public QObject {
 private slots:
     // A refused User.ini is kept beside it, unopened when it is a FIFO, before
     // the factory settings take over, and the box says where; an older kept
-    // copy gives way. Leftovers of a killed save go; greyed boxes stay greyed.
+    // copy gives way. Where no copy can be made (a folder in its way), the box
+    // says so and the close leaves the damaged file as it is. The user's own
+    // files that merely look like leftovers of a save survive; greyed boxes
+    // stay greyed.
     void startUp_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("good, a leftover beside it") << "good";
+        QTest::newRow("good, look-alikes of leftovers beside it") << "good";
         QTest::newRow("a word in a colour line, an older copy") << "damaged";
+        QTest::newRow("damaged, no copy possible") << "uncopied";
         QTest::newRow("FIFO") << "FIFO";
         QTest::newRow("greyed boxes") << "greyed";
     }
     void startUp() {
         QFETCH(QString, kind);
-        const bool factory = kind == "damaged" || kind == "FIFO";
+        const bool factory = kind == "damaged" || kind == "FIFO" || kind == "uncopied";
         zv::GeneralValues g = general(!factory);
         if (kind == "greyed") {
             g.RandomForeColor = g.Pause = 2;
@@ -99,7 +103,7 @@ private slots:
         f.folderFilled = true;
         const QString userIni = f.path("User.ini"), kept = userIni + ".damaged";
         const QByteArray user = zv::WriteSettings(kind == "greyed" ? g : general(true), records(1));
-        const QByteArray written = kind == "damaged" ? damaged(user, 8, "white") : user;
+        const QByteArray written = kind == "good" || kind == "greyed" ? user : damaged(user, 8, "white");
         std::optional<FifoWatch> fifo;
         if (kind == "FIFO") {
             fifo.emplace(userIni);
@@ -107,23 +111,44 @@ private slots:
         } else {
             QVERIFY(writeBytes(userIni, written));
         }
-        QVERIFY(writeBytes(kept, "an older copy"));
-        QVERIFY(writeBytes(userIni + ".k1lL3d", "half a User.ini"));
+        if (kind == "uncopied") {
+            QVERIFY(QDir().mkpath(kept + "/in the way"));
+        } else {
+            QVERIFY(writeBytes(kept, "an older copy"));
+        }
+        const QStringList own{"User.ini.backup", "User.ini.before", "User.ini.orig01",
+                              "User.ini.k1lL3d"};
+        for (const QString& name : own) {
+            QVERIFY(writeBytes(f.path(name), name.toLatin1()));
+        }
         QVERIFY(writeBytes(f.path("Default.ini"), zv::WriteSettings(general(false), records(0))));
         f.create();
         QVERIFY(!fifo || !fifo->opened());
-        QVERIFY(!QFileInfo::exists(userIni + ".k1lL3d"));
-        const QString bad = "Bad Error:User.ini seems to be damaged or lost.\r\nThe default "
-                            "settings will be loaded now.\r\nThe unreadable file was kept as ";
+        QString bad = "Bad Error:User.ini seems to be damaged or lost.\r\nThe default "
+                      "settings will be loaded now.\r\n";
+        bad += kind == "uncopied" ? "It could not be kept as " + kept + " (" +
+                                        qt_error_string(EISDIR) +
+                                        "), so it stays as it is and the settings are not "
+                                        "saved at close."
+                                  : "The unreadable file was kept as " + kept + ".";
         QCOMPARE(f.dialogs.calls.size(), factory ? 1 : 0);
-        QVERIFY(!factory || f.dialogs.calls[0].title + f.dialogs.calls[0].text == bad + kept + ".");
+        QVERIFY(!factory || f.dialogs.calls[0].title + f.dialogs.calls[0].text == bad);
         QVERIFY(f.form->GeneralValuesFromControls() == g);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(!factory));
         f.form->TransferControlsToModel();
         QCOMPARE(f.model.ForeColor, g.RandomForeColor == 1 ? -1 : g.ForeColor);
         QCOMPARE(f.model.PauseAfterEachOp, g.Pause == 1);
-        QVERIFY(f.form->close()); // stores User.ini anew, the kept file untouched
-        QVERIFY(kind == "FIFO" || fileBytes(kept) == (factory ? written : "an older copy"));
+        QVERIFY(f.form->close()); // stores User.ini anew unless the damaged one stayed
+        QCOMPARE(f.dialogs.calls.size(), factory ? 1 : 0);
+        if (kind == "uncopied") {
+            QCOMPARE(fileBytes(userIni), written);
+        } else {
+            QVERIFY(kind == "FIFO" || fileBytes(kept) == (factory ? written : "an older copy"));
+            QVERIFY(QFileInfo(userIni).isFile() && fileBytes(userIni) != written);
+        }
+        for (const QString& name : own) {
+            QCOMPARE(fileBytes(f.path(name)), name.toLatin1());
+        }
     }
 
     // A start that found no settings file at all has nothing to keep: were the
