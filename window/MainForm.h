@@ -8,6 +8,7 @@
 #include "ProgramFiles.h"
 #include "Random.h"
 #include "RunHost.h"
+#include "SleepPace.h"
 #include "Twips.h"
 
 #include <QString>
@@ -38,6 +39,9 @@ namespace zv {
 
 class ColorSwatch;
 class Dialogs;
+enum class SpecialFrame : std::uint8_t;
+struct DrawModeRow;
+struct FractalTypeRow;
 struct FileChoice;
 struct GeneralValues;
 class KeyedStatusBar;
@@ -122,8 +126,6 @@ public:
     void Output_pic_DragDrop(int Index, int x, int y);
     void Output_pic_DblClick();
     bool FixPointDragActive() const { return dragIndex_ >= 0; }
-    int DragOffsetX = 0;
-    int DragOffsetY = 0;
 
     // --- Draw mode handling (MainFormTypes.cpp) ---
     void DrawMode_opt_Click(int Index);
@@ -167,7 +169,12 @@ public:
     QString AskParameterFileToSave();
     QString AskPictureFileToSave();
 
-    // --- RunHost ---
+signals:
+    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
+    void pictureExportRequested();
+
+protected:
+    // What a drawing run asks of the window that hosts it.
     void YieldToEvents() override;
     void Sleep(int milliseconds) override;
     void PauseNap(int milliseconds) override;
@@ -176,7 +183,86 @@ public:
     void SetRecursionsText(std::string_view text) override;
     std::int32_t BackColor() const override;
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    // Refused while a run is under way or paused; otherwise stores the settings.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // A file's general section applied to the controls, with its side effects.
+    class WindowGeneralSection;
+    QString askFile(const FileChoice& choice);
+    bool applySettingsFile(const QString& path);
+    // Reads a settings file (all five sections) or a parameter file into the
+    // window and the model. The whole content is checked first: false, with
+    // nothing changed, when any value of it would fail.
+    bool readIntoWindow(const QByteArray& content, bool settingsFile);
+    struct NumericRule;
+    // A box's state as the files store it: 0 unchecked, 1 checked, 2 greyed.
+    static std::uint8_t checkStateValue(const QCheckBox* box);
+
+    void createTopRow();
+    void createCommonParameters();
+    void createRightColumn();
+    void createFixPointList();
+    void createSpecialFrames();
+    void createStatusBar();
+    void setTabOrder();
+    void connectNumericFields();
+    // Fix point rows, markers and type selection (MainFormFixPoints.cpp, MainFormTypes.cpp).
+    void connectFixPointList();
+    void connectTypeSelection();
+    void connectFixPointRow(int index);
+    void connectMarker(QLabel* marker);
+    // For a type whose first two points share one height (the ends of the
+    // Cantor set's top bar), the other end takes the height of end Index.
+    void syncCantorHeights(int Index);
+    void endFixPointDrag();
+    void selectStoredDrawMode(int type, int storedMode);
+    void storeShownTypeControls();
+    // TransferControlsToModel with the record of the given type.
+    void transferControls(int type);
+    // The catalogue's rows of the type whose panels show (the selected one
+    // before the first refresh) and of its selected draw mode (the first
+    // option when none is); nullptr without a type.
+    const FractalTypeRow* shownTypeRow() const;
+    const DrawModeRow* shownModeRow() const;
+    // The fix point markers and preview belong on the canvas in the shown mode.
+    bool showsFixPoints() const;
+    // A special frame's own widget and fields, both ways (MainFormTypes.cpp).
+    QGroupBox* specialFrameWidget(SpecialFrame frame) const;
+    void hideSpecialFrames();
+    void showSpecialValues(SpecialFrame frame);
+    void storeSpecialValues(SpecialFrame frame);
+    void numericField_LostFocus(TextField* field, const NumericRule& rule);
+    void Form_Load();
+    // A client area size held within the window's four size limits.
+    QSize withinSizeLimits(QSize size) const;
+    // Lays out every control for a client area of w x h pixels.
+    void layoutControls(int w, int h);
+    bool handleKeyDown(QKeyEvent* event);
+    void e2eLog(const QString& line);
+
+    template <class W>
+    W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
+    // One control of a creation table: where its pointer goes, its parent, object
+    // name, rectangle in twips (left, top, width, height) and text (a frame's title).
+    struct Control {
+        std::variant<QGroupBox**, QLabel**, TextField**, QLineEdit**, QPushButton**, QCheckBox**>
+            target;
+        QWidget* parent;
+        const char* name;
+        std::array<int, 4> twips;
+        const char* text;
+    };
+    // Makes the controls in table order, which is also their stacking order.
+    void makeControls(std::initializer_list<Control> table);
+    void place(QWidget* w, int left, int top, int width, int height) const;
+
     // --- Form-level values ---
+    int DragOffsetX = 0; // minus the press position inside the dragged marker, pixels
+    int DragOffsetY = 0;
     std::int16_t ParamBarWidth = 0; // twips the open parameter bar adds to the width
     bool IgnoreResize = false;
     bool IgnoreTypeClick = false;
@@ -220,72 +306,6 @@ public:
               *DecreaseFactor_txt = nullptr, *LineLength_txt = nullptr, *Delta_txt = nullptr;
     QLineEdit *Initiator_txt = nullptr, *Generator_txt = nullptr;
 
-signals:
-    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
-    void pictureExportRequested();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    // Refused while a run is under way; otherwise stores the settings.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    QString askFile(const FileChoice& choice);
-    bool applySettingsFile(const QString& path);
-    // Reads a settings file (all five sections) or a parameter file into the
-    // window and the model. The whole content is checked first: false, with
-    // nothing changed, when any value of it would fail.
-    bool readIntoWindow(const QByteArray& content, bool settingsFile);
-    struct NumericRule;
-    // A box's state as the files store it: 0 unchecked, 1 checked, 2 greyed.
-    static std::uint8_t checkStateValue(const QCheckBox* box);
-
-    void createTopRow();
-    void createCommonParameters();
-    void createRightColumn();
-    void createFixPointList();
-    void createSpecialFrames();
-    void createStatusBar();
-    void setTabOrder();
-    void connectNumericFields();
-    // Fix point rows, markers and type selection (MainFormFixPoints.cpp, MainFormTypes.cpp).
-    void connectFixPointList();
-    void connectTypeSelection();
-    void connectFixPointRow(int index);
-    void connectMarker(QLabel* marker);
-    // The other end of the Cantor set's top bar takes the height of end Index.
-    void syncCantorHeights(int Index);
-    void endFixPointDrag();
-    void selectStoredDrawMode(int type, int storedMode);
-    void storeShownTypeControls();
-    // TransferControlsToModel with the record of the given type.
-    void transferControls(int type);
-    void numericField_LostFocus(TextField* field, const NumericRule& rule);
-    void Form_Load();
-    // A client area size held within the window's four size limits.
-    QSize withinSizeLimits(QSize size) const;
-    // Lays out every control for a client area of w x h pixels.
-    void layoutControls(int w, int h);
-    bool handleKeyDown(QKeyEvent* event);
-    void e2eLog(const QString& line);
-
-    template <class W>
-    W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
-    // One control of a creation table: where its pointer goes, its parent, object
-    // name, rectangle in twips (left, top, width, height) and text (a frame's title).
-    struct Control {
-        std::variant<QGroupBox**, QLabel**, TextField**, QLineEdit**, QPushButton**, QCheckBox**>
-            target;
-        QWidget* parent;
-        const char* name;
-        std::array<int, 4> twips;
-        const char* text;
-    };
-    // Makes the controls in table order, which is also their stacking order.
-    void makeControls(std::initializer_list<Control> table);
-    void place(QWidget* w, int left, int top, int width, int height) const;
 
     ParameterModel& model_;
     Dialogs& dialogs_;
@@ -311,9 +331,7 @@ private:
     bool hourglassShown_ = false;
     std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastDisplay_{}; // of the run's progress
-    // How late the last sleep ended, and when: taken off the next sleep.
-    std::chrono::steady_clock::time_point lastSleepEnd_{};
-    std::chrono::steady_clock::duration sleepLateness_{};
+    SleepPace sleepPace_;
     // Counter texts a run wrote since its progress was last shown.
     std::optional<QString> pendingElementsText_;
     std::optional<QString> pendingRecursionsText_;
