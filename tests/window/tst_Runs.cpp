@@ -5,6 +5,7 @@
 // A run executes inside the click; the tests act on it from a timer that fires
 // in every event pass of the run, as the user's clicks and keys arrive.
 
+#include "AnimationFiles.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
@@ -27,6 +28,13 @@ struct Key {
     int after;
     int pictures;
 };
+struct BuildUp {
+    const char* tag;
+    const char* format;
+    int cancelAt; // the progress box's step at which the user cancels, 0 never
+    bool duringRun;
+};
+
 struct Ending {
     const char* tag;
     int type;
@@ -59,6 +67,7 @@ const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 
 Q_DECLARE_METATYPE(Key)
 Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(BuildUp)
 
 class tst_Runs : public QObject {
     Q_OBJECT
@@ -240,6 +249,71 @@ private slots:
         } else {
             QCOMPARE(ink() > 0, !row.cancel);
         }
+    }
+
+    // Ctrl+Shift+P saves the build-up of the figure the controls hold, drawn
+    // off screen: after a run its last frame is Ctrl+P's picture; during a
+    // paused run the run, its state and its picture stay as they were; a
+    // cancel while counting or drawing leaves no file.
+    void buildUp_data() {
+        table<BuildUp>({{"GIF after a run", "gif", 0, false},
+                        {"WebP after a run", "webp", 0, false},
+                        {"GIF during a paused run", "gif", 0, true},
+                        {"cancelled while counting", "gif", 1, false},
+                        {"cancelled while drawing", "webp", 2, false}});
+    }
+    void buildUp() {
+        QFETCH(BuildUp, row);
+        prepare(zv::KochCurveType, zv::RecursiveMode, 4, row.duringRun);
+        const QString path = f.path(QString("build-up.") + row.format);
+        for (const QString& old : QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files)) {
+            QFile::remove(f.path(old));
+        }
+        zv::FileDialogResult chosen;
+        chosen.path = path;
+        f.dialogs.fileAnswers << chosen;
+        f.dialogs.cancelAtProgressStep = row.cancelAt;
+        f.dialogs.calls.clear();
+        const auto save = [this] { f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); };
+        QImage before;
+        bool untouched = true;
+        if (row.duringRun) {
+            Script script([&] {
+                if (f.model.GlobalState != zv::PauseMode) {
+                    return false;
+                }
+                before = picture().copy();
+                const std::int64_t drawn = f.model.ElementsDrawn;
+                save();
+                untouched = picture() == before && f.model.GlobalState == zv::PauseMode &&
+                            f.model.ElementsDrawn == drawn;
+                f.form->Draw_btn->click();
+                return true;
+            });
+            draw();
+            prepare(zv::KochCurveType, zv::RecursiveMode, 4); // the whole figure, to compare
+            draw();
+        } else {
+            draw();
+            before = picture().copy();
+            save();
+            untouched = picture() == before;
+        }
+        f.dialogs.cancelAtProgressStep = 0;
+        QVERIFY(untouched);
+        QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
+        QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
+        QCOMPARE(QFile::exists(path), row.cancelAt == 0);
+        if (row.cancelAt != 0) {
+            QCOMPARE(QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden),
+                     {});
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Animation a = decode(file.readAll(), row.format);
+        QVERIFY(a.frames.size() > 10);
+        QCOMPARE(a.frames.last(), picture().convertToFormat(QImage::Format_RGB32));
     }
 
     // Enter in a field repairs the field first, as leaving it would, so the
