@@ -6,6 +6,7 @@
 #include "FakeDialogs.h"
 #include "FileMod.h"
 #include "MainForm.h"
+#include "QtDialogs.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -216,6 +217,34 @@ private slots:
                                  .arg(QFontInfo(w->font()).family())
                                  .arg(w->font().stretch())));
         }
+    }
+
+    // The file dialogs are left to the desktop where it has its own (Qt
+    // decides that from the platform theme and never does it for a subclass
+    // or with DontUseNativeDialog); the German title, the filter, the suffix
+    // and the overwrite question stay what the request says.
+    void fileDialog_data() {
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<bool>("confirmOverwrite");
+        QTest::newRow("open") << false << true;
+        QTest::newRow("save, asking before overwriting") << true << true;
+        QTest::newRow("save, not asking") << true << false;
+    }
+    void fileDialog() {
+        QFETCH(bool, save);
+        QFETCH(bool, confirmOverwrite);
+        const zv::FileDialogRequest request{"Paramaterdatei speichern:", root_.path(),
+                                            "Parameter-Dateien (*.prm)", save ? "prm" : "",
+                                            confirmOverwrite};
+        const auto dialog = zv::createFileDialog(nullptr, request, save);
+        QCOMPARE(dialog->metaObject(), &QFileDialog::staticMetaObject);
+        QVERIFY(!dialog->testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(dialog->windowTitle(), request.title);
+        QCOMPARE(dialog->nameFilters(), QStringList{request.filter});
+        QCOMPARE(dialog->defaultSuffix(), request.defaultSuffix);
+        QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        QCOMPARE(dialog->fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        QCOMPARE(dialog->testOption(QFileDialog::DontConfirmOverwrite), !confirmOverwrite);
     }
 
     void cleanupTestCase() { form_.reset(); }
