@@ -106,4 +106,9 @@ void DrawCantorSetDemo(DrawRun& run) {
     }
 }
 
+std::optional<double> CantorSetElements(const ParameterModel& model) {
+    const std::int32_t depth = std::min(model.CalcDepth, MaxRecursionLevel);
+    return GeometricSum(std::min<int>(model.CantorSet.ElementsCount, MaxCantorPieces), depth);
+}
+
 } // namespace zv

@@ -66,4 +66,11 @@ void DrawCross(DrawRun& run) {
                    [&](const FixPoint& a, const FixPoint& b) { recursion.Segment(a, b); });
 }
 
+std::optional<double> CrossElements(const ParameterModel& model) {
+    const std::int32_t depth = std::min(model.CalcDepth, MaxRecursionLevel);
+    const double segments =
+        static_cast<double>(model.Cross.FixPoints.size()) - (model.Cross.ConnectLast ? 0 : 1);
+    return segments * (GeometricSum(4, depth - 1) + 1);
+}
+
 } // namespace zv

@@ -1,7 +1,7 @@
 #include "DrawFractal.h"
 
-#include "Algorithms.h"
 #include "DrawRun.h"
+#include "FractalCatalogue.h"
 
 namespace zv {
 
@@ -20,41 +20,11 @@ void DrawFractal(ParameterModel& model, std::uint8_t FractalType, RunHost& host,
         return;
     }
 
-    // A type drawn in a mode it does not support leaves the cleared canvas empty.
-    switch (FractalType) {
-    case CantorSetType:
-        if (model.CantorSet.DrawMode == RecursiveMode) {
-            DrawCantorSet(run);
-        } else if (model.CantorSet.DrawMode == DemoMode) {
-            DrawCantorSetDemo(run);
+    // A type drawn in a mode it does not offer leaves the cleared canvas empty.
+    if (const FractalTypeRow* type = catalogueRowAt(FractalType)) {
+        if (const DrawModeRow* mode = type->mode(type->drawMode(model)); mode && mode->offered()) {
+            mode->draw(run);
         }
-        break;
-    case CrossType:
-        if (model.Cross.DrawMode == RecursiveMode) {
-            DrawCross(run);
-        }
-        break;
-    case SierpinskyGadgetType:
-        if (model.SierpinskyGadget.DrawMode == RecursiveMode) {
-            DrawSierpinskyGadget(run);
-        } else if (model.SierpinskyGadget.DrawMode == ChaosGameMode) {
-            PlaySierpinskyChaosGame(run);
-        } else if (model.SierpinskyGadget.DrawMode == DemoMode) {
-            DrawSierpinskyDemo(run);
-        }
-        break;
-    case KochCurveType:
-        if (model.KochCurve.DrawMode == RecursiveMode) {
-            DrawKochCurve(run);
-        } else if (model.KochCurve.DrawMode == TurtleGraphicsMode) {
-            DrawKochCurveByTurtle(run);
-        }
-        break;
-    case LSystemType:
-        DrawLSystem(run);
-        break;
-    default:
-        break;
     }
 
     run.canvas.SetMousePointer(DefaultPointer);

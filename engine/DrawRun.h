@@ -31,6 +31,18 @@ inline constexpr std::int32_t rgb(int r, int g, int b) {
 // the native stack and the level counters small.
 inline constexpr std::int32_t MaxRecursionLevel = 4096;
 
+// 1 + n + n^2 + ... + n^depth as a double (0 for a negative depth): the
+// element counts of the recursive figures, which only feed progress figures.
+inline double GeometricSum(double n, std::int32_t depth) {
+    double sum = 0;
+    double term = 1;
+    for (std::int32_t i = 0; i <= depth && std::isfinite(sum); ++i) {
+        sum += term;
+        term *= n;
+    }
+    return sum;
+}
+
 class DrawRun {
 public:
     DrawRun(ParameterModel& model, Canvas& canvas, RunHost& host, RandomSource& random)

@@ -102,4 +102,11 @@ void DrawKochCurveByTurtle(DrawRun& run) {
     turtle.Draw();
 }
 
+std::optional<double> KochCurveElements(const ParameterModel& model) {
+    const std::int32_t depth = std::min(model.CalcDepth, MaxRecursionLevel);
+    const double segments = static_cast<double>(model.KochCurve.FixPoints.size()) -
+                            (model.KochCurve.ConnectLast ? 0 : 1);
+    return segments * (2 * GeometricSum(4, depth - 1) + 1);
+}
+
 } // namespace zv

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -19,19 +18,27 @@ inline constexpr std::uint8_t EditMode = 0;    // no run; also the signal that s
 inline constexpr std::uint8_t WorkingMode = 1; // a run draws
 inline constexpr std::uint8_t PauseMode = 2;   // a run waits
 
-// Draw mode indices (the DrawMode_opt option buttons).
-inline constexpr std::uint8_t RecursiveMode = 0;
-inline constexpr std::uint8_t ChaosGameMode = 1;
-inline constexpr std::uint8_t TurtleGraphicsMode = 2;
-inline constexpr std::uint8_t DemoMode = 3;
+// The draw modes, in the order of the window's options (DrawMode_opt). A
+// record's DrawMode stores the number, and a file may hold any byte there.
+enum class DrawMode : std::uint8_t { Recursive, ChaosGame, TurtleGraphics, Demo };
+inline constexpr int DrawModeCount = 4;
 
-// Fractal type indices: list position, dispatcher argument, file section.
-inline constexpr std::uint8_t CantorSetType = 0;
-inline constexpr std::uint8_t CrossType = 1;
-inline constexpr std::uint8_t SierpinskyGadgetType = 2;
-inline constexpr std::uint8_t KochCurveType = 3;
-inline constexpr std::uint8_t LSystemType = 4;
+// The fractal types, in catalogue order (FractalCatalogue.h). The number is the
+// type list's position, the dispatcher's argument and the file section's place.
+enum class FractalType : std::uint8_t { CantorSet, Cross, SierpinskyGadget, KochCurve, LSystem };
 inline constexpr int FractalTypeCount = 5;
+
+// The numbers as they are stored: in a record's DrawMode, in line 1 of a
+// file, as the index of an option or of the type list.
+inline constexpr std::uint8_t RecursiveMode = std::uint8_t(DrawMode::Recursive);
+inline constexpr std::uint8_t ChaosGameMode = std::uint8_t(DrawMode::ChaosGame);
+inline constexpr std::uint8_t TurtleGraphicsMode = std::uint8_t(DrawMode::TurtleGraphics);
+inline constexpr std::uint8_t DemoMode = std::uint8_t(DrawMode::Demo);
+inline constexpr std::uint8_t CantorSetType = std::uint8_t(FractalType::CantorSet);
+inline constexpr std::uint8_t CrossType = std::uint8_t(FractalType::Cross);
+inline constexpr std::uint8_t SierpinskyGadgetType = std::uint8_t(FractalType::SierpinskyGadget);
+inline constexpr std::uint8_t KochCurveType = std::uint8_t(FractalType::KochCurve);
+inline constexpr std::uint8_t LSystemType = std::uint8_t(FractalType::LSystem);
 
 // Colours are 24-bit RGB in a Long, red in the low byte. -1 as ForeColor means
 // a random palette colour per element.
@@ -89,38 +96,6 @@ struct FractalParameters {
     KochCurveParams KochCurve;
     LSystemParams LSystem;
     bool operator==(const FractalParameters&) const = default;
-
-    // The stored draw mode of a type; the L-system (and any unknown type) has
-    // only the turtle.
-    std::uint8_t drawMode(std::uint8_t type) const {
-        switch (type) {
-        case CantorSetType:
-            return CantorSet.DrawMode;
-        case CrossType:
-            return Cross.DrawMode;
-        case SierpinskyGadgetType:
-            return SierpinskyGadget.DrawMode;
-        case KochCurveType:
-            return KochCurve.DrawMode;
-        default:
-            return TurtleGraphicsMode;
-        }
-    }
-    // The fix points of a type; an unknown type gets the L-system's.
-    std::span<const FixPoint> fixPoints(std::uint8_t type) const {
-        switch (type) {
-        case CantorSetType:
-            return CantorSet.FixPoints;
-        case CrossType:
-            return Cross.FixPoints;
-        case SierpinskyGadgetType:
-            return SierpinskyGadget.FixPoints;
-        case KochCurveType:
-            return KochCurve.FixPoints;
-        default:
-            return LSystem.FixPoints;
-        }
-    }
 };
 
 struct ParameterModel : FractalParameters {

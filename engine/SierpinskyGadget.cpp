@@ -196,4 +196,13 @@ void DrawSierpinskyDemo(DrawRun& run) {
     }
 }
 
+std::optional<double> SierpinskyGadgetElements(const ParameterModel& model) {
+    const std::int32_t depth = std::min(model.CalcDepth, MaxRecursionLevel);
+    return depth > 0 ? GeometricSum(3, depth - 1) : 0.0;
+}
+
+std::optional<double> SierpinskyChaosGameElements(const ParameterModel& model) {
+    return model.CalcDepth;
+}
+
 } // namespace zv

@@ -2,7 +2,10 @@
 
 #include "GuardedFile.h"
 
+#include "FractalCatalogue.h"
+
 #include <algorithm>
+#include <array>
 
 namespace zv {
 
@@ -55,12 +58,12 @@ void writePointList(FieldWriter& writer, const std::vector<FixPoint>& points) {
 // A value read and offered to the target; a refusal is a failure on its line.
 template <typename T, typename Setter>
 bool offer(FieldReader& reader, const std::optional<T>& value, Setter setter,
-           const char* expected) {
+           const QString& expected) {
     if (!value) {
         return false;
     }
     if (!setter(*value)) {
-        reader.RefuseLast(QString::fromLatin1(expected));
+        reader.RefuseLast(expected);
         return false;
     }
     return true;
@@ -147,15 +150,19 @@ WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWi
     return {narrow(left), narrow(top)};
 }
 
-std::int32_t foreColorForRun(std::uint8_t randomForeColor, std::uint8_t fractalType,
-                             bool recursiveMode, std::int32_t foreColor, std::int32_t backColor) {
+std::int32_t foreColorForRun(std::uint8_t randomForeColor, bool drawsInBackColor,
+                             std::int32_t foreColor, std::int32_t backColor) {
     if (isTicked(randomForeColor)) {
         return RandomColor;
     }
-    if (randomForeColor == 0 && fractalType == SierpinskyGadgetType && recursiveMode) {
+    if (randomForeColor == 0 && drawsInBackColor) {
         return backColor;
     }
     return foreColor;
+}
+
+QString fractalTypeExpected() {
+    return QStringLiteral("a fractal type from %1").arg(QString::fromStdString(FractalTypeRange()));
 }
 
 bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
@@ -171,7 +178,7 @@ bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
                    }
                    return true;
                },
-               "a fractal type from 0 to 4") &&
+               fractalTypeExpected()) &&
            offer(
                reader, reader.ListReal(),
                [&](double v) { return target.SetParamBarOpen(v != 0.0); },
@@ -253,22 +260,41 @@ bool ReadLSystemSection(FieldReader& reader, LSystemParams& record) {
            store(reader.LineReal(), record.LineLength) && store(reader.LineReal(), record.Delta);
 }
 
+namespace {
+
+// Each type's section, indexed by FractalType. The files name no fields: a
+// value's meaning is its place, so each record keeps its own pair of procedures.
+struct SectionProcedures {
+    bool (*read)(FieldReader&, FractalParameters&);
+    void (*write)(FieldWriter&, const FractalParameters&);
+};
+
+constexpr std::array<SectionProcedures, FractalTypeCount> Sections = {{
+    {[](FieldReader& r, FractalParameters& p) { return ReadCantorSetSection(r, p.CantorSet); },
+     [](FieldWriter& w, const FractalParameters& p) { WriteCantorSetSection(w, p.CantorSet); }},
+    {[](FieldReader& r, FractalParameters& p) { return ReadCrossSection(r, p.Cross); },
+     [](FieldWriter& w, const FractalParameters& p) { WriteCrossSection(w, p.Cross); }},
+    {[](FieldReader& r, FractalParameters& p) {
+         return ReadSierpinskyGadgetSection(r, p.SierpinskyGadget);
+     },
+     [](FieldWriter& w, const FractalParameters& p) {
+         WriteSierpinskyGadgetSection(w, p.SierpinskyGadget);
+     }},
+    {[](FieldReader& r, FractalParameters& p) { return ReadKochCurveSection(r, p.KochCurve); },
+     [](FieldWriter& w, const FractalParameters& p) { WriteKochCurveSection(w, p.KochCurve); }},
+    {[](FieldReader& r, FractalParameters& p) { return ReadLSystemSection(r, p.LSystem); },
+     [](FieldWriter& w, const FractalParameters& p) { WriteLSystemSection(w, p.LSystem); }},
+}};
+
+} // namespace
+
 bool ReadTypeSection(FieldReader& reader, std::uint8_t fractalType, FractalParameters& records) {
-    switch (fractalType) {
-    case CantorSetType:
-        return ReadCantorSetSection(reader, records.CantorSet);
-    case CrossType:
-        return ReadCrossSection(reader, records.Cross);
-    case SierpinskyGadgetType:
-        return ReadSierpinskyGadgetSection(reader, records.SierpinskyGadget);
-    case KochCurveType:
-        return ReadKochCurveSection(reader, records.KochCurve);
-    case LSystemType:
-        return ReadLSystemSection(reader, records.LSystem);
-    default:
-        reader.RefuseLast(QStringLiteral("a fractal type from 0 to 4"));
+    const std::optional<FractalType> type = fractalTypeAt(fractalType);
+    if (!type) {
+        reader.RefuseLast(fractalTypeExpected());
         return false;
     }
+    return Sections[static_cast<std::size_t>(*type)].read(reader, records);
 }
 
 void WriteGeneralSection(FieldWriter& writer, const GeneralValues& values) {
@@ -324,24 +350,8 @@ void WriteLSystemSection(FieldWriter& writer, const LSystemParams& record) {
 
 void WriteTypeSection(FieldWriter& writer, std::uint8_t fractalType,
                       const FractalParameters& records) {
-    switch (fractalType) {
-    case CantorSetType:
-        WriteCantorSetSection(writer, records.CantorSet);
-        break;
-    case CrossType:
-        WriteCrossSection(writer, records.Cross);
-        break;
-    case SierpinskyGadgetType:
-        WriteSierpinskyGadgetSection(writer, records.SierpinskyGadget);
-        break;
-    case KochCurveType:
-        WriteKochCurveSection(writer, records.KochCurve);
-        break;
-    case LSystemType:
-        WriteLSystemSection(writer, records.LSystem);
-        break;
-    default:
-        break;
+    if (const std::optional<FractalType> type = fractalTypeAt(fractalType)) {
+        Sections[static_cast<std::size_t>(*type)].write(writer, records);
     }
 }
 

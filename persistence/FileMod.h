@@ -27,7 +27,7 @@ namespace zv {
 
 // The general section as written: the window's controls as they stand.
 struct GeneralValues {
-    std::uint8_t FractalType = 0;              // 0 to 4
+    std::uint8_t FractalType = 0;              // a FractalType
     QString ParamBarTag = QStringLiteral("1"); // "1" open, "0" closed
     double Left = 0;                           // window position, twips
     double Top = 0;
@@ -83,10 +83,14 @@ inline bool isTicked(std::uint8_t checkState) {
 
 // The ForeColor of a run, the same for the window and the renderer: -1 (a
 // random colour per element) when "Random ForeColor" is ticked; the background
-// for the recursive gadget when the box is unchecked, since the gadget cuts its
-// holes in it; otherwise, a greyed box included, the drawing colour.
-std::int32_t foreColorForRun(std::uint8_t randomForeColor, std::uint8_t fractalType,
-                             bool recursiveMode, std::int32_t foreColor, std::int32_t backColor);
+// when the box is unchecked and the type's mode draws in it (the recursive
+// gadget cuts its holes in it); otherwise, a greyed box included, the drawing
+// colour.
+std::int32_t foreColorForRun(std::uint8_t randomForeColor, bool drawsInBackColor,
+                             std::int32_t foreColor, std::int32_t backColor);
+
+// What a reader expects of a type number: "a fractal type from 0 to 4".
+QString fractalTypeExpected();
 
 // Collects the general section into GeneralValues, refusing what the window
 // refuses by the file's rules: a colour that is not 24-bit RGB.
@@ -121,7 +125,7 @@ WindowPosition KeepWindowOnScreen(WindowPosition position, std::int32_t windowWi
                                   std::int32_t screenHeight);
 
 // Sections. A read returns false after the first failure (see reader.Failure()).
-// The reader itself refuses a type index outside 0 to 4 and a check state above
+// The reader itself refuses a type index that names no type and a check state above
 // 2; fractalType receives line 1 once the target took it.
 bool ReadGeneralSection(FieldReader& reader, GeneralSectionTarget& target,
                         std::uint8_t* fractalType = nullptr);

@@ -1,5 +1,7 @@
 #include "RenderSettings.h"
 
+#include "FractalCatalogue.h"
+
 #include <cmath>
 
 namespace zv {
@@ -52,8 +54,10 @@ std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values,
 }
 
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
-                          std::uint8_t drawMode) {
-    return foreColorForRun(settings.RandomForeColor, fractalType, drawMode == RecursiveMode,
+                          const FractalParameters& records) {
+    const FractalTypeRow* row = catalogueRowAt(fractalType);
+    const DrawModeRow* mode = row ? row->mode(row->drawMode(records)) : nullptr;
+    return foreColorForRun(settings.RandomForeColor, mode && mode->drawsInBackColor,
                            settings.CanvasForeColor, settings.BackColor);
 }
 

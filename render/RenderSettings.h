@@ -26,9 +26,9 @@ struct RenderSettings {
 // number fails on the line it stands on in a file of one value per line.
 std::optional<RenderSettings> renderSettingsFrom(const GeneralValues& values, ReadFailure& failure);
 
-// The model's ForeColor for a run of the given type and draw mode, by the
-// window's rule (foreColorForRun).
+// The model's ForeColor for a run of the given type in the draw mode its
+// record stores, by the window's rule (foreColorForRun).
 std::int32_t runForeColor(const RenderSettings& settings, std::uint8_t fractalType,
-                          std::uint8_t drawMode);
+                          const FractalParameters& records);
 
 } // namespace zv

@@ -3,6 +3,7 @@
 #include "DrawFractal.h"
 #include "DrawRun.h"
 #include "FileMod.h"
+#include "FractalCatalogue.h"
 #include "GuardedFile.h"
 #include "ImageCanvas.h"
 #include "Random.h"
@@ -159,7 +160,8 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
                                            QStringLiteral("Show the version and exit."));
     const QCommandLineOption typeOption(
         QStringLiteral("type"),
-        QStringLiteral("Which section of a settings file to draw, 0 to 4 (default: its line 1)."),
+        QStringLiteral("Which section of a settings file to draw, %1 (default: its line 1).")
+            .arg(QString::fromStdString(FractalTypeRange())),
         QStringLiteral("N"));
     const QCommandLineOption depthOption(
         QStringLiteral("depth"), QStringLiteral("The calculation depth (default: the file's)."),
@@ -200,8 +202,8 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
     bool ok = false;
     if (parser.isSet(typeOption)) {
         const int t = parser.value(typeOption).toInt(&ok);
-        if (!ok || t < 0 || t >= FractalTypeCount) {
-            error = QStringLiteral("--type takes a fractal type from 0 to 4");
+        if (!ok || !fractalTypeAt(t)) {
+            error = QStringLiteral("--type takes %1").arg(fractalTypeExpected());
             return Parsed::Error;
         }
         r.type = static_cast<std::uint8_t>(t);
@@ -251,62 +253,15 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
     return Parsed::Run;
 }
 
-// 1 + n + n^2 + ... + n^depth, as a double: a share of it only feeds a percentage.
-double geometricSum(double n, std::int32_t depth) {
-    double sum = 0;
-    double term = 1;
-    for (std::int32_t i = 0; i <= depth && std::isfinite(sum); ++i) {
-        sum += term;
-        term *= n;
-    }
-    return sum;
-}
-
 } // namespace
 
 std::optional<double> ExpectedElements(const ParameterModel& m, std::uint8_t type) {
-    const std::int32_t depth = std::min(m.CalcDepth, MaxRecursionLevel);
-    const auto segments = [](const auto& r) {
-        return static_cast<double>(r.FixPoints.size()) - (r.ConnectLast ? 0 : 1);
-    };
-    switch (type) {
-    case CantorSetType:
-        // The cut keeps at most 128 pieces of a bar.
-        return m.CantorSet.DrawMode == RecursiveMode
-                   ? std::optional(geometricSum(std::min<int>(m.CantorSet.ElementsCount, 128), depth))
-                   : std::nullopt;
-    case CrossType:
-        return m.Cross.DrawMode == RecursiveMode
-                   ? std::optional(segments(m.Cross) * (geometricSum(4, depth - 1) + 1))
-                   : std::nullopt;
-    case SierpinskyGadgetType:
-        if (m.SierpinskyGadget.DrawMode == ChaosGameMode) {
-            return m.CalcDepth;
-        }
-        return m.SierpinskyGadget.DrawMode == RecursiveMode
-                   ? std::optional(depth > 0 ? geometricSum(3, depth - 1) : 0.0)
-                   : std::nullopt;
-    case KochCurveType:
-        return m.KochCurve.DrawMode == RecursiveMode
-                   ? std::optional(segments(m.KochCurve) * (2 * geometricSum(4, depth - 1) + 1))
-                   : std::nullopt;
-    case LSystemType: {
-        // Every character of the rewritten word is one element; F is rewritten.
-        const auto letters = [](const std::string& w) {
-            return static_cast<double>(std::count(w.begin(), w.end(), 'F'));
-        };
-        double length = static_cast<double>(m.LSystem.InitiatorString.size());
-        double fs = letters(m.LSystem.InitiatorString);
-        const double generator = static_cast<double>(m.LSystem.GeneratorString.size());
-        for (std::int32_t pass = 0; pass < std::min<std::int32_t>(m.CalcDepth, 7); ++pass) {
-            length += fs * (generator - 1);
-            fs *= letters(m.LSystem.GeneratorString);
-        }
-        return length;
-    }
-    default:
+    const FractalTypeRow* row = catalogueRowAt(type);
+    const DrawModeRow* mode = row ? row->mode(row->drawMode(m)) : nullptr;
+    if (mode == nullptr || mode->expectedElements == nullptr) {
         return std::nullopt;
     }
+    return mode->expectedElements(m);
 }
 
 namespace {
@@ -442,7 +397,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         return ExitUsage;
     }
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
-    model.ForeColor = runForeColor(*settings, type, model.drawMode(type));
+    model.ForeColor = runForeColor(*settings, type, model);
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
     ProgressLine progress(err, options, model, ExpectedElements(model, type));

@@ -14,6 +14,7 @@
 #include "ColorSwatch.h"
 #include "FieldNumbers.h"
 #include "FileMod.h"
+#include "FractalCatalogue.h"
 #include "Numeric.h"
 #include "TextField.h"
 
@@ -68,10 +69,15 @@ void MainForm::TransferControlsToModel() {
 void MainForm::transferControls(int type) {
     // The recursive gadget cuts its holes in the background colour. A
     // greyed box (from a file) is not a tick, here as in the renderer.
-    model_.ForeColor = foreColorForRun(
-        checkStateValue(RandomForeColor_chk),
-        static_cast<std::uint8_t>(std::clamp(type, 0, FractalTypeCount - 1)),
-        DrawMode_opt[RecursiveMode]->isChecked(), ForeColor_pic->color(), BackColor_pic->color());
+    const FractalTypeRow& row =
+        catalogueRow(FractalType(std::clamp(type, 0, FractalTypeCount - 1)));
+    bool drawsInBackColor = false;
+    for (int mode = 0; mode < DrawModeCount; ++mode) {
+        drawsInBackColor = drawsInBackColor ||
+                           (row.modes[mode].drawsInBackColor && DrawMode_opt[mode]->isChecked());
+    }
+    model_.ForeColor = foreColorForRun(checkStateValue(RandomForeColor_chk), drawsInBackColor,
+                                       ForeColor_pic->color(), BackColor_pic->color());
 
     // The depth is never negative.
     model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);

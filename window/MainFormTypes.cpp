@@ -5,6 +5,7 @@
 #include "MainForm.h"
 
 #include "FieldNumbers.h"
+#include "FractalCatalogue.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 
@@ -268,8 +269,8 @@ void MainForm::Unload_tmr_Timer() {
         // The record's points; a list from a file may hold fewer or more than
         // the window's 2 to 8 rows: the rows are held within that range and
         // show the first points, missing points keep the place the list gave them.
-        const auto recordType = static_cast<std::uint8_t>(type);
-        const std::span<const FixPoint> points = model_.fixPoints(recordType);
+        const FractalTypeRow& row = catalogueRow(FractalType(type));
+        const std::span<const FixPoint> points = row.fixPoints(model_);
         LastFixPointIndex =
             setup.lastFixPointIndex > 0
                 ? setup.lastFixPointIndex
@@ -288,7 +289,7 @@ void MainForm::Unload_tmr_Timer() {
         } else if (type == KochCurveType) {
             ConnectLast_chk->setChecked(model_.KochCurve.ConnectLast);
         }
-        selectStoredDrawMode(type, model_.drawMode(recordType));
+        selectStoredDrawMode(type, row.drawMode(model_));
 
         switch (type) {
         case CantorSetType:
