@@ -62,6 +62,9 @@ struct FractalTypeRow {
     // number of points (the add and remove commands are then off).
     int minFixPoints;
     int maxFixPoints;
+    // The first two points share one y: moving either end of the Cantor set's
+    // top bar up or down moves the other one too.
+    bool firstTwoPointsLevel;
     std::array<DrawModeRow, DrawModeCount> modes;
 
     // The record's common parts. A type without a stored draw mode answers
@@ -120,6 +123,7 @@ inline constexpr std::array<FractalTypeRow, FractalTypeCount> FractalCatalogue =
         .specialFrame = SpecialFrame::CantorSet,
         .minFixPoints = 2,
         .maxFixPoints = 2,
+        .firstTwoPointsLevel = true,
         .modes = {{
             {.draw = DrawCantorSet,
              .expectedElements = CantorSetElements,
@@ -146,6 +150,7 @@ inline constexpr std::array<FractalTypeRow, FractalTypeCount> FractalCatalogue =
         .specialFrame = SpecialFrame::Cross,
         .minFixPoints = 2,
         .maxFixPoints = 8,
+        .firstTwoPointsLevel = false,
         .modes = {{
             {.draw = DrawCross, .expectedElements = CrossElements, .countsRecursions = true},
             catalogue_detail::NotOffered,
@@ -170,6 +175,7 @@ inline constexpr std::array<FractalTypeRow, FractalTypeCount> FractalCatalogue =
         .specialFrame = SpecialFrame::None,
         .minFixPoints = 3,
         .maxFixPoints = 3,
+        .firstTwoPointsLevel = false,
         .modes = {{
             {.draw = DrawSierpinskyGadget,
              .expectedElements = SierpinskyGadgetElements,
@@ -200,6 +206,7 @@ inline constexpr std::array<FractalTypeRow, FractalTypeCount> FractalCatalogue =
         .specialFrame = SpecialFrame::None,
         .minFixPoints = 2,
         .maxFixPoints = 8,
+        .firstTwoPointsLevel = false,
         .modes = {{
             {.draw = DrawKochCurve,
              .expectedElements = KochCurveElements,
@@ -227,6 +234,7 @@ inline constexpr std::array<FractalTypeRow, FractalTypeCount> FractalCatalogue =
         .specialFrame = SpecialFrame::LSystem,
         .minFixPoints = 2,
         .maxFixPoints = 2,
+        .firstTwoPointsLevel = false,
         .modes = {{
             catalogue_detail::NotOffered,
             catalogue_detail::NotOffered,

@@ -38,6 +38,9 @@ namespace zv {
 
 class ColorSwatch;
 class Dialogs;
+enum class SpecialFrame : std::uint8_t;
+struct DrawModeRow;
+struct FractalTypeRow;
 struct FileChoice;
 struct GeneralValues;
 class KeyedStatusBar;
@@ -255,13 +258,26 @@ private:
     void connectTypeSelection();
     void connectFixPointRow(int index);
     void connectMarker(QLabel* marker);
-    // The other end of the Cantor set's top bar takes the height of end Index.
+    // For a type whose first two points share one height (the ends of the
+    // Cantor set's top bar), the other end takes the height of end Index.
     void syncCantorHeights(int Index);
     void endFixPointDrag();
     void selectStoredDrawMode(int type, int storedMode);
     void storeShownTypeControls();
     // TransferControlsToModel with the record of the given type.
     void transferControls(int type);
+    // The catalogue's rows of the type whose panels show (the selected one
+    // before the first refresh) and of its selected draw mode (the first
+    // option when none is); nullptr without a type.
+    const FractalTypeRow* shownTypeRow() const;
+    const DrawModeRow* shownModeRow() const;
+    // The fix point markers and preview belong on the canvas in the shown mode.
+    bool showsFixPoints() const;
+    // A special frame's own widget and fields, both ways (MainFormTypes.cpp).
+    QGroupBox* specialFrameWidget(SpecialFrame frame) const;
+    void hideSpecialFrames();
+    void showSpecialValues(SpecialFrame frame);
+    void storeSpecialValues(SpecialFrame frame);
     void numericField_LostFocus(TextField* field, const NumericRule& rule);
     void Form_Load();
     // A client area size held within the window's four size limits.

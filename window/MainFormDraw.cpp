@@ -10,6 +10,7 @@
 #include "MainForm.h"
 
 #include "DrawFractal.h"
+#include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
 #include "OutputPicture.h"
 
@@ -100,7 +101,7 @@ void MainForm::cancelRun() {
     ImageCanvas& canvas = Output_pic->canvas();
     canvas.Clear();
     canvas.SetPenWidth(2);
-    if (!DrawMode_opt[ChaosGameMode]->isChecked() && !DrawMode_opt[DemoMode]->isChecked()) {
+    if (showsFixPoints()) {
         DrawFixPointsPreview();
     }
     canvas.Refresh();
@@ -112,7 +113,7 @@ void MainForm::finishRun() {
     Draw_btn->setText(QStringLiteral("&Draw Fractal"));
     setRunControlsEnabled(true);
     // The chaos game and the demos hide the markers while they are selected.
-    if (!DrawMode_opt[ChaosGameMode]->isChecked() && !DrawMode_opt[DemoMode]->isChecked()) {
+    if (showsFixPoints()) {
         for (QLabel* marker : FixPoint_img) {
             marker->show();
         }

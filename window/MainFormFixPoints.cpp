@@ -8,6 +8,7 @@
 
 #include "Dialogs.h"
 #include "FieldNumbers.h"
+#include "FractalCatalogue.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 
@@ -28,8 +29,6 @@ namespace zv {
 
 namespace {
 
-constexpr int MinRows = 2;
-constexpr int MaxRows = 8;
 constexpr int RowPitch = 500;    // twips between two rows
 constexpr int FieldTop = 100;    // twips, top of row 0's fields
 constexpr int LabelTop = 150;    // twips, top of row 0's labels
@@ -157,7 +156,7 @@ void MainForm::connectMarker(QLabel* marker) {
 
 void MainForm::AddFixPoint_btn_Click() {
     const int n = static_cast<int>(FixPoint_img.size());
-    if (n >= MaxRows) {
+    if (n >= MostFixPoints) {
         dialogs_.message(QStringLiteral("Adding impossible:"),
                          QStringLiteral("The maximal number of FixPoints is already reached"),
                          MessageIcon::Exclamation, MessageButtons::Ok);
@@ -227,7 +226,7 @@ void MainForm::AddFixPoint_btn_Click() {
 
 void MainForm::RemoveFixPoint_btn_Click() {
     const int m = static_cast<int>(FixPoint_img.size()) - 1;
-    if (m <= 1) {
+    if (m + 1 <= FewestFixPoints) {
         dialogs_.message(QStringLiteral("Removing impossible:"),
                          QStringLiteral("The minimal number of FixPoints is reached"),
                          MessageIcon::Exclamation, MessageButtons::Ok);
@@ -262,7 +261,7 @@ void MainForm::RemoveFixPoint_btn_Click() {
 void MainForm::SetFixPointCount() {
     // Each command keeps its own limits and messages. A request far outside
     // them still ends after a bounded number of refusals.
-    constexpr std::int64_t MaxAttempts = 2 * MaxRows;
+    constexpr std::int64_t MaxAttempts = 2 * MostFixPoints;
     const std::int64_t wanted = static_cast<std::int64_t>(LastFixPointIndex) + 1;
     const std::int64_t adds =
         std::min(wanted - static_cast<std::int64_t>(FixPoint_img.size()), MaxAttempts);
@@ -355,8 +354,8 @@ void MainForm::YPos_txt_LostFocus(int Index) {
 }
 
 void MainForm::syncCantorHeights(int Index) {
-    // Both ends of the Cantor set's top bar share one height.
-    if (FractalType_cmb->currentIndex() != CantorSetType || YPos_txt.size() < 2) {
+    const FractalTypeRow* type = catalogueRowAt(FractalType_cmb->currentIndex());
+    if (type == nullptr || !type->firstTwoPointsLevel || YPos_txt.size() < 2) {
         return;
     }
     if (Index == 0 || Index == 1) {

@@ -4,6 +4,7 @@
 #include "MainForm.h"
 
 #include "ColorSwatch.h"
+#include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
 #include "OutputPicture.h"
 
@@ -45,10 +46,7 @@ void MainForm::ManageGlobalStates(std::uint8_t NewState) {
     case WorkingMode:
         Output_pic->canvas().SetPenWidth(1);
         state->setToolTip(QStringLiteral("WorkingMode"));
-        // Only a recursive run counts recursions.
-        if (!DrawMode_opt[ChaosGameMode]->isChecked() &&
-            !DrawMode_opt[TurtleGraphicsMode]->isChecked() &&
-            !DrawMode_opt[DemoMode]->isChecked()) {
+        if (const DrawModeRow* mode = shownModeRow(); mode && mode->countsRecursions) {
             recursions->setText(QStringLiteral("Recursions: 0"));
             recursions->setVisible(true);
         }

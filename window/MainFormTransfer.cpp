@@ -69,12 +69,12 @@ void MainForm::TransferControlsToModel() {
 void MainForm::transferControls(int type) {
     // The recursive gadget cuts its holes in the background colour. A
     // greyed box (from a file) is not a tick, here as in the renderer.
-    const FractalTypeRow& row =
+    const FractalTypeRow& colorRow =
         catalogueRow(FractalType(std::clamp(type, 0, FractalTypeCount - 1)));
     bool drawsInBackColor = false;
-    for (int mode = 0; mode < DrawModeCount; ++mode) {
-        drawsInBackColor = drawsInBackColor ||
-                           (row.modes[mode].drawsInBackColor && DrawMode_opt[mode]->isChecked());
+    for (std::size_t mode = 0; mode < colorRow.modes.size(); ++mode) {
+        drawsInBackColor = drawsInBackColor || (colorRow.modes[mode].drawsInBackColor &&
+                                                DrawMode_opt[mode]->isChecked());
     }
     model_.ForeColor = foreColorForRun(checkStateValue(RandomForeColor_chk), drawsInBackColor,
                                        ForeColor_pic->color(), BackColor_pic->color());
@@ -83,48 +83,31 @@ void MainForm::transferControls(int type) {
     model_.CalcDepth = integerFrom<std::int32_t>(CalcDepth_txt, model_.CalcDepth, 0);
     model_.PauseAfterEachOp = isTicked(checkStateValue(Pause_chk));
 
-    // A fixed-size point list takes as many rows as it has places (rows
-    // beyond them are ignored, places beyond the rows keep their points); a
-    // list of any length is re-created with one point per row.
-    const auto copyFixed = [this](auto& target) {
-        const std::vector<FixPoint> rows = fixPointsFromRows(target);
-        std::copy_n(rows.begin(), std::min(rows.size(), target.size()), target.begin());
-    };
-    const auto recreate = [this](std::vector<FixPoint>& target) {
-        std::vector<FixPoint> rows = fixPointsFromRows(target);
-        // Without any row there is no list to take; the engine needs its points.
-        if (!rows.empty()) {
-            target = std::move(rows);
-        }
-    };
+    const FractalTypeRow* row = catalogueRowAt(type);
+    if (row == nullptr) {
+        return;
+    }
+    row->setDrawMode(model_, SelectedDrawMode());
+    row->setFixPoints(model_, fixPointsFromRows(row->fixPoints(model_)));
+    row->setConnectLast(model_, ConnectLast_chk->isChecked());
+    storeSpecialValues(row->specialFrame);
+}
 
-    switch (type) {
-    case CantorSetType:
-        model_.CantorSet.DrawMode = SelectedDrawMode();
-        copyFixed(model_.CantorSet.FixPoints);
+// Controls -> model for the fields of a special frame; the other direction is
+// showSpecialValues (MainFormTypes.cpp).
+void MainForm::storeSpecialValues(SpecialFrame frame) {
+    switch (frame) {
+    case SpecialFrame::CantorSet:
         model_.CantorSet.StepHeight =
             integerFrom<std::int16_t>(StepHeight_txt, model_.CantorSet.StepHeight);
         model_.CantorSet.ElementsCount =
             integerFrom<std::uint8_t>(ElementsCount_txt, model_.CantorSet.ElementsCount);
         break;
-    case CrossType:
-        model_.Cross.DrawMode = SelectedDrawMode();
-        recreate(model_.Cross.FixPoints);
-        model_.Cross.ConnectLast = ConnectLast_chk->isChecked();
+    case SpecialFrame::Cross:
         model_.Cross.DecreaseFactor =
             realFrom(DecreaseFactor_txt, model_.Cross.DecreaseFactor, true);
         break;
-    case SierpinskyGadgetType:
-        model_.SierpinskyGadget.DrawMode = SelectedDrawMode();
-        copyFixed(model_.SierpinskyGadget.FixPoints);
-        break;
-    case KochCurveType:
-        model_.KochCurve.DrawMode = SelectedDrawMode();
-        recreate(model_.KochCurve.FixPoints);
-        model_.KochCurve.ConnectLast = ConnectLast_chk->isChecked();
-        break;
-    case LSystemType:
-        copyFixed(model_.LSystem.FixPoints);
+    case SpecialFrame::LSystem:
         // One byte per character, as the files hold them; what Latin-1
         // cannot hold becomes '?'.
         model_.LSystem.InitiatorString = Initiator_txt->text().toLatin1().toStdString();
@@ -132,7 +115,7 @@ void MainForm::transferControls(int type) {
         model_.LSystem.LineLength = realFrom(LineLength_txt, model_.LSystem.LineLength, true);
         model_.LSystem.Delta = realFrom(Delta_txt, model_.LSystem.Delta);
         break;
-    default:
+    case SpecialFrame::None:
         break;
     }
 }

@@ -28,9 +28,6 @@ namespace zv {
 
 namespace {
 
-constexpr int MaxFixPointIndex = 7; // eight rows at most
-constexpr int MinFixPointIndex = 1; // two rows at least
-
 const QString ToSpecialCaption = QStringLiteral("> &Switch to Special >");
 const QString ToFixPointsCaption = QStringLiteral("< &Switch to FixPoints <");
 
@@ -55,25 +52,6 @@ private:
     MainForm* form_;
     std::function<void()> closed_;
 };
-
-// Per type: switch button enabled, the allowed draw modes, whether the fix point
-// commands are usable, the check box state when they are not, and the fixed
-// number of points (0: as many as the record holds).
-struct PanelSetup {
-    bool specialParams;
-    std::array<int, 4> allowedModes;
-    bool fixPointCommands;
-    bool connectLastChecked;
-    int lastFixPointIndex;
-};
-
-constexpr std::array<PanelSetup, FractalTypeCount> Panels = {{
-    {true, {1, 0, 0, 1}, false, false, 1}, // Cantor Set
-    {true, {1, 0, 0, 0}, true, false, 0},  // Cross
-    {false, {1, 1, 0, 1}, false, true, 2}, // Sierpinsky's Gadget
-    {false, {1, 0, 1, 0}, true, false, 0}, // Koch Curve
-    {true, {0, 0, 1, 0}, false, false, 1}, // L-System
-}};
 
 // A coordinate from a file as the field shows it; one that is not a finite
 // number would leave an unreadable field, so it shows as 0.
@@ -150,15 +128,63 @@ void MainForm::EnableDrawModes(const std::array<int, 4>& AllowedModes) {
     }
 }
 
+const FractalTypeRow* MainForm::shownTypeRow() const {
+    return catalogueRowAt(shownType_ >= 0 ? shownType_ : FractalType_cmb->currentIndex());
+}
+
+const DrawModeRow* MainForm::shownModeRow() const {
+    const FractalTypeRow* type = shownTypeRow();
+    return type ? type->mode(SelectedDrawMode()) : nullptr;
+}
+
+bool MainForm::showsFixPoints() const {
+    const DrawModeRow* mode = shownModeRow();
+    return mode == nullptr || mode->showsFixPoints;
+}
+
+QGroupBox* MainForm::specialFrameWidget(SpecialFrame frame) const {
+    switch (frame) {
+    case SpecialFrame::CantorSet:
+        return CantorSet_frm;
+    case SpecialFrame::Cross:
+        return Cross_frm;
+    case SpecialFrame::LSystem:
+        return LSystem_frm;
+    case SpecialFrame::None:
+        break;
+    }
+    return nullptr;
+}
+
+// Model -> controls for the fields of a special frame. The controls -> model
+// direction is storeSpecialValues (MainFormTransfer.cpp).
+void MainForm::showSpecialValues(SpecialFrame frame) {
+    switch (frame) {
+    case SpecialFrame::CantorSet:
+        StepHeight_txt->setText(QString::number(model_.CantorSet.StepHeight));
+        ElementsCount_txt->setText(QString::number(model_.CantorSet.ElementsCount));
+        break;
+    case SpecialFrame::Cross:
+        DecreaseFactor_txt->setText(fieldText(model_.Cross.DecreaseFactor));
+        break;
+    case SpecialFrame::LSystem:
+        Initiator_txt->setText(latin1Text(model_.LSystem.InitiatorString));
+        Generator_txt->setText(latin1Text(model_.LSystem.GeneratorString));
+        LineLength_txt->setText(fieldText(model_.LSystem.LineLength));
+        Delta_txt->setText(fieldText(model_.LSystem.Delta));
+        break;
+    case SpecialFrame::None:
+        break;
+    }
+}
+
 void MainForm::ShowFixPoints() {
     for (QLabel* marker : FixPoint_img) {
         marker->show();
     }
-    CantorSet_frm->hide();
-    Cross_frm->hide();
-    // The L-system's frame lies where the list goes, and the switch button
-    // must offer the special frame again once the list shows.
-    LSystem_frm->hide();
+    // The L-system's frame lies where the list goes too, and the switch
+    // button must offer the special frame again once the list shows.
+    hideSpecialFrames();
     SpecialParams_btn->setText(ToSpecialCaption);
     FixPoints_frm->show();
     DrawFixPointsPreview();
@@ -174,58 +200,60 @@ void MainForm::HideFixPoints() {
     Output_pic->canvas().Refresh();
 }
 
+void MainForm::hideSpecialFrames() {
+    for (const FractalTypeRow& row : FractalCatalogue) {
+        if (QGroupBox* frame = specialFrameWidget(row.specialFrame)) {
+            frame->hide();
+        }
+    }
+}
+
 void MainForm::SpecialParams_btn_Click() {
     if (!FixPoints_frm->isHidden()) {
         FixPoints_frm->hide();
-        switch (FractalType_cmb->currentIndex()) {
-        case CantorSetType:
-            CantorSet_frm->show();
-            break;
-        case CrossType:
-            Cross_frm->show();
-            break;
-        case LSystemType:
-            LSystem_frm->show();
-            break;
-        default:
-            break;
+        if (const FractalTypeRow* type = catalogueRowAt(FractalType_cmb->currentIndex())) {
+            if (QGroupBox* frame = specialFrameWidget(type->specialFrame)) {
+                frame->show();
+            }
         }
         SpecialParams_btn->setText(ToFixPointsCaption);
     } else {
-        CantorSet_frm->hide();
-        Cross_frm->hide();
+        hideSpecialFrames();
         FixPoints_frm->show();
-        LSystem_frm->hide();
         SpecialParams_btn->setText(ToSpecialCaption);
     }
 }
 
 void MainForm::DrawMode_opt_Click(int Index) {
     ShowFixPoints();
-    const int type = FractalType_cmb->currentIndex();
-    if (type == CantorSetType && Index == RecursiveMode) {
-        ElementsCount_lbl->show();
-        ElementsCount_txt->show();
-        SpecialParams_btn->setEnabled(true);
-    } else if (type == CantorSetType && Index == DemoMode) {
+    const FractalTypeRow* type = catalogueRowAt(FractalType_cmb->currentIndex());
+    const DrawModeRow* mode = type ? type->mode(Index) : nullptr;
+    if (mode == nullptr || !mode->offered()) {
+        return;
+    }
+    if (!mode->showsFixPoints) {
         HideFixPoints();
-        ElementsCount_lbl->hide();
-        ElementsCount_txt->hide();
-        CantorSet_frm->show();
-        SpecialParams_btn->setText(ToSpecialCaption);
-        SpecialParams_btn->setEnabled(false);
-    } else if (type == SierpinskyGadgetType && (Index == ChaosGameMode || Index == DemoMode)) {
-        HideFixPoints();
-    } else if (type == KochCurveType && Index == RecursiveMode) {
-        AddFixPoint_btn->setEnabled(true);
-        RemoveFixPoint_btn->setEnabled(true);
-        ConnectLast_chk->setEnabled(true);
-    } else if (type == KochCurveType && Index == TurtleGraphicsMode) {
-        AddFixPoint_btn->setEnabled(false);
-        RemoveFixPoint_btn->setEnabled(false);
-        ConnectLast_chk->setEnabled(false);
-        LastFixPointIndex = 1;
-        SetFixPointCount();
+    }
+    if (QGroupBox* frame = specialFrameWidget(type->specialFrame)) {
+        // The elements count shapes only a figure that grows from the fix points.
+        ElementsCount_lbl->setVisible(!mode->specialFrameOnly);
+        ElementsCount_txt->setVisible(!mode->specialFrameOnly);
+        if (mode->specialFrameOnly) {
+            frame->show();
+            SpecialParams_btn->setText(ToSpecialCaption);
+        }
+        SpecialParams_btn->setEnabled(!mode->specialFrameOnly);
+    }
+    if (!type->fixedFixPointCount()) {
+        // A mode with its own number of points takes the list's commands away.
+        const bool freeList = mode->fixPointCount == 0;
+        AddFixPoint_btn->setEnabled(freeList);
+        RemoveFixPoint_btn->setEnabled(freeList);
+        ConnectLast_chk->setEnabled(freeList);
+        if (!freeList) {
+            LastFixPointIndex = mode->fixPointCount - 1;
+            SetFixPointCount();
+        }
     }
 }
 
@@ -234,11 +262,8 @@ void MainForm::DrawMode_opt_Click(int Index) {
 // the type does not offer (a file may hold any Byte) selects the type's first
 // mode instead.
 void MainForm::selectStoredDrawMode(int type, int storedMode) {
-    const std::array<int, 4>& allowed = Panels[static_cast<std::size_t>(type)].allowedModes;
-    int mode = storedMode;
-    if (mode < 0 || mode > 3 || allowed[static_cast<std::size_t>(mode)] != 1) {
-        mode = static_cast<int>(std::find(allowed.begin(), allowed.end(), 1) - allowed.begin());
-    }
+    const FractalTypeRow& row = catalogueRow(FractalType(type));
+    const int mode = row.offers(storedMode) ? storedMode : row.firstOfferedMode();
     QRadioButton* option = DrawMode_opt[static_cast<std::size_t>(mode)];
     if (option->isChecked()) {
         DrawMode_opt_Click(mode);
@@ -252,30 +277,33 @@ void MainForm::Unload_tmr_Timer() {
     RemoveFixPoint_btn->setEnabled(true);
     ConnectLast_chk->setEnabled(true);
     const int type = FractalType_cmb->currentIndex();
-    if (type >= 0 && type < FractalTypeCount) {
-        const PanelSetup& setup = Panels[static_cast<std::size_t>(type)];
+    if (const FractalTypeRow* row = catalogueRowAt(type)) {
         if (FixPoints_frm->isHidden()) {
             SpecialParams_btn_Click();
         }
-        SpecialParams_btn->setEnabled(setup.specialParams);
-        EnableDrawModes(setup.allowedModes);
-        if (!setup.fixPointCommands) {
+        SpecialParams_btn->setEnabled(row->specialFrame != SpecialFrame::None);
+        std::array<int, 4> allowedModes{};
+        for (int m = 0; m < DrawModeCount; ++m) {
+            allowedModes[static_cast<std::size_t>(m)] = row->offers(m) ? 1 : 0;
+        }
+        EnableDrawModes(allowedModes);
+        // A figure of a fixed number of points has no list commands; the
+        // check box shows whether that figure is closed.
+        if (row->fixedFixPointCount()) {
             AddFixPoint_btn->setEnabled(false);
             RemoveFixPoint_btn->setEnabled(false);
-            ConnectLast_chk->setChecked(setup.connectLastChecked);
+            ConnectLast_chk->setChecked(row->connectLast(model_));
             ConnectLast_chk->setEnabled(false);
         }
 
         // The record's points; a list from a file may hold fewer or more than
-        // the window's 2 to 8 rows: the rows are held within that range and
-        // show the first points, missing points keep the place the list gave them.
-        const FractalTypeRow& row = catalogueRow(FractalType(type));
-        const std::span<const FixPoint> points = row.fixPoints(model_);
+        // the type's rows: the rows are held within that range and show the
+        // first points, missing points keep the place the list gave them.
+        const std::span<const FixPoint> points = row->fixPoints(model_);
         LastFixPointIndex =
-            setup.lastFixPointIndex > 0
-                ? setup.lastFixPointIndex
-                : std::clamp(static_cast<int>(std::min<std::size_t>(points.size(), 64)) - 1,
-                             MinFixPointIndex, MaxFixPointIndex);
+            std::clamp(static_cast<int>(std::min<std::size_t>(points.size(), 64)),
+                       row->minFixPoints, row->maxFixPoints) -
+            1;
         SetFixPointCount();
 
         for (int i = 0; i <= LastFixPointIndex && i < static_cast<int>(points.size()) &&
@@ -284,30 +312,11 @@ void MainForm::Unload_tmr_Timer() {
             XPos_txt[i]->setText(coordinateText(points[i].X));
             YPos_txt[i]->setText(coordinateText(points[i].Y));
         }
-        if (type == CrossType) {
-            ConnectLast_chk->setChecked(model_.Cross.ConnectLast);
-        } else if (type == KochCurveType) {
-            ConnectLast_chk->setChecked(model_.KochCurve.ConnectLast);
+        if (!row->fixedFixPointCount()) {
+            ConnectLast_chk->setChecked(row->connectLast(model_));
         }
-        selectStoredDrawMode(type, row.drawMode(model_));
-
-        switch (type) {
-        case CantorSetType:
-            StepHeight_txt->setText(QString::number(model_.CantorSet.StepHeight));
-            ElementsCount_txt->setText(QString::number(model_.CantorSet.ElementsCount));
-            break;
-        case CrossType:
-            DecreaseFactor_txt->setText(fieldText(model_.Cross.DecreaseFactor));
-            break;
-        case LSystemType:
-            Initiator_txt->setText(latin1Text(model_.LSystem.InitiatorString));
-            Generator_txt->setText(latin1Text(model_.LSystem.GeneratorString));
-            LineLength_txt->setText(fieldText(model_.LSystem.LineLength));
-            Delta_txt->setText(fieldText(model_.LSystem.Delta));
-            break;
-        default:
-            break;
-        }
+        selectStoredDrawMode(type, row->drawMode(model_));
+        showSpecialValues(row->specialFrame);
     }
     shownType_ = type;
     shownTypeStored_ = false;
