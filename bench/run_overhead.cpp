@@ -80,6 +80,8 @@ public:
         MainForm::Sleep(milliseconds);
         sleptMs += msBetween(start, Clock::now());
     }
+    QPushButton* drawButton() const { return findChild<QPushButton*>(QStringLiteral("Draw_btn")); }
+
     void YieldToEvents() override {
         if (afterElement) {
             afterElement();
@@ -193,7 +195,7 @@ void pace(const Workload& w, int runs) {
     for (int i = 0; i < runs; ++i) {
         Window window(w);
         const Clock::time_point start = Clock::now();
-        window.form->Draw_btn->click(); // returns when the run has ended
+        window.form->drawButton()->click(); // returns when the run has ended
         const double wall = msBetween(start, Clock::now());
         elements = window.model.ElementsDrawn;
         walls.push_back(wall);
@@ -246,11 +248,11 @@ void latencyRunning(Latencies& l) {
             postS(form);
             at(resume + std::chrono::milliseconds(300), [&](Clock::time_point cancel) {
                 cancelDue = cancel;
-                postCancel(form->Draw_btn);
+                postCancel(form->drawButton());
             });
         });
     });
-    form->Draw_btn->click();
+    form->drawButton()->click();
     if (cancelDue != Clock::time_point{}) {
         l.cancelRunning.push_back(msBetween(cancelDue, Clock::now()));
     }
@@ -266,10 +268,10 @@ void latencyPaused(Latencies& l) {
         postS(form);
         at(due + std::chrono::milliseconds(300), [&](Clock::time_point cancel) {
             cancelDue = cancel;
-            postCancel(form->Draw_btn);
+            postCancel(form->drawButton());
         });
     });
-    form->Draw_btn->click();
+    form->drawButton()->click();
     if (cancelDue != Clock::time_point{}) {
         l.cancelPaused.push_back(msBetween(cancelDue, Clock::now()));
     }

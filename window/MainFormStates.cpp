@@ -119,7 +119,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
 }
 
 void MainForm::EnterPauseMode() {
-    sleepLateness_ = {}; // a single step starts the pace afresh
+    sleepPace_.restart(); // a single step starts the pace afresh
     ManageGlobalStates(PauseMode);
 }
 
