@@ -307,6 +307,10 @@ bool MainForm::LoadSettings() {
                                         "as it is and is not replaced at close.")
                              .arg(NoMemory),
                          MessageIcon::Critical, MessageButtons::Ok);
+    } else if (files.firstStart) {
+        // An installed program's first start for this user: the factory
+        // settings are the start, not a stand-in for something lost.
+        saveSettingsAtClose_ = true;
     } else {
         const auto [keptLine, mayReplace] = keepDamagedSettings(files);
         saveSettingsAtClose_ = mayReplace;

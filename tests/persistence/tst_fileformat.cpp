@@ -449,12 +449,16 @@ private slots:
     // program folder (prefix/bin), S: prefix/share/zorvandine, C: the user's
     // configuration, D: the user's data.
     void programFiles_data() {
-        columns<QString, bool, QString>("existing", "writable", "expected");
-        row("read-only, User.ini beside the program", "P/Default.ini P/User.ini", false, "PCPD");
-        row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD");
-        row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD");
+        // first: no User.ini of the user's yet, which is no loss.
+        columns<QString, bool, QString, bool>("existing", "writable", "expected", "first");
+        row("read-only, User.ini beside the program", "P/Default.ini P/User.ini", false, "PCPD",
+            false);
+        row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD",
+            false);
+        row("read-only, no User.ini anywhere", "P/Default.ini", false, "CCPD", true);
+        row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD", true);
         row("factory settings beside the program first", "P/Default.ini S/Default.ini", true,
-            "PPPP");
+            "PPPP", false);
     }
 
     void programFiles() {
@@ -475,6 +479,7 @@ private slots:
         QCOMPARE(files.userSettingsWrite, folders[expected[1]] + "User.ini");
         QCOMPARE(files.factorySettings, folders[expected[2]] + "Default.ini");
         QCOMPARE(files.savedParameters, folders[expected[3]] + "Saved Parameter/");
+        QTEST(files.firstStart, "first");
     }
 };
 
