@@ -9,7 +9,9 @@
 
 #include "MainForm.h"
 
+#include "Dialogs.h"
 #include "DrawFractal.h"
+#include "GuardedFile.h"
 #include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
 #include "OutputPicture.h"
@@ -81,9 +83,12 @@ void MainForm::startRun() {
     runWindowVisible_ = isVisible();
     lastDisplay_ = Clock::now();
     const int type = FractalType_cmb->currentIndex();
+    bool memoryShort = false;
     if (type >= 0 && type < FractalTypeCount) {
         try {
             DrawFractal(model_, static_cast<std::uint8_t>(type), *this, runRandom());
+        } catch (const std::bad_alloc&) {
+            memoryShort = true;
         } catch (const std::exception& e) {
             // Out of memory for a huge figure: the run ends where it stopped.
             e2eLog(QStringLiteral("run stopped: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -95,6 +100,13 @@ void MainForm::startRun() {
     e2eLog(QStringLiteral("run ended, elements %1").arg(model_.ElementsDrawn));
     showCanvasHourglass();
     finishRun();
+    if (memoryShort) {
+        dialogs_.message(QStringLiteral("Not enough memory:"),
+                         QStringLiteral("The figure needs more memory than there is (%1); the run "
+                                        "stopped where it was.")
+                             .arg(NoMemoryReason),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+    }
 }
 
 void MainForm::cancelRun() {
