@@ -218,6 +218,11 @@ private:
     // For a type whose first two points share one height (the ends of the
     // Cantor set's top bar), the other end takes the height of end Index.
     void syncCantorHeights(int Index);
+    bool coordinate_LostFocus(int Index, const std::vector<TextField*>& fields,
+                              const QString& areaText);
+    void chooseSwatchColor(ColorSwatch* swatch);
+    // A swatch's colour with its copy on the drawing area and its caption.
+    void applySwatchColor(ColorSwatch* swatch, std::int32_t color);
     void endFixPointDrag();
     void selectStoredDrawMode(int type, int storedMode);
     void storeShownTypeControls();
