@@ -61,6 +61,12 @@ public:
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::unique_ptr<zv::ProgressReport> progress(const QString&, const QString&) override {
+        struct Quiet : zv::ProgressReport {
+            bool Show(std::int64_t, std::int64_t) override { return true; }
+        };
+        return std::make_unique<Quiet>();
+    }
 };
 
 // The real window, counting what the run asks it to sleep and noting when the

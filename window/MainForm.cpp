@@ -171,6 +171,7 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
     }
 
     connect(this, &MainForm::pictureExportRequested, this, &MainForm::SavePicture);
+    connect(this, &MainForm::animationExportRequested, this, &MainForm::SaveBuildUp);
     qApp->installEventFilter(this);
     Form_Load();
 }

@@ -136,6 +136,9 @@ public:
     void Draw_btn_Click();
     // Ctrl+P: saves the drawing area as a picture.
     void SavePicture();
+    // Ctrl+Shift+P: saves the build-up of the figure the controls hold as an
+    // animation, drawn off screen; the drawing area and a run stay as they are.
+    void SaveBuildUp();
 
     // --- Settings files, parameter files (MainFormSettings.cpp, MainFormFiles.cpp) ---
     // The folder that holds User.ini, Default.ini and "Saved Parameter", ending
@@ -168,10 +171,13 @@ public:
     QString AskParameterFileToOpen();
     QString AskParameterFileToSave();
     QString AskPictureFileToSave();
+    QString AskAnimationFileToSave();
 
 signals:
     // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
     void pictureExportRequested();
+    // Ctrl+Shift+P; SaveBuildUp answers it.
+    void animationExportRequested();
 
 protected:
     // What a drawing run asks of the window that hosts it (MainFormRunHost.cpp).
@@ -350,6 +356,7 @@ private:
     // False when User.ini is left as it is at close (see LoadSettings).
     bool saveSettingsAtClose_ = true;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
+    bool savingBuildUp_ = false;        // Ctrl+Shift+P while its dialogs are open
     int dragIndex_ = -1;                // marker being dragged, -1 when none
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
     QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels

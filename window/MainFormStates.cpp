@@ -101,6 +101,10 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
             emit pictureExportRequested();
             return true;
         }
+        if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            emit animationExportRequested();
+            return true;
+        }
         return false;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -9,6 +9,7 @@
 // arrive. Every state is reached by a real run: a run started with "Pause
 // after each op." waits paused before its first element.
 
+#include "AnimationFiles.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
@@ -29,6 +30,13 @@ struct Key {
     int after;
     int pictures;
 };
+struct BuildUp {
+    const char* tag;
+    const char* format;
+    int cancelAt; // the progress box's step at which the user cancels, 0 never
+    bool duringRun;
+};
+
 struct Ending {
     const char* tag;
     int type;
@@ -57,6 +65,7 @@ const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 
 Q_DECLARE_METATYPE(Key)
 Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(BuildUp)
 Q_DECLARE_METATYPE(Pace)
 
 class tst_Runs : public QObject {
@@ -317,6 +326,66 @@ private slots:
         } else {
             QCOMPARE(ink() > 0, !row.cancel);
         }
+    }
+
+    // Ctrl+Shift+P saves the build-up of the figure the controls hold, drawn
+    // off screen: after a run its last frame is Ctrl+P's picture; during a
+    // paused run the run, its state and its picture stay as they were; a
+    // cancel while counting or drawing leaves no file.
+    void buildUp_data() {
+        table<BuildUp>({{"GIF after a run", "gif", 0, false},
+                        {"WebP after a run", "webp", 0, false},
+                        {"GIF during a paused run", "gif", 0, true},
+                        {"cancelled while counting", "gif", 1, false},
+                        {"cancelled while drawing", "webp", 2, false}});
+    }
+    void buildUp() {
+        QFETCH(BuildUp, row);
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 4));
+        for (const QString& old : QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files)) {
+            QFile::remove(f.path(old));
+        }
+        const QString path = f.path(QString("build-up.") + row.format);
+        zv::FileDialogResult chosen;
+        chosen.path = path;
+        f.dialogs.fileAnswers << chosen;
+        f.dialogs.cancelAtProgressStep = row.cancelAt;
+        f.dialogs.calls.clear();
+        const auto save = [this] { f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); };
+        QImage before;
+        bool untouched = false;
+        if (row.duringRun) {
+            QVERIFY(f.whilePaused([&] {
+                before = picture().copy();
+                const std::int64_t drawn = f.model.ElementsDrawn;
+                save();
+                untouched = picture() == before && f.model.GlobalState == zv::PauseMode &&
+                            f.model.ElementsDrawn == drawn;
+            }));
+        } else {
+            f.draw();
+            before = picture().copy();
+            save();
+            untouched = picture() == before;
+        }
+        f.dialogs.cancelAtProgressStep = 0;
+        QVERIFY(untouched);
+        QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
+        QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
+        QCOMPARE(QFile::exists(path), row.cancelAt == 0);
+        if (row.cancelAt != 0) {
+            QCOMPARE(QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden),
+                     {});
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Animation a = decode(file.readAll(), row.format);
+        QVERIFY(a.frames.size() > 10);
+        if (row.duringRun) {
+            f.draw(); // the whole figure, to compare
+        }
+        QCOMPARE(a.frames.last(), picture().convertToFormat(QImage::Format_RGB32));
     }
 
     // Enter in a field repairs the field first, as leaving it would, so the
