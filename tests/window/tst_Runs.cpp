@@ -112,7 +112,7 @@ private slots:
                     {"Ctrl+Shift+S paused: resume", Qt::Key_S, ctrlShift, "Draw_btn", 2, 1, 0},
                     {"Ctrl+P drawing", Qt::Key_P, Qt::ControlModifier, "Output_pic", 1, 1, 1},
                     {"Ctrl+P paused", Qt::Key_P, Qt::ControlModifier, "Draw_btn", 2, 2, 1},
-                    {"Ctrl+Shift+P", Qt::Key_P, ctrlShift, "Draw_btn", 0, 0, 0},
+                    {"Ctrl+Shift+P: no picture", Qt::Key_P, ctrlShift, "Draw_btn", 0, 0, 0},
                     {"close drawing: refused", close, {}, "Draw_btn", 1, 1, 0},
                     {"close paused: refused", close, {}, "Draw_btn", 2, 2, 0}});
     }
@@ -131,8 +131,9 @@ private slots:
             seen << QString::number(f.model.GlobalState) << panel("Help")->text()
                  << panel("GlobalState")->toolTip();
             for (const DialogCall& c : f.dialogs.calls) {
-                const bool warning = c.icon == zv::MessageIcon::Exclamation;
-                seen << (c.kind == DialogCall::Message ? c.title + c.text + (warning ? "!" : "") : "");
+                if (c.kind == DialogCall::Message) {
+                    seen << c.title + c.text + (c.icon == zv::MessageIcon::Exclamation ? "!" : "");
+                }
             }
         };
         if (row.before == zv::EditMode) {
@@ -153,7 +154,7 @@ private slots:
             expected.prepend("open");
             expected << "Not possible:Please abort the current operation first.!";
         }
-        QCOMPARE(seen, expected + QStringList(row.pictures, QString()));
+        QCOMPARE(seen, expected);
         QCOMPARE(pictures.count(), row.pictures);
         const bool typed = row.key == Qt::Key_S && row.before == zv::EditMode;
         QCOMPARE(f.field("CalcDepth_txt")->text(), typed ? QString("s") : QString("7"));
