@@ -6,6 +6,7 @@
 
 #include "FieldNumbers.h"
 #include "FractalCatalogue.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 
@@ -320,7 +321,7 @@ void MainForm::Unload_tmr_Timer() {
     }
     shownType_ = type;
     shownTypeStored_ = false;
-    e2eLog(QStringLiteral("refresh type %1").arg(type));
+    qCDebug(windowLog, "refresh type %d", type);
     PlaceAllFixPoints();
     if (DrawMode_opt[DemoMode]->isChecked()) {
         Output_pic->canvas().Clear();
