@@ -61,6 +61,12 @@ public:
     std::optional<QString> inputText(const QString&, const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::unique_ptr<zv::ProgressReport> progress(const QString&, const QString&) override {
+        struct Quiet : zv::ProgressReport {
+            bool Show(std::int64_t, std::int64_t) override { return true; }
+        };
+        return std::make_unique<Quiet>();
+    }
 };
 
 // The real window, counting what the run asks it to sleep and noting when the
@@ -80,6 +86,8 @@ public:
         MainForm::Sleep(milliseconds);
         sleptMs += msBetween(start, Clock::now());
     }
+    QPushButton* drawButton() const { return findChild<QPushButton*>(QStringLiteral("Draw_btn")); }
+
     void YieldToEvents() override {
         if (afterElement) {
             afterElement();
@@ -188,7 +196,7 @@ void pace(const Workload& w, int runs) {
     for (int i = 0; i < runs; ++i) {
         Window window(w);
         const Clock::time_point start = Clock::now();
-        window.form->Draw_btn->click(); // returns when the run has ended
+        window.form->drawButton()->click(); // returns when the run has ended
         const double wall = msBetween(start, Clock::now());
         elements = window.model.ElementsDrawn;
         walls.push_back(wall);
@@ -241,11 +249,11 @@ void latencyRunning(Latencies& l) {
             postS(form);
             at(resume + std::chrono::milliseconds(300), [&](Clock::time_point cancel) {
                 cancelDue = cancel;
-                postCancel(form->Draw_btn);
+                postCancel(form->drawButton());
             });
         });
     });
-    form->Draw_btn->click();
+    form->drawButton()->click();
     if (cancelDue != Clock::time_point{}) {
         l.cancelRunning.push_back(msBetween(cancelDue, Clock::now()));
     }
@@ -261,10 +269,10 @@ void latencyPaused(Latencies& l) {
         postS(form);
         at(due + std::chrono::milliseconds(300), [&](Clock::time_point cancel) {
             cancelDue = cancel;
-            postCancel(form->Draw_btn);
+            postCancel(form->drawButton());
         });
     });
-    form->Draw_btn->click();
+    form->drawButton()->click();
     if (cancelDue != Clock::time_point{}) {
         l.cancelPaused.push_back(msBetween(cancelDue, Clock::now()));
     }

@@ -1,5 +1,6 @@
 #include "Renderer.h"
 
+#include "BuildUp.h"
 #include "DrawFractal.h"
 #include "DrawRun.h"
 #include "FileMod.h"
@@ -15,6 +16,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <algorithm>
@@ -29,7 +31,8 @@ namespace {
 
 const QString Summary = QStringLiteral(
     "Draws a fractal from a parameter file (.prm) or a settings file (User.ini,\n"
-    "Default.ini) to a picture (.bmp, .png or .svg), without a window.\n"
+    "Default.ini) to a picture (.bmp, .png or .svg) or to an animation of its\n"
+    "build-up (.gif or .webp), without a window.\n"
     "Exit status: 0 drawn, 1 wrong arguments, 2 INPUT missing or damaged (nothing\n"
     "written), 3 OUTPUT cannot be written.");
 
@@ -139,14 +142,30 @@ private:
 struct Request {
     QString input;
     QString output;
-    QString format; // "bmp", "png" or "svg"
+    QString format; // "bmp", "png", "svg", "gif" or "webp"
     std::optional<std::uint8_t> type;
     std::optional<std::int32_t> depth;
     std::optional<std::uint64_t> seed;
     std::optional<std::int64_t> elements;
     int scale = 1;
     bool quiet = false;
+    std::optional<AnimationFormat> animation;
+    AnimationTiming timing;
 };
+
+inline constexpr double MinFps = 0.1;
+inline constexpr double MaxFps = 50; // browsers slow down shorter GIF delays
+inline constexpr double MaxHoldSeconds = 600;
+
+// A number in C form (whatever the locale) within [low, high].
+std::optional<double> numberIn(const QString& text, double low, double high) {
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(v) || v < low || v > high) {
+        return std::nullopt;
+    }
+    return v;
+}
 
 enum class Parsed { Run, Help, Version, Error };
 
@@ -177,14 +196,34 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
         QStringLiteral("elements"),
         QStringLiteral("Stop after the first N elements: the figure half built (default: all)."),
         QStringLiteral("N"));
+    const QCommandLineOption framesOption(
+        QStringLiteral("frames"),
+        QStringLiteral("Frames of an animation (.gif, .webp), 1 to %1; frame k shows the first "
+                       "k/N of the elements (default: 100).")
+            .arg(MaxAnimationFrames),
+        QStringLiteral("N"));
+    const QCommandLineOption fpsOption(
+        QStringLiteral("fps"),
+        QStringLiteral("Frames per second of an animation, %1 to %2 (default: 25).")
+            .arg(MinFps)
+            .arg(MaxFps),
+        QStringLiteral("F"));
+    const QCommandLineOption holdOption(
+        QStringLiteral("hold"),
+        QStringLiteral("Seconds the finished figure stays before an animation starts again, "
+                       "0 to %1 (default: 2).")
+            .arg(MaxHoldSeconds),
+        QStringLiteral("S"));
     const QCommandLineOption quietOption(
         QStringLiteral("quiet"), QStringLiteral("Do not print the element and recursion counts."));
     parser.addOptions({helpOption, versionOption, typeOption, depthOption, seedOption,
-                       scaleOption, elementsOption, quietOption});
+                       scaleOption, elementsOption, framesOption, fpsOption, holdOption,
+                       quietOption});
     parser.addPositionalArgument(QStringLiteral("INPUT"),
                                  QStringLiteral("A parameter file (.prm) or a settings file."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
-                                 QStringLiteral("The picture: .bmp, .png or .svg."));
+                                 QStringLiteral("The picture: .bmp, .png or .svg; the animation: "
+                                                ".gif or .webp."));
     // The help names the program as users type it, wherever it was started from.
     help = parser.helpText().replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
                                      QStringLiteral("Usage: zorvandine-render"));
@@ -246,9 +285,49 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
     r.input = positional[0];
     r.output = positional[1];
     r.format = QFileInfo(r.output).suffix().toLower();
-    if (r.format != u"bmp" && r.format != u"png" && r.format != u"svg") {
-        error = QStringLiteral("OUTPUT must end in .bmp, .png or .svg");
+    if (r.format == u"gif" || r.format == u"webp") {
+        r.animation = r.format == u"gif" ? AnimationFormat::Gif : AnimationFormat::WebP;
+    } else if (r.format != u"bmp" && r.format != u"png" && r.format != u"svg") {
+        error = QStringLiteral("OUTPUT must end in .bmp, .png, .svg, .gif or .webp");
         return Parsed::Error;
+    }
+    const bool timed = parser.isSet(framesOption) || parser.isSet(fpsOption) ||
+                       parser.isSet(holdOption);
+    if (!r.animation) {
+        if (timed) {
+            error = QStringLiteral("--frames, --fps and --hold need a .gif or .webp OUTPUT");
+            return Parsed::Error;
+        }
+        return Parsed::Run;
+    }
+    if (r.elements) {
+        error = QStringLiteral("--elements makes a still; an animation shows every element");
+        return Parsed::Error;
+    }
+    if (parser.isSet(framesOption)) {
+        r.timing.frames = parser.value(framesOption).toInt(&ok);
+        if (!ok || r.timing.frames < 1 || r.timing.frames > MaxAnimationFrames) {
+            error = QStringLiteral("--frames takes a whole number from 1 to %1")
+                        .arg(MaxAnimationFrames);
+            return Parsed::Error;
+        }
+    }
+    if (parser.isSet(fpsOption)) {
+        const std::optional<double> fps = numberIn(parser.value(fpsOption), MinFps, MaxFps);
+        if (!fps) {
+            error = QStringLiteral("--fps takes a number from %1 to %2").arg(MinFps).arg(MaxFps);
+            return Parsed::Error;
+        }
+        r.timing.fps = *fps;
+    }
+    if (parser.isSet(holdOption)) {
+        const std::optional<double> hold = numberIn(parser.value(holdOption), 0, MaxHoldSeconds);
+        if (!hold) {
+            error = QStringLiteral("--hold takes a number of seconds from 0 to %1")
+                        .arg(MaxHoldSeconds);
+            return Parsed::Error;
+        }
+        r.timing.holdSeconds = *hold;
     }
     return Parsed::Run;
 }
@@ -286,11 +365,37 @@ struct Drawing {
     std::uint8_t type;
     ProgressLine& progress;
     RandomSource& random;
+    const FigureCensus* census; // of an animation
+};
+
+CanvasSetup canvasSetup(const RenderSettings& s, int scale) {
+    return {s.AreaWidth, s.AreaHeight, scale, s.BackColor, s.CanvasForeColor};
+}
+
+// The progress line follows the animation's run; the census goes unseen.
+class ProgressObserver : public BuildUpObserver {
+public:
+    explicit ProgressObserver(ProgressLine* progress) : progress_(progress) {}
+    bool Progress(std::int64_t, std::int64_t) override {
+        if (progress_ != nullptr) {
+            progress_->Tick();
+        }
+        return true;
+    }
+
+private:
+    ProgressLine* progress_;
 };
 
 // Draws the run into the canvas for the output's format and writes it.
 std::optional<QString> drawInto(QIODevice& device, const Drawing& d) {
     const RenderSettings& s = d.settings;
+    if (d.request.animation) {
+        ProgressObserver observer(&d.progress);
+        return WriteBuildUp(device, d.model, d.type, canvasSetup(s, d.request.scale),
+                            *d.request.animation, d.request.timing, *d.census, d.random, observer)
+            .error;
+    }
     if (d.request.format == u"svg") {
         SvgCanvas canvas(&device, s.AreaWidth, s.AreaHeight, d.request.scale);
         canvas.SetBackColor(s.BackColor);
@@ -382,9 +487,11 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
 
     // A picture is at most MaxScaledSide pixels a side (1 GiB of memory); an
     // SVG only states its size and has no such limit.
-    if (request->format != u"svg" && std::max(settings->AreaWidth, settings->AreaHeight) *
-                                             request->scale >
-                                         MaxScaledSide) {
+    const int maxSide = request->animation
+                            ? std::min(MaxScaledSide, MaxAnimationSide(*request->animation))
+                            : MaxScaledSide;
+    if (request->format != u"svg" &&
+        std::max(settings->AreaWidth, settings->AreaHeight) * request->scale > maxSide) {
         err << "zorvandine-render: "
             << QStringLiteral("--scale %1 makes the %2 x %3 drawing area %4 x %5 pixels; a "
                               "picture is at most %6 pixels a side\n")
@@ -393,20 +500,31 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
                    .arg(settings->AreaHeight)
                    .arg(settings->AreaWidth * request->scale)
                    .arg(settings->AreaHeight * request->scale)
-                   .arg(MaxScaledSide);
+                   .arg(maxSide);
         return ExitUsage;
     }
     model.CalcDepth = request->depth.value_or(settings->CalcDepth);
     model.ForeColor = runForeColor(*settings, type, model);
     model.PauseAfterEachOp = false;
     model.GlobalState = WorkingMode;
-    ProgressLine progress(err, options, model, ExpectedElements(model, type));
     RandomSource random(request->seed.value_or(QRandomGenerator::system()->generate64()));
+    // An animation counts its elements first: the frames fall at shares of
+    // the count, which is exact where ExpectedElements has no closed form.
+    std::optional<FigureCensus> census;
+    if (request->animation) {
+        ProgressObserver unseen(nullptr);
+        census = TakeCensus(model, type, canvasSetup(*settings, request->scale), random, unseen);
+        model.GlobalState = WorkingMode;
+    }
+    ProgressLine progress(err, options, model,
+                          census ? std::optional(double(census->elements))
+                                 : ExpectedElements(model, type));
 
     // The old file stays as it was unless the whole picture is written.
     const std::optional<QString> writeError =
         WriteGuardedFile(request->output, [&](QIODevice& device) {
-            return drawInto(device, {*request, *settings, model, type, progress, random});
+            return drawInto(device, {*request, *settings, model, type, progress, random,
+                                     census ? &*census : nullptr});
         });
     progress.Finish();
     if (writeError) {

@@ -10,6 +10,8 @@ packages=(
     # The window's font, "DejaVu Sans Condensed", is in the extra package.
     fonts-dejavu-core fonts-dejavu-extra
     clang-14 libclang-rt-14-dev
+    # Animations: GIF through giflib, WebP through libwebp.
+    libgif-dev libwebp-dev
     # The package and its checks: cpack -G DEB with dpkg-shlibdeps, lintian,
     # the desktop entry's and the metainfo's validators, the manual pages.
     dpkg-dev file lintian desktop-file-utils appstream man-db gzip

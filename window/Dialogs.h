@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace zv {
@@ -34,6 +35,15 @@ struct FileDialogResult {
     static constexpr int CannotInitialize = 32765;
 };
 
+// A progress box with a cancel button, open while the object lives.
+class ProgressReport {
+public:
+    virtual ~ProgressReport() = default;
+    // Shows done of total (total 0: not known yet) and lets the window handle
+    // its events; false once the user has cancelled.
+    virtual bool Show(std::int64_t done, std::int64_t total) = 0;
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -48,6 +58,9 @@ public:
     // A one-line text input; nothing when cancelled.
     virtual std::optional<QString> inputText(const QString& title, const QString& prompt,
                                              const QString& initialText) = 0;
+    // A modal progress box for a long task of the window's own.
+    virtual std::unique_ptr<ProgressReport> progress(const QString& title,
+                                                     const QString& text) = 0;
 };
 
 } // namespace zv

@@ -167,6 +167,7 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, const QString& progr
     }
 
     connect(this, &MainForm::pictureExportRequested, this, &MainForm::SavePicture);
+    connect(this, &MainForm::animationExportRequested, this, &MainForm::SaveBuildUp);
     qApp->installEventFilter(this);
     Form_Load();
 }

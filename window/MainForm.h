@@ -8,6 +8,7 @@
 #include "ProgramFiles.h"
 #include "Random.h"
 #include "RunHost.h"
+#include "SleepPace.h"
 #include "Twips.h"
 
 #include <QString>
@@ -128,8 +129,6 @@ public:
     void Output_pic_DragDrop(int Index, int x, int y);
     void Output_pic_DblClick();
     bool FixPointDragActive() const { return dragIndex_ >= 0; }
-    int DragOffsetX = 0;
-    int DragOffsetY = 0;
 
     // --- Draw mode handling (MainFormTypes.cpp) ---
     void DrawMode_opt_Click(int Index);
@@ -140,6 +139,9 @@ public:
     void Draw_btn_Click();
     // Ctrl+P: saves the drawing area as a picture.
     void SavePicture();
+    // Ctrl+Shift+P: saves the build-up of the figure the controls hold as an
+    // animation, drawn off screen; the drawing area and a run stay as they are.
+    void SaveBuildUp();
 
     // --- Settings files, parameter files (MainFormSettings.cpp, MainFormFiles.cpp) ---
     // The folder that holds User.ini, Default.ini and "Saved Parameter", ending
@@ -170,8 +172,16 @@ public:
     QString AskParameterFileToOpen();
     QString AskParameterFileToSave();
     QString AskPictureFileToSave();
+    QString AskAnimationFileToSave();
 
-    // --- RunHost ---
+signals:
+    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
+    void pictureExportRequested();
+    // Ctrl+Shift+P; SaveBuildUp answers it.
+    void animationExportRequested();
+
+protected:
+    // What a drawing run asks of the window that hosts it.
     void YieldToEvents() override;
     void Sleep(int milliseconds) override;
     void PauseNap(int milliseconds) override;
@@ -180,62 +190,15 @@ public:
     void SetRecursionsText(std::string_view text) override;
     std::int32_t BackColor() const override;
 
-    // --- Form-level values ---
-    std::int16_t ParamBarWidth = 0; // twips the open parameter bar adds to the width
-    bool IgnoreResize = false;
-    bool IgnoreTypeClick = false;
-    int LastFixPointIndex = 0;
-    int SelectedFixPoint = 0;
-
-    // --- Controls, grouped by kind; each has the object name of its member ---
-    // Top row and drawing area.
-    QComboBox* FractalType_cmb = nullptr;
-    QPushButton *Draw_btn = nullptr, *Params_btn = nullptr, *Import_btn = nullptr,
-                *Export_btn = nullptr;
-    QLabel* Stripe_lbl = nullptr;
-    OutputPicture* Output_pic = nullptr;
-    std::vector<QLabel*> FixPoint_img, GSIcon_pic;
-    KeyedStatusBar* StatusBar = nullptr;
-    QTimer* Unload_tmr = nullptr;
-
-    // Parameter bar, left column.
-    QGroupBox* CommonParameter_frm = nullptr;
-    QLabel *AreaWidth_lbl = nullptr, *AreaWidthDescription_lbl = nullptr, *AreaHeight_lbl = nullptr,
-           *AreaHeightDescription_lbl = nullptr, *CalcDepth_lbl = nullptr;
-    TextField *AreaWidth_txt = nullptr, *AreaHeight_txt = nullptr, *CalcDepth_txt = nullptr;
-    ColorSwatch *BackColor_pic = nullptr, *ForeColor_pic = nullptr;
-    QCheckBox *RandomForeColor_chk = nullptr, *Pause_chk = nullptr;
-    QPushButton* SpecialParams_btn = nullptr;
-
-    // Parameter bar, right column: draw modes, fix point list and the special frames.
-    QGroupBox *DrawModes_frm = nullptr, *FixPoints_frm = nullptr, *CantorSet_frm = nullptr,
-              *Cross_frm = nullptr, *LSystem_frm = nullptr;
-    std::vector<QRadioButton*> DrawMode_opt;
-    QPushButton *AddFixPoint_btn = nullptr, *RemoveFixPoint_btn = nullptr;
-    QWidget *OutsideContainer_frm = nullptr, *InsideContainer_frm = nullptr;
-    QScrollBar* FixPointsScroller = nullptr;
-    std::vector<QLabel*> XPos_lbl, YPos_lbl;
-    std::vector<TextField*> XPos_txt, YPos_txt;
-    QCheckBox* ConnectLast_chk = nullptr;
-    QLabel *StepHeight_lbl = nullptr, *StepHeightDescription_lbl = nullptr,
-           *ElementsCount_lbl = nullptr, *DecreaseFactor_lbl = nullptr, *Initiator_lbl = nullptr,
-           *Generator_lbl = nullptr, *LineLength_lbl = nullptr, *Delta_lbl = nullptr;
-    TextField *StepHeight_txt = nullptr, *ElementsCount_txt = nullptr,
-              *DecreaseFactor_txt = nullptr, *LineLength_txt = nullptr, *Delta_txt = nullptr;
-    QLineEdit *Initiator_txt = nullptr, *Generator_txt = nullptr;
-
-signals:
-    // Ctrl+P was pressed, whatever control has the focus; SavePicture answers it.
-    void pictureExportRequested();
-
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
-    // Refused while a run is under way; otherwise stores the settings.
+    // Refused while a run is under way or paused; otherwise stores the settings.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A file's general section applied to the controls, with its side effects.
+    class WindowGeneralSection;
     QString askFile(const FileChoice& choice);
     bool applySettingsFile(const QString& path);
     // Reads a settings file (all five sections) or a parameter file into the
@@ -303,6 +266,53 @@ private:
     void makeControls(std::initializer_list<Control> table);
     void place(QWidget* w, int left, int top, int width, int height) const;
 
+    // --- Form-level values ---
+    int DragOffsetX = 0; // minus the press position inside the dragged marker, pixels
+    int DragOffsetY = 0;
+    std::int16_t ParamBarWidth = 0; // twips the open parameter bar adds to the width
+    bool IgnoreResize = false;
+    bool IgnoreTypeClick = false;
+    int LastFixPointIndex = 0;
+    int SelectedFixPoint = 0;
+
+    // --- Controls, grouped by kind; each has the object name of its member ---
+    // Top row and drawing area.
+    QComboBox* FractalType_cmb = nullptr;
+    QPushButton *Draw_btn = nullptr, *Params_btn = nullptr, *Import_btn = nullptr,
+                *Export_btn = nullptr;
+    QLabel* Stripe_lbl = nullptr;
+    OutputPicture* Output_pic = nullptr;
+    std::vector<QLabel*> FixPoint_img, GSIcon_pic;
+    KeyedStatusBar* StatusBar = nullptr;
+    QTimer* Unload_tmr = nullptr;
+
+    // Parameter bar, left column.
+    QGroupBox* CommonParameter_frm = nullptr;
+    QLabel *AreaWidth_lbl = nullptr, *AreaWidthDescription_lbl = nullptr, *AreaHeight_lbl = nullptr,
+           *AreaHeightDescription_lbl = nullptr, *CalcDepth_lbl = nullptr;
+    TextField *AreaWidth_txt = nullptr, *AreaHeight_txt = nullptr, *CalcDepth_txt = nullptr;
+    ColorSwatch *BackColor_pic = nullptr, *ForeColor_pic = nullptr;
+    QCheckBox *RandomForeColor_chk = nullptr, *Pause_chk = nullptr;
+    QPushButton* SpecialParams_btn = nullptr;
+
+    // Parameter bar, right column: draw modes, fix point list and the special frames.
+    QGroupBox *DrawModes_frm = nullptr, *FixPoints_frm = nullptr, *CantorSet_frm = nullptr,
+              *Cross_frm = nullptr, *LSystem_frm = nullptr;
+    std::vector<QRadioButton*> DrawMode_opt;
+    QPushButton *AddFixPoint_btn = nullptr, *RemoveFixPoint_btn = nullptr;
+    QWidget *OutsideContainer_frm = nullptr, *InsideContainer_frm = nullptr;
+    QScrollBar* FixPointsScroller = nullptr;
+    std::vector<QLabel*> XPos_lbl, YPos_lbl;
+    std::vector<TextField*> XPos_txt, YPos_txt;
+    QCheckBox* ConnectLast_chk = nullptr;
+    QLabel *StepHeight_lbl = nullptr, *StepHeightDescription_lbl = nullptr,
+           *ElementsCount_lbl = nullptr, *DecreaseFactor_lbl = nullptr, *Initiator_lbl = nullptr,
+           *Generator_lbl = nullptr, *LineLength_lbl = nullptr, *Delta_lbl = nullptr;
+    TextField *StepHeight_txt = nullptr, *ElementsCount_txt = nullptr,
+              *DecreaseFactor_txt = nullptr, *LineLength_txt = nullptr, *Delta_txt = nullptr;
+    QLineEdit *Initiator_txt = nullptr, *Generator_txt = nullptr;
+
+
     ParameterModel& model_;
     Dialogs& dialogs_;
     QString programFolder_; // ends in '/'
@@ -327,9 +337,7 @@ private:
     bool hourglassShown_ = false;
     std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastDisplay_{}; // of the run's progress
-    // How late the last sleep ended, and when: taken off the next sleep.
-    std::chrono::steady_clock::time_point lastSleepEnd_{};
-    std::chrono::steady_clock::duration sleepLateness_{};
+    SleepPace sleepPace_;
     // Counter texts a run wrote since its progress was last shown.
     std::optional<QString> pendingElementsText_;
     std::optional<QString> pendingRecursionsText_;
@@ -339,6 +347,7 @@ private:
     // False when User.ini is left as it is at close (see LoadSettings).
     bool saveSettingsAtClose_ = true;
     bool savingPicture_ = false;        // Ctrl+P while its own dialog is open
+    bool savingBuildUp_ = false;        // Ctrl+Shift+P while its dialogs are open
     int dragIndex_ = -1;                // marker being dragged, -1 when none
     QLabel* dragFeedback_ = nullptr;    // the marker's ghost under the pointer
     QObject* fixPointEvents_ = nullptr; // mouse events of markers and row labels

@@ -200,28 +200,17 @@ void MainForm::YieldToEvents() {
 
 // The window keeps handling its events while a run sleeps (a pause naps
 // 100 ms at a time; the element counter sleeps 10 ms), so it repaints and
-// takes the S key at once; waiting for events costs no processor time.
-//
-// Every sleep wakes late by a little, and on a busy machine by a few
-// milliseconds, which over hundreds of sleeps slowed the run well below its
-// pace. So a sleep is shortened by how late the previous one ended (at most a
-// whole sleep), and the run's time keeps to the sum of its sleeps. That
-// lateness is dropped once the run did longer work between two sleeps, or
-// paused: the pace then starts afresh.
+// takes the S key at once; waiting for events costs no processor time. Each
+// sleep keeps the run's pace (SleepPace.h).
 void MainForm::Sleep(int milliseconds) {
     const Clock::duration length = std::chrono::milliseconds(std::max(milliseconds, 0));
-    const Clock::time_point start = Clock::now();
-    if (start - lastSleepEnd_ > length) {
-        sleepLateness_ = {};
-    }
-    const Clock::time_point deadline = start + length - sleepLateness_;
+    const Clock::time_point deadline = sleepPace_.deadline(Clock::now(), length);
     waitUntil(deadline, false);
-    lastSleepEnd_ = Clock::now();
-    sleepLateness_ = std::clamp<Clock::duration>(lastSleepEnd_ - deadline, {}, length);
+    sleepPace_.ended(deadline, Clock::now(), length);
 }
 
 void MainForm::PauseNap(int milliseconds) {
-    sleepLateness_ = {};
+    sleepPace_.restart();
     waitUntil(Clock::now() + std::chrono::milliseconds(milliseconds), true);
 }
 

@@ -5,6 +5,7 @@
 
 #include "MainForm.h"
 
+#include "BuildUp.h"
 #include "Dialogs.h"
 #include "FileMod.h"
 #include "Gallery.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <chrono>
 
 namespace zv {
 
@@ -69,6 +71,43 @@ const FileChoice SavePictureChoice{
     "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.",
     "Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.",
     "Bild speichern:"};
+
+const FileChoice SaveAnimationChoice{
+    true,
+    false,
+    "Animation speichern:",
+    "GIF-Animationen (*.gif);;WebP-Animationen (*.webp)",
+    "gif",
+    "Der 'Animation speichern'-Dialog konnte wegen eines globalen Betriebssystemfehlers nicht "
+    "geladen werden.\r\nSie können nun immer noch den Pfad manuell angeben.",
+    "Bitte tippen sie den vollständigen Speicher-Pfad manuell ein.",
+    "Animation speichern:"};
+
+// Shows the build-up's progress: at once, then at most every 50 ms (a
+// clock read every 64 elements), so the window stays responsive without
+// spending the drawing's time on its events.
+class BuildUpProgress : public BuildUpObserver {
+public:
+    explicit BuildUpProgress(ProgressReport& report) : report_(report) {}
+    // A new stage (counting, then drawing) shows itself at once.
+    void NewStage() { calls_ = 0; }
+    bool Progress(std::int64_t done, std::int64_t total) override {
+        if (calls_++ % 64 != 0) {
+            return true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (calls_ > 1 && now - shown_ < std::chrono::milliseconds(50)) {
+            return true;
+        }
+        shown_ = now;
+        return report_.Show(done, total);
+    }
+
+private:
+    ProgressReport& report_;
+    std::uint64_t calls_ = 0;
+    std::chrono::steady_clock::time_point shown_;
+};
 
 // The picture as a 24-bit bitmap; every RGB colour of the canvas survives.
 std::optional<QString> writeBitmap(const QImage& image, const QString& path) {
@@ -168,6 +207,10 @@ QString MainForm::AskPictureFileToSave() {
     return askFile(SavePictureChoice);
 }
 
+QString MainForm::AskAnimationFileToSave() {
+    return askFile(SaveAnimationChoice);
+}
+
 void MainForm::Import_btn_Click() {
     // The button is locked during a run; a file must not change the model
     // the run draws from.
@@ -254,6 +297,66 @@ void MainForm::SavePicture() {
     if (const std::optional<QString> error = writeBitmap(Output_pic->canvas().image(), path)) {
         dialogs_.message(QStringLiteral("Error:"),
                          fileFailureText("The picture could not be saved!", path, *error),
+                         MessageIcon::Critical, MessageButtons::Ok);
+    }
+}
+
+void MainForm::SaveBuildUp() {
+    if (savingBuildUp_) {
+        return;
+    }
+    FlagGuard guard(savingBuildUp_);
+    const QString path = AskAnimationFileToSave();
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != u"gif" && suffix != u"webp") {
+        dialogs_.message(QStringLiteral("Error:"),
+                         fileFailureText("The animation could not be saved!", path,
+                                         QStringLiteral("The name must end in .gif or .webp.")),
+                         MessageIcon::Critical, MessageButtons::Ok);
+        return;
+    }
+    // The figure as the controls hold it. During a run they are locked and
+    // the model holds them already; the run keeps drawing from the model,
+    // the build-up from its own copy.
+    if (model_.GlobalState == EditMode) {
+        TransferControlsToModel();
+    }
+    ParameterModel figure = model_;
+    figure.Canvas = nullptr;
+    const int type = FractalType_cmb->currentIndex();
+    if (type < 0 || type >= FractalTypeCount) {
+        return;
+    }
+    const ImageCanvas& shown = Output_pic->canvas();
+    const CanvasSetup setup{shown.width(), shown.height(), 1, shown.BackColor(),
+                            shown.ForeColor()};
+    // Its own random numbers: the window's run, if any, goes on with its own.
+    RandomSource random(static_cast<std::uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+    const std::unique_ptr<ProgressReport> report = dialogs_.progress(
+        QStringLiteral("Animation speichern:"), QStringLiteral("Die Animation wird gezeichnet."));
+    BuildUpProgress progress(*report);
+    const FigureCensus census =
+        TakeCensus(figure, static_cast<std::uint8_t>(type), setup, random, progress);
+    if (census.cancelled) {
+        return;
+    }
+    progress.NewStage();
+    bool cancelled = false;
+    const std::optional<QString> error = WriteGuardedFile(path, [&](QIODevice& device) {
+        const BuildUpResult result = WriteBuildUp(
+            device, figure, static_cast<std::uint8_t>(type), setup,
+            suffix == u"gif" ? AnimationFormat::Gif : AnimationFormat::WebP, AnimationTiming{},
+            census, random, progress);
+        cancelled = result.cancelled;
+        return result.error;
+    });
+    if (error && !cancelled) {
+        dialogs_.message(QStringLiteral("Error:"),
+                         fileFailureText("The animation could not be saved!", path, *error),
                          MessageIcon::Critical, MessageButtons::Ok);
     }
 }

@@ -108,8 +108,8 @@ protected:
         if (!form_->FixPointDragActive()) {
             return type != QEvent::MouseMove;
         }
-        // The pointer in drawing-area pixels.
-        const QPoint area = w->mapTo(form_->Output_pic, pos) - QPoint(PictureBorder, PictureBorder);
+        // The pointer in drawing-area pixels; a marker lies on the drawing area.
+        const QPoint area = w->mapToParent(pos) - QPoint(PictureBorder, PictureBorder);
         if (type == QEvent::MouseMove) {
             form_->Output_pic_DragOver(area.x(), area.y());
         } else if (mouse->buttons() == Qt::NoButton) {

@@ -54,10 +54,12 @@ Qt::CheckState checkStateOf(std::uint8_t state) {
     }
 }
 
+} // namespace
+
 // The general section applied to the window, in file order and with the side
 // effects each value has there. With apply false it only checks what the
 // window would refuse, so a file can be tried before it changes anything.
-class WindowGeneralSection : public GeneralSectionTarget {
+class MainForm::WindowGeneralSection : public GeneralSectionTarget {
 public:
     WindowGeneralSection(MainForm& form, bool apply) : form_(form), apply_(apply) {}
 
@@ -172,8 +174,6 @@ private:
     std::int32_t left_ = 0; // twips
     std::int32_t top_ = 0;
 };
-
-} // namespace
 
 std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
     switch (box->checkState()) {

@@ -101,6 +101,10 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
             emit pictureExportRequested();
             return true;
         }
+        if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            emit animationExportRequested();
+            return true;
+        }
         return false;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -119,7 +123,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
 }
 
 void MainForm::EnterPauseMode() {
-    sleepLateness_ = {}; // a single step starts the pace afresh
+    sleepPace_.restart(); // a single step starts the pace afresh
     ManageGlobalStates(PauseMode);
 }
 

@@ -3,10 +3,13 @@
 #include "CanvasColor.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <algorithm>
 
 namespace zv {
 
@@ -118,6 +121,47 @@ FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request, bool
     FileDialogResult result;
     result.path = dialog->selectedFiles().constFirst();
     return result;
+}
+
+namespace {
+
+// The box appears only for a task that lasts; a quick one never flickers.
+constexpr int ProgressShownAfterMs = 400;
+constexpr int ProgressSteps = 1000;
+
+class QtProgress : public ProgressReport {
+public:
+    QtProgress(QWidget* parent, const QString& title, const QString& text)
+        : dialog_(text, QStringLiteral("Abbrechen"), 0, ProgressSteps, parent) {
+        dialog_.setWindowTitle(title);
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setAutoReset(false);
+        dialog_.setAutoClose(false);
+        dialog_.setMinimumDuration(ProgressShownAfterMs);
+        dialog_.setValue(0);
+    }
+    bool Show(std::int64_t done, std::int64_t total) override {
+        if (total <= 0) {
+            dialog_.setMaximum(0); // a busy bar until the total is known
+        } else {
+            dialog_.setMaximum(ProgressSteps);
+            const double share = std::clamp(double(done) / double(total), 0.0, 1.0);
+            dialog_.setValue(static_cast<int>(share * ProgressSteps));
+        }
+        // setValue handles events only when its value changes; the cancel
+        // button must work between those too.
+        QCoreApplication::processEvents();
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+} // namespace
+
+std::unique_ptr<ProgressReport> QtDialogs::progress(const QString& title, const QString& text) {
+    return std::make_unique<QtProgress>(parent_, title, text);
 }
 
 std::optional<QString> QtDialogs::inputText(const QString& title, const QString& prompt,

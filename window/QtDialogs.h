@@ -30,6 +30,7 @@ public:
     FileDialogResult saveFile(const FileDialogRequest& request) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString& initialText) override;
+    std::unique_ptr<ProgressReport> progress(const QString& title, const QString& text) override;
 
 private:
     FileDialogResult runFileDialog(const FileDialogRequest& request, bool save);

@@ -2,14 +2,19 @@
 // the animation whose frame k is the still of round(k E / N) elements, for
 // every type and draw mode, the seeded chaos game and random colours.
 
+#include "AnimationEncoder.h"
 #include "FileMod.h"
 #include "Renderer.h"
 
+#include "AnimationFiles.h"
+
+#include <QBuffer>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zv;
+using namespace zvtest;
 
 namespace {
 
@@ -23,6 +28,11 @@ struct Result {
     qint64 elements = -1; // as reported
     QString err;
 };
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 } // namespace
 Q_DECLARE_METATYPE(Figure)
@@ -44,6 +54,8 @@ class BuildUpTest : public QObject {
         const auto mode = static_cast<std::uint8_t>(f.mode);
         records.CantorSet.DrawMode = records.SierpinskyGadget.DrawMode = mode;
         records.KochCurve.DrawMode = mode;
+        records.LSystem.FixPoints = {FixPoint{90, 150}, FixPoint{90, 100}}; // in the area
+        records.LSystem.LineLength = 3;
         const QString path = dir_.filePath(QStringLiteral("figure.prm"));
         return WriteParameterFile(path, g, records) ? QString() : path;
     }
@@ -117,6 +129,123 @@ private slots:
                 QCOMPARE(image, cleared);
             } else if (m >= total) {
                 QCOMPARE(image, wholeImage);
+            }
+        }
+    }
+
+    // Wrong animation arguments: one line naming the option, exit 1, no file.
+    void refused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString usage = "zorvandine-render: ";
+        QTest::newRow("no frames") << QStringList{"--frames", "0", "a.gif"}
+                                   << usage + "--frames takes a whole number from 1 to 10000";
+        QTest::newRow("1e9 frames") << QStringList{"--frames", "1e9", "a.webp"}
+                                    << usage + "--frames takes a whole number from 1 to 10000";
+        QTest::newRow("10001 frames") << QStringList{"--frames", "10001", "a.gif"}
+                                      << usage + "--frames takes a whole number from 1 to 10000";
+        QTest::newRow("0 fps") << QStringList{"--fps", "0", "a.gif"}
+                               << usage + "--fps takes a number from 0.1 to 50";
+        QTest::newRow("nan fps") << QStringList{"--fps", "nan", "a.gif"}
+                                 << usage + "--fps takes a number from 0.1 to 50";
+        QTest::newRow("hold below 0") << QStringList{"--hold", "-1", "a.webp"}
+                                      << usage + "--hold takes a number of seconds from 0 to 600";
+        QTest::newRow("unknown extension")
+            << QStringList{"a.jpg"} << usage + "OUTPUT must end in .bmp, .png, .svg, .gif or .webp";
+        QTest::newRow("frames of a still") << QStringList{"--frames", "5", "a.png"}
+                                           << usage + "--frames, --fps and --hold need a .gif or "
+                                                      ".webp OUTPUT";
+        QTest::newRow("elements of an animation")
+            << QStringList{"--elements", "5", "a.gif"}
+            << usage + "--elements makes a still; an animation shows every element";
+    }
+    void refused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        arguments.last() = dir.filePath(arguments.last());
+        arguments.insert(arguments.size() - 1,
+                         QCoreApplication::applicationDirPath() + "/Default.ini");
+        QCOMPARE(runRenderer(arguments, outStream, errStream), ExitUsage);
+        errStream.flush();
+        QCOMPARE(err.section(u'\n', 0, 0), message);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
+    }
+
+    // Up to 256 colours the GIF's palette holds them exactly (up to 255
+    // leave an index for the pixels a frame keeps); beyond, the back and
+    // drawing colours stay exact and the rest come near.
+    void palettes_data() {
+        QTest::addColumn<int>("colors");
+        for (int n : {2, 255, 256, 300}) {
+            QTest::addRow("%d colours", n) << n;
+        }
+    }
+    void palettes() {
+        QFETCH(int, colors);
+        const QRgb back = qRgb(250, 250, 250), drawing = qRgb(7, 9, 11);
+        std::vector<QRgb> palette{back, drawing};
+        for (int i = 2; i < colors; ++i) {
+            palette.push_back(qRgb(i % 7 * 37, i / 7 * 6, i * 97 % 256));
+        }
+        QImage before(20, 16, QImage::Format_RGB32), after;
+        before.fill(back);
+        after = before;
+        for (int i = 0; i < colors; ++i) {
+            after.setPixel(i % 20, i / 20, palette[std::size_t(i)]);
+        }
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QString error;
+        const AnimationTiming timing{2, 10, 0};
+        const auto gif =
+            MakeGifEncoder(buffer, before.size(), palette, back, drawing, timing, error);
+        QVERIFY(gif && !gif->AddFrame(before, before, before.rect(), 0) &&
+                !gif->AddFrame(after, before, QRect(0, 0, 20, 16), 1) && !gif->Finish());
+        const Animation a = decode(buffer.data(), "gif");
+        QCOMPARE(a.frames.size(), 2);
+        QCOMPARE(a.frames[0], before);
+        for (int i = 0; i < colors; ++i) {
+            const QRgb shown = a.frames[1].pixel(i % 20, i / 20), wanted = after.pixel(i % 20, i / 20);
+            const int off = std::max({std::abs(qRed(shown) - qRed(wanted)),
+                                      std::abs(qGreen(shown) - qGreen(wanted)),
+                                      std::abs(qBlue(shown) - qBlue(wanted))});
+            QVERIFY2(off <= (colors <= 256 || i < 2 ? 0 : 25), qPrintable(QString::number(i)));
+        }
+    }
+
+    // Frame k of N, decoded, is the still of the first round(k E / N)
+    // elements; the frames last 1/fps (the GIF's centiseconds rounded
+    // each from the start), the last one the hold; both loop forever.
+    void frames_data() { figureRows(); }
+    void frames() {
+        QFETCH(Figure, figure);
+        const int n = 6;
+        const double fps = 8, hold = 1.5;
+        const qint64 total = render(figure, {}, "whole.png").elements;
+        QList<QImage> stills;
+        for (int k = 1; k <= n; ++k) {
+            // halves to even: 2.5 elements make frame 1 of 6 at 15 elements
+            const double exact = double(k) * double(total) / n;
+            stills << still(figure, qint64(std::nearbyint(exact)));
+        }
+        for (const QString format : {"gif", "webp"}) {
+            const QString name = "build-up." + format;
+            const QStringList options{"--frames", QString::number(n), "--fps", "8",
+                                      "--hold", "1.5"};
+            const Result r = render(figure, options, name);
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.elements, total);
+            const Animation a = decode(bytesOf(dir_.filePath(name)), format);
+            QVERIFY2(!a.frames.isEmpty() && a.frames.size() <= n, qPrintable(format));
+            QCOMPARE(a.loops, 0);
+            QVERIFY2(std::abs(a.ends.last() - ((n - 1) / fps + hold) * 1000) <= 10,
+                     qPrintable(QString::number(a.ends.last())));
+            for (int k = 1; k <= n; ++k) {
+                QVERIFY2(a.at((k - 0.5) / fps * 1000) == stills[k - 1],
+                         qPrintable(QString("%1, frame %2").arg(format).arg(k)));
             }
         }
     }

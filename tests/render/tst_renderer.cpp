@@ -190,6 +190,8 @@ private slots:
         row("folder in the way of a PNG", "dir.png", 3, "dir.png: not a regular file");
         row("FIFO as output", "fifo.png", 3, "fifo.png: not a regular file");
         row("small picture, disk full", "old.png", 3, qt_error_string(EFBIG));
+        row("GIF, disk full", "old.gif", 3, qt_error_string(EFBIG));
+        row("WebP, disk full", "old.webp", 3, qt_error_string(EFBIG));
     }
 
     void failures() {
@@ -200,7 +202,8 @@ private slots:
         const QString in = dir.filePath("input.ini"), out = dir.filePath(output);
         const QByteArray escape = "\x1b[31m" + QByteArray(10'000'000, 'A');
         QVERIFY(writeBytes(in, exitCode == 2 ? escape : fileBytes(defaultIni())));
-        QVERIFY(QDir(dir.path()).mkdir("dir.png") && writeBytes(dir.filePath("old.png"), "old"));
+        const QString old = dir.filePath(output.startsWith("old") ? output : "old.png");
+        QVERIFY(QDir(dir.path()).mkdir("dir.png") && writeBytes(old, "old"));
         QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")), 0600) == 0);
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System);
 
@@ -211,7 +214,7 @@ private slots:
         QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == 1 && run.err.size() < 300,
                  qPrintable(run.err.left(300)));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System), before);
-        QCOMPARE(fileBytes(dir.filePath("old.png")), QByteArray("old"));
+        QCOMPARE(fileBytes(old), QByteArray("old"));
     }
 
     void seedReproducesRandomRuns() {

@@ -11,7 +11,7 @@
 namespace zvtest {
 
 struct DialogCall {
-    enum Kind { Message, Color, OpenFile, SaveFile, Input };
+    enum Kind { Message, Color, OpenFile, SaveFile, Input, Progress };
     Kind kind;
     std::int32_t color = 0; // the colour the chooser was opened on
     QString title{};
@@ -32,6 +32,7 @@ struct FakeDialogs : zv::Dialogs {
     QQueue<File> fileAnswers;
     QQueue<std::optional<QString>> inputAnswers;
     std::function<void()> whileMessage = [] {}; // what the user does while a message is open
+    int cancelAtProgressStep = 0; // the user cancels a progress box at this Show (1 the first)
 
     zv::MessageResult message(const QString& title, const QString& text, zv::MessageIcon icon,
                               zv::MessageButtons buttons) override {
@@ -46,6 +47,19 @@ struct FakeDialogs : zv::Dialogs {
     std::optional<QString> inputText(const QString& title, const QString& prompt,
                                      const QString&) override {
         return record({DialogCall::Input, 0, title, prompt}, inputAnswers);
+    }
+
+    std::unique_ptr<zv::ProgressReport> progress(const QString& title, const QString& text) override {
+        calls.append({DialogCall::Progress, 0, title, text});
+        struct Box : zv::ProgressReport {
+            int steps = 0, cancelAt = 0;
+            bool Show(std::int64_t, std::int64_t) override {
+                return cancelAt == 0 || ++steps < cancelAt;
+            }
+        };
+        auto box = std::make_unique<Box>();
+        box->cancelAt = cancelAtProgressStep;
+        return box;
     }
 
     File file(DialogCall::Kind k, const Request& r) { return record({k, 0, r.title}, fileAnswers); }

@@ -2,7 +2,8 @@
 // Shared set-up for the offscreen window tests: one model, scripted dialogs and
 // a shown, active MainForm whose program folder is a fresh temporary folder
 // holding the factory settings as Default.ini and User.ini (a user's second
-// start). Keys go in through the window as the user's would.
+// start). Controls are found by their object names, keys and clicks go in as
+// the user's would, and run states are reached by starting real runs.
 
 #include "FakeDialogs.h"
 #include "FileMod.h"
@@ -12,12 +13,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
 namespace zvtest {
 
@@ -34,6 +38,26 @@ inline void boolRows(const char* column, const char* no, const char* yes) {
     QTest::addColumn<bool>(column);
     QTest::newRow(no) << false;
     QTest::newRow(yes) << true;
+}
+
+// Calls step in every pass of the event loop until it returns true. A run
+// handles its events between elements, so a test acts inside a run from here,
+// as the user's clicks and keys arrive there.
+struct Script : QTimer {
+    bool done = false;
+    int passes = 0;
+    explicit Script(const std::function<bool()>& step) {
+        connect(this, &QTimer::timeout, [this, step] {
+            ++passes;
+            done = done || step();
+        });
+        start(0);
+    }
+};
+
+// A colour as the files hold it (red in the low byte) as a pixel value.
+inline QRgb rgbOf(std::int32_t color) {
+    return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
 }
 
 struct FormFixture {
@@ -59,10 +83,43 @@ struct FormFixture {
     bool open() {
         create();
         form->show();
-        return QTest::qWaitForWindowActive(form.get()) &&
-               QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); });
+        return QTest::qWaitForWindowActive(form.get()) && refreshed();
     }
-    template <class T = QWidget> T* find(const QString& n) const { return form->findChild<T*>(n); }
+
+    // The window's control of that object name (its member name in the
+    // window); the test ends at once when there is none of that kind.
+    template <class T = QWidget> T* find(const QString& name) const {
+        T* found = form->findChild<T*>(name);
+        if (found == nullptr) {
+            qFatal("the window has no control %s of the kind asked for", qPrintable(name));
+        }
+        return found;
+    }
+    // The elements of a control array, in index order.
+    template <class T = QWidget> QList<T*> all(const QString& name) const {
+        QList<T*> elements = form->findChildren<T*>(name);
+        std::ranges::sort(elements, {}, [](const T* e) { return e->property("Index").toInt(); });
+        return elements;
+    }
+    // Element index of a control array.
+    template <class T = QWidget> T* at(const QString& name, int index) const {
+        const QList<T*> elements = all<T>(name);
+        if (index < 0 || index >= elements.size() ||
+            elements[index]->property("Index").toInt() != index) {
+            qFatal("the window has no element %d of %s", index, qPrintable(name));
+        }
+        return elements[index];
+    }
+    zv::OutputPicture* picture() const { return find<zv::OutputPicture>("Output_pic"); }
+    zv::ImageCanvas& canvas() const { return picture()->canvas(); }
+    QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
+    QLineEdit* field(const QString& name) const { return find<QLineEdit>(name); }
+    QCheckBox* box(const QString& name) const { return find<QCheckBox>(name); }
+
+    // True once the refresh that a type selection schedules has run.
+    bool refreshed() const {
+        return QTest::qWaitFor([&] { return !find<QTimer>("Unload_tmr")->isActive(); }, 5000);
+    }
 
     // A key as the window system delivers it: to the window, which hands it on.
     void key(Qt::Key k, Qt::KeyboardModifiers m = {}) const {
@@ -75,42 +132,104 @@ struct FormFixture {
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(field, Qt::Key_Delete);
         QTest::keyClicks(field, text);
-        form->Pause_chk->setFocus(Qt::TabFocusReason);
+        box("Pause_chk")->setFocus(Qt::TabFocusReason);
+    }
+    void typeAndLeave(const QString& name, const QString& text) const {
+        typeAndLeave(field(name), text);
+    }
+    // Ticks or clears a check box with a click where it differs.
+    void tick(const QString& name, bool ticked) const {
+        QCheckBox* b = box(name);
+        if ((b->checkState() == Qt::Checked) != ticked) {
+            b->click();
+        }
     }
 
-    // Selects the type as the user does and waits for the one refresh it schedules.
-    bool selectType(int type) {
-        form->FractalType_cmb->setCurrentIndex(type);
-        form->FractalType_cmb_Click();
-        return QTest::qWaitFor([&] { return !form->Unload_tmr->isActive(); }, 2000);
+    // Moves the type list to type with the arrow keys, as the user may without
+    // opening it, and waits for the one refresh that the moves schedule; from
+    // type itself it moves away and back, so the type is always refreshed.
+    // edit changes the model before the refresh reads it, as a file read
+    // does: the list stored the controls of the type it left already.
+    bool selectType(int type, const std::function<void()>& edit = {}) {
+        auto* list = find<QComboBox>("FractalType_cmb");
+        if (list->currentIndex() == type) {
+            QTest::keyClick(list, type + 1 < list->count() ? Qt::Key_Down : Qt::Key_Up);
+        }
+        while (list->currentIndex() != type) {
+            QTest::keyClick(list, list->currentIndex() < type ? Qt::Key_Down : Qt::Key_Up);
+        }
+        if (edit) {
+            edit();
+        }
+        return refreshed();
     }
     // Shows "Cross" with these points in recursive mode.
     bool showCross(const std::vector<zv::FixPoint>& pts) {
-        model.Cross.FixPoints = pts;
-        model.Cross.DrawMode = zv::RecursiveMode;
-        return selectType(zv::CrossType);
+        return selectType(zv::CrossType, [&] {
+            model.Cross.FixPoints = pts;
+            model.Cross.DrawMode = zv::RecursiveMode;
+        });
+    }
+    // Shows a type with its draw mode, depth and single steps, for a run.
+    bool prepare(int type, int mode, int depth, bool pause = false) {
+        if (!selectType(type)) {
+            return false;
+        }
+        at<QRadioButton>("DrawMode_opt", mode)->click();
+        typeAndLeave("CalcDepth_txt", QString::number(depth));
+        tick("Pause_chk", pause);
+        return true;
     }
 
-    int rows() const { return static_cast<int>(form->FixPoint_img.size()); }
+    // Presses the draw button; the run executes inside the click and the
+    // Scripts alive act in it. A run still under way after a minute is
+    // cancelled with the same button and fails the test.
+    void draw() {
+        QObject guard;
+        QTimer::singleShot(60000, &guard, [this] {
+            button("Draw_btn")->click();
+            QFAIL("the run did not end");
+        });
+        button("Draw_btn")->click();
+    }
+
+    // Presses the draw button with "Pause after each op." ticked, calls act
+    // while the run waits paused before its first element, then cancels the
+    // run. False when act was never called.
+    bool whilePaused(const std::function<void()>& act) {
+        tick("Pause_chk", true);
+        Script script([&] {
+            if (model.GlobalState != zv::PauseMode) {
+                return false;
+            }
+            act();
+            button("Draw_btn")->click();
+            return true;
+        });
+        draw();
+        tick("Pause_chk", false);
+        return script.done;
+    }
+
+    int rows() const { return static_cast<int>(all<QLabel>("FixPoint_img").size()); }
     // A marker's top-left corner in drawing-area pixels, and its row's fields.
-    QPoint markerAt(int i) const { return form->FixPoint_img.at(size_t(i))->pos() - QPoint(1, 1); }
+    QPoint markerAt(int i) const { return at("FixPoint_img", i)->pos() - QPoint(1, 1); }
     QPoint fieldsAt(int i) const {
-        return {form->XPos_txt.at(std::size_t(i))->text().toInt(),
-                form->YPos_txt.at(std::size_t(i))->text().toInt()};
+        return {at<QLineEdit>("XPos_txt", i)->text().toInt(),
+                at<QLineEdit>("YPos_txt", i)->text().toInt()};
     }
     int hiddenMarkers() const {
-        return int(std::ranges::count_if(form->FixPoint_img, &QLabel::isHidden));
+        return int(std::ranges::count_if(all<QLabel>("FixPoint_img"), &QLabel::isHidden));
     }
 
     // Pixels of the drawing area in rect (all of it when null) that have the
     // colour rgb (red in the low byte).
     int pixelsOf(std::int32_t rgb, QRect rect = QRect()) const {
-        const QImage& image = form->Output_pic->canvas().image();
+        const QImage& image = canvas().image();
         const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
         // 32 bits a pixel: the lines follow each other without padding.
         const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
-        const QRgb wanted = qRgb(rgb & 0xFF, (rgb >> 8) & 0xFF, rgb >> 16);
-        return static_cast<int>(std::count(first, first + part.width() * part.height(), wanted));
+        return static_cast<int>(std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
     }
 };
 

@@ -185,7 +185,7 @@ private slots:
         const QString what = row.what;
         FormFixture f;
         QVERIFY(f.open());
-        f.form->CalcDepth_txt->setText(QStringLiteral("5"));
+        f.typeAndLeave("CalcDepth_txt", QStringLiteral("5"));
         QTemporaryDir elsewhere;
         const QString victim = elsewhere.filePath("victim");
         const QByteArray old = "old content\r\n";
@@ -205,7 +205,7 @@ private slots:
             f.dialogs.whileMessage = [&] { limit.reset(); };
         }
         if (what == "parameters") {
-            f.form->Export_btn->click();
+            f.button("Export_btn")->click();
         } else if (what == "picture") {
             f.key(Qt::Key_P, Qt::ControlModifier);
         } else {
@@ -240,30 +240,30 @@ private slots:
         FormFixture f;
         QVERIFY(f.open());
         zv::MainForm& w = *f.form;
-        static_cast<zv::FractalParameters&>(f.model) = records(0);
-        QVERIFY(f.selectType(type));
-        w.CalcDepth_txt->setText(QStringLiteral("8"));
-        w.XPos_txt.at(0)->setText(QStringLiteral("41")); // typed, not yet in the record
+        QVERIFY(f.selectType(type, [&] { static_cast<zv::FractalParameters&>(f.model) = records(0); }));
+        f.typeAndLeave("CalcDepth_txt", QStringLiteral("8"));
+        f.typeAndLeave(f.at("XPos_txt", 0), QStringLiteral("41")); // not yet in the record
         zv::FractalParameters edited = records(0);
         (type == zv::CrossType ? edited.Cross.FixPoints : edited.KochCurve.FixPoints)[0].X = 41;
         const QString file = f.path("Saved Parameter/round trip.prm");
         f.dialogs.fileAnswers << chosen(file);
-        w.Export_btn->click();
+        f.button("Export_btn")->click();
         const zv::GeneralValues exported = w.GeneralValuesFromControls();
         QCOMPARE(fileBytes(file).split('\n').mid(11).join('\n'), record(edited, type));
 
         QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount));
-        w.CalcDepth_txt->setText(QStringLiteral("2"));
-        static_cast<zv::FractalParameters&>(f.model) = records(1);
-        QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount)); // the window shows them
+        f.typeAndLeave("CalcDepth_txt", QStringLiteral("2"));
+        QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount, [&] {
+            static_cast<zv::FractalParameters&>(f.model) = records(1); // the window shows them
+        }));
         if (commandLine) {
             w.OpenParameterFile(file);
         } else {
             f.dialogs.fileAnswers << chosen(file);
-            w.Import_btn->click();
+            f.button("Import_btn")->click();
         }
-        QTRY_VERIFY(!w.Unload_tmr->isActive());
-        QCOMPARE(w.FractalType_cmb->currentIndex(), type);
+        QVERIFY(f.refreshed());
+        QCOMPARE(f.find<QComboBox>("FractalType_cmb")->currentIndex(), type);
         QVERIFY(w.GeneralValuesFromControls() == exported);
         for (int t = 0; t < zv::FractalTypeCount; ++t) {
             QCOMPARE(record(f.model, t), record(t == type ? edited : records(1), t));
@@ -288,20 +288,20 @@ private slots:
                 path, damaged(zv::WriteParameters(general(false), records(1)), 18, "256")));
         }
         zv::MainForm& w = *f.form;
-        w.StepHeight_txt->setText(QStringLiteral("31")); // an edit not yet in the model
+        f.field("StepHeight_txt")->setText(QStringLiteral("31")); // an edit not yet in the model
         const zv::GeneralValues before = w.GeneralValuesFromControls();
         const zv::FractalParameters model = f.model;
         f.dialogs.calls.clear();
         f.dialogs.fileAnswers << chosen(path) << FileDialogResult{};
-        w.Import_btn->click();
-        w.Import_btn->click();
+        f.button("Import_btn")->click();
+        f.button("Import_btn")->click();
         QVERIFY(!watch || !watch->opened());
         QCOMPARE(shown(f.dialogs).value(1), QString("box Error: Parameter-File is damaged!"));
         QCOMPARE(f.dialogs.calls.size(), 3);
-        QVERIFY(!w.Unload_tmr->isActive());
+        QVERIFY(!f.find<QTimer>("Unload_tmr")->isActive());
         QVERIFY(w.GeneralValuesFromControls() == before);
         QVERIFY(f.model == model);
-        QCOMPARE(w.StepHeight_txt->text(), QStringLiteral("31"));
+        QCOMPARE(f.field("StepHeight_txt")->text(), QStringLiteral("31"));
     }
 
     // When the dialog cannot be shown the user types the path; a dialog error
@@ -349,15 +349,21 @@ private slots:
         QVERIFY(f.open());
         QVERIFY(writeBytes(f.path("exists.prm"), {}));
         QVERIFY(QFile::remove(f.path("User.ini")));
-        f.form->ManageGlobalStates(save ? zv::WorkingMode : zv::EditMode);
         f.dialogs.fileAnswers << dialog;
         f.dialogs.messageAnswers << answers;
         for (QString t : typed) {
             f.dialogs.inputAnswers << t.replace("<folder>", f.folder.path());
         }
-        f.dialogs.calls.clear();
-        const QString got =
-            save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
+        QString got;
+        const auto choose = [&] {
+            f.dialogs.calls.clear();
+            got = save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
+        };
+        if (save) {
+            QVERIFY(f.whilePaused(choose));
+        } else {
+            choose();
+        }
         QCOMPARE(shown(f.dialogs), calls);
         QCOMPARE(got, result.replace("<folder>", f.folder.path()));
         QCOMPARE(!f.form->isVisible(), closed);
@@ -373,25 +379,34 @@ private slots:
         QFETCH(bool, saved);
         FormFixture f;
         QVERIFY(f.open());
-        zv::ImageCanvas& canvas = f.form->Output_pic->canvas();
-        canvas.SetBackColor(0x0A0B0C); // odd low bits that a lossy format would change
-        canvas.Clear();
-        canvas.Line(0, 0, 150, 120, 0x123457);
-        const std::uint8_t state = saved ? zv::WorkingMode : zv::EditMode;
-        f.form->ManageGlobalStates(state);
         const QString path = saved ? f.path("typed") : QString();
         f.dialogs.fileAnswers << (saved ? failing(FileDialogResult::CannotInitialize) : chosen(""));
         f.dialogs.inputAnswers << path;
-        f.dialogs.calls.clear();
-        f.key(Qt::Key_P, Qt::ControlModifier);
+        zv::ImageCanvas& canvas = f.canvas();
+        QImage atPress;
+        int stateAfter = -1;
+        const auto press = [&] {
+            canvas.SetBackColor(0x0A0B0C); // odd low bits that a lossy format would change
+            canvas.Clear();
+            canvas.Line(0, 0, 150, 120, 0x123457);
+            atPress = canvas.image().convertToFormat(QImage::Format_RGB32);
+            f.dialogs.calls.clear();
+            f.key(Qt::Key_P, Qt::ControlModifier);
+            stateAfter = f.model.GlobalState;
+        };
+        if (saved) {
+            QVERIFY(f.whilePaused(press));
+        } else {
+            press();
+        }
         QCOMPARE(shown(f.dialogs).value(0), QStringLiteral("save Bild speichern:"));
         QCOMPARE(f.dialogs.calls.size(), saved ? 3 : 1); // + failure box, input
-        QCOMPARE(f.form->GlobalState(), state);
+        QCOMPARE(stateAfter, saved ? int(zv::PauseMode) : int(zv::EditMode));
         const QByteArray bytes = fileBytes(path);
         QVERIFY(path.isEmpty() ||
                 (bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24));
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
-                 saved ? canvas.image().convertToFormat(QImage::Format_RGB32) : QImage());
+                 saved ? atPress : QImage());
     }
 
     // Captions in the window's own font: a label beside a field shows its whole
@@ -413,8 +428,8 @@ private slots:
         auto* list = f.find<QComboBox>("FractalType_cmb");
         list->setCurrentIndex((list->currentIndex() + 2) % zv::FractalTypeCount);
         QCOMPARE(list->toolTip(), list->currentText());
-        if (f.form->Params_btn->property("Tag").toString() == "1") {
-            f.form->Params_btn->click();
+        if (f.button("Params_btn")->property("Tag").toString() == "1") {
+            f.button("Params_btn")->click();
         }
         f.form->resize(10, f.form->height());
         QCoreApplication::processEvents();

@@ -30,22 +30,32 @@ class tst_FixPoints : public QObject {
     Q_OBJECT
     FormFixture f;
 
+    // Row i alone shows the selected row's green fields.
     bool selected(int i) const {
-        const auto k = static_cast<std::size_t>(i);
-        return f.form->XPos_txt.at(k)->palette().color(QPalette::Base) == QColor(0, 255, 0) &&
-               f.form->YPos_txt.at(k)->palette().color(QPalette::Base) == QColor(0, 255, 0) &&
-               f.form->SelectedFixPoint == i;
+        for (int row = 0; row < f.rows(); ++row) {
+            for (const char* name : {"XPos_txt", "YPos_txt"}) {
+                const QColor base = f.at(name, row)->palette().color(QPalette::Base);
+                if ((base == QColor(0, 255, 0)) != (row == i)) {
+                    return false;
+                }
+            }
+        }
+        return true;
     }
     QPoint resolve(QPoint p) const {
         const auto rel = [](int v, int size) { return v < 0 && v > -100 ? size + v : v; };
-        return {rel(p.x(), f.form->AreaWidth_txt->text().toInt()),
-                rel(p.y(), f.form->AreaHeight_txt->text().toInt())};
+        return {rel(p.x(), f.field("AreaWidth_txt")->text().toInt()),
+                rel(p.y(), f.field("AreaHeight_txt")->text().toInt())};
     }
 
 private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::English));
         QVERIFY(f.open());
+    }
+    void init() {
+        f.dialogs.calls.clear();
+        f.tick("Pause_chk", false);
     }
 
     // Seven rows, three of them from a broken file, are placed inside the area.
@@ -62,27 +72,27 @@ private slots:
             QCOMPARE(f.fieldsAt(i), f.markerAt(i));
         }
         for (const auto& [button, clicks, rows, message] :
-             {std::tuple(f.form->AddFixPoint_btn, 2, 8,
+             {std::tuple("AddFixPoint_btn", 2, 8,
                          "Adding impossible:The maximal number of FixPoints is already reached"),
-              std::tuple(f.form->RemoveFixPoint_btn, 7, 2,
+              std::tuple("RemoveFixPoint_btn", 7, 2,
                          "Removing impossible:The minimal number of FixPoints is reached")}) {
             f.dialogs.calls.clear();
             for (int i = 0; i < clicks; ++i) {
-                button->click();
+                f.button(button)->click();
             }
-            QCOMPARE(f.form->findChildren<QLabel*>("FixPoint_img").size(), rows);
+            QCOMPARE(f.rows(), rows);
             QCOMPARE(f.dialogs.calls.size(), 1);
             QCOMPARE(f.dialogs.calls[0].title + f.dialogs.calls[0].text, QString(message));
             QVERIFY(selected(rows - 1));
-            QCOMPARE(f.form->ConnectLast_chk->y(), f.form->Twips().py(500 * rows));
+            QCOMPARE(f.box("ConnectLast_chk")->y(), f.form->Twips().py(500 * rows));
         }
-        QTest::mouseDClick(f.form->FixPoint_img[0], Qt::LeftButton, {}, QPoint(4, 4));
-        QTest::mouseRelease(f.form->FixPoint_img[0], Qt::LeftButton, {}, QPoint(4, 4));
-        QTest::mouseDClick(f.form->Output_pic, Qt::LeftButton, {}, QPoint(180, 200));
+        QTest::mouseDClick(f.at("FixPoint_img", 0), Qt::LeftButton, {}, QPoint(4, 4));
+        QTest::mouseRelease(f.at("FixPoint_img", 0), Qt::LeftButton, {}, QPoint(4, 4));
+        QTest::mouseDClick(f.picture(), Qt::LeftButton, {}, QPoint(180, 200));
         QCOMPARE(f.rows(), 3);
         QCOMPARE(f.markerAt(2), QPoint(35, 30));
-        QCOMPARE(f.form->YPos_lbl.at(2)->text(), QString("Y3:"));
-        QVERIFY(selected(2) && f.form->FixPoint_img.at(2)->isVisible());
+        QCOMPARE(f.at<QLabel>("YPos_lbl", 2)->text(), QString("Y3:"));
+        QVERIFY(selected(2) && f.at("FixPoint_img", 2)->isVisible());
     }
 
     // A typed text is repaired as the field is left; a drag ends where it
@@ -103,22 +113,40 @@ private slots:
     }
     void moves() {
         QFETCH(Move, row);
-        f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}};
-        QVERIFY(row.cantor ? f.selectType(zv::CantorSetType)
-                           : f.showCross({{20, 30}, {40, 50}, {60, 70}}));
-        QLabel* marker = f.form->FixPoint_img.at(0);
-        if (row.typed != nullptr) {
-            f.typeAndLeave(row.intoX ? f.form->XPos_txt.at(0) : f.form->YPos_txt.at(0), row.typed);
-        } else {
-            mouseOn(marker, QEvent::MouseButtonPress, QPoint(3, 4), Qt::LeftButton);
-            f.form->ManageGlobalStates(row.run ? zv::WorkingMode : zv::EditMode);
+        QVERIFY(row.cantor
+                    ? f.selectType(zv::CantorSetType,
+                                   [&] { f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}}; })
+                    : f.showCross({{20, 30}, {40, 50}, {60, 70}}));
+        auto* marker = f.at<QLabel>("FixPoint_img", 0);
+        const auto dragAndRelease = [&] {
             QPoint at;
             for (const QPoint& p : row.path) {
-                at = marker->mapFrom(f.form->Output_pic, resolve(p) + QPoint(1, 1));
+                at = marker->mapFrom(f.picture(), resolve(p) + QPoint(1, 1));
                 mouseOn(marker, QEvent::MouseMove, at, Qt::LeftButton);
             }
             mouseOn(marker, QEvent::MouseButtonRelease, at, {});
-            f.form->ManageGlobalStates(zv::EditMode);
+        };
+        if (row.typed != nullptr) {
+            f.typeAndLeave(f.at(row.intoX ? "XPos_txt" : "YPos_txt", 0), row.typed);
+        } else if (row.run) {
+            // Enter starts a run, waiting paused before its first element,
+            // while the button is still held on the marker.
+            f.tick("Pause_chk", true);
+            f.box("Pause_chk")->setFocus(Qt::TabFocusReason);
+            mouseOn(marker, QEvent::MouseButtonPress, QPoint(3, 4), Qt::LeftButton);
+            Script script([&] {
+                if (f.model.GlobalState != zv::PauseMode) {
+                    return false;
+                }
+                dragAndRelease();
+                f.button("Draw_btn")->click();
+                return true;
+            });
+            f.key(Qt::Key_Return);
+            QVERIFY(script.done);
+        } else {
+            mouseOn(marker, QEvent::MouseButtonPress, QPoint(3, 4), Qt::LeftButton);
+            dragAndRelease();
         }
         const QPoint want = resolve(row.expected);
         QCOMPARE(f.markerAt(0), want);
@@ -134,11 +162,11 @@ private slots:
         QFETCH(bool, connectLast);
         const std::int32_t red = 0x0000FF;
         f.dialogs.colorAnswers << red;
-        f.form->ForeColor_pic_Click();
+        QTest::mouseClick(f.find("ForeColor_pic"), Qt::LeftButton);
         QVERIFY(f.showCross({{0, 0}, {100, 0}, {100, 100}}));
-        f.form->ConnectLast_chk->setChecked(!connectLast);
-        f.form->Output_pic->canvas().Box(150, 150, 180, 180, red); // erased by the preview
-        f.form->ConnectLast_chk->click();
+        f.tick("ConnectLast_chk", !connectLast);
+        f.canvas().Box(150, 150, 180, 180, red); // erased by the preview
+        f.box("ConnectLast_chk")->click();
         QCOMPARE(f.pixelsOf(red, QRect(150, 150, 31, 31)), 0);
         // (5, 5)-(105, 5) and (105, 5)-(105, 105), two pixels wide.
         QCOMPARE(f.pixelsOf(red, QRect(50, 0, 1, 12)), 2);

@@ -12,27 +12,28 @@ using namespace zvtest;
 
 namespace {
 
-struct Typed {
+// A swatch given a colour by the dialog, and the colour its caption must have.
+struct Caption {
     const char* tag;
-    const char* name;
-    const char* typed;
-    const char* shown; // after the keys
-    const char* left;  // after leaving the field
+    const char* swatch;
+    std::int32_t color;
+    std::int32_t caption;
 };
 
 } // namespace
 
-Q_DECLARE_METATYPE(Typed)
+Q_DECLARE_METATYPE(Caption)
 
 class tst_Layout : public QObject {
     Q_OBJECT
     FormFixture f;
 
-    zv::ImageCanvas& canvas() const { return f.form->Output_pic->canvas(); }
-    QLineEdit* field(const QString& name) const { return f.find<QLineEdit>(name); }
+    zv::ImageCanvas& canvas() const { return f.canvas(); }
+    QLineEdit* field(const QString& name) const { return f.field(name); }
 
 private slots:
     void initTestCase() { QVERIFY(f.open()); }
+    void init() { f.dialogs.calls.clear(); }
 
     // A window dragged beyond its limits snaps back to them: the drawing area
     // stays between 200 x 250 and 700 x 600 pixels, whether the bar is open.
@@ -47,12 +48,11 @@ private slots:
         QFETCH(bool, barOpen);
         QFETCH(QSize, window);
         QFETCH(QSize, area);
-        if ((f.form->Params_btn_Tag() == "1") != barOpen) {
-            f.form->Params_btn->click();
+        if ((f.button("Params_btn")->property("Tag").toString() == "1") != barOpen) {
+            f.button("Params_btn")->click();
         }
         f.form->resize(window);
-        QCoreApplication::processEvents();
-        QCOMPARE(QSize(f.form->Output_pic->innerWidth(), f.form->Output_pic->innerHeight()), area);
+        QTRY_COMPARE(QSize(f.picture()->innerWidth(), f.picture()->innerHeight()), area);
         QCOMPARE(field("AreaWidth_txt")->text() + "x" + field("AreaHeight_txt")->text(),
                  QString("%1x%2").arg(area.width()).arg(area.height()));
     }
@@ -60,31 +60,38 @@ private slots:
     // Keys stop at a field's length limit and turn a period into a comma in
     // a fraction field; leaving the field repairs what it shows.
     void fields_data() {
-        table<Typed>({{"width 6543", "AreaWidth_txt", "6543", "654", "654"},
-                      {"width 199", "AreaWidth_txt", "199", "199", "200"},
-                      {"height 601", "AreaHeight_txt", "601", "601", "600"},
-                      {"height 249", "AreaHeight_txt", "249", "249", "250"},
-                      {"width 701", "AreaWidth_txt", "701", "701", "700"},
-                      {"depth -1", "CalcDepth_txt", "-1", "-1", "0"},
-                      {"step letters", "StepHeight_txt", "high", "hi", "10"},
-                      {"line letters", "LineLength_txt", "long", "long", "0,5"},
-                      {"depth letters", "CalcDepth_txt", "deep", "deep", "4"},
-                      {"elements 12", "ElementsCount_txt", "12", "1", "2"},
-                      {"decrease letters", "DecreaseFactor_txt", "half", "half", "0,5"},
-                      {"decrease -0,25", "DecreaseFactor_txt", "-0,25", "-0,25", "0"},
-                      {"line 0.75", "LineLength_txt", "0.75", "0,75", "0,75"},
-                      {"delta keeps the period", "Delta_txt", "1.5", "1.5", "1.5"},
-                      {"delta nan", "Delta_txt", "nan", "nan", "50"}});
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // after the keys
+        QTest::addColumn<QString>("left");  // after leaving the field
+        // Per field: what is typed, what the keys leave, what leaving makes of it.
+        const std::pair<const char*, std::vector<std::array<const char*, 3>>> cases[] = {
+            {"AreaWidth_txt", {{"6543", "654", "654"}, {"199", "199", "200"}, {"701", "701", "700"}}},
+            {"AreaHeight_txt", {{"601", "601", "600"}, {"249", "249", "250"}}},
+            {"CalcDepth_txt", {{"-1", "-1", "0"}, {"deep", "deep", "4"}}},
+            {"StepHeight_txt", {{"high", "hi", "10"}}},
+            {"ElementsCount_txt", {{"12", "1", "2"}}},
+            {"DecreaseFactor_txt", {{"half", "half", "0,5"}, {"-0,25", "-0,25", "0"}}},
+            {"LineLength_txt", {{"long", "long", "0,5"}, {"0.75", "0,75", "0,75"}}},
+            {"Delta_txt", {{"1.5", "1.5", "1.5"}, {"nan", "nan", "50"}}}};
+        for (const auto& [name, typings] : cases) {
+            for (const auto& [typed, shown, left] : typings) {
+                QTest::addRow("%s %s", name, typed) << name << typed << shown << left;
+            }
+        }
     }
     void fields() {
-        QFETCH(Typed, row);
-        QLineEdit* e = field(row.name);
+        QFETCH(QString, name);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, left);
+        QLineEdit* e = field(name);
         e->setFocus(Qt::TabFocusReason);
         e->clear();
-        QTest::keyClicks(e, row.typed);
-        QCOMPARE(e->text(), QString(row.shown));
-        f.form->Pause_chk->setFocus(Qt::TabFocusReason);
-        QCOMPARE(e->text(), QString(row.left));
+        QTest::keyClicks(e, typed);
+        QCOMPARE(e->text(), shown);
+        f.box("Pause_chk")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(e->text(), left);
     }
 
     // A paste stops at the limit too; a longer text the program sets is kept
@@ -104,12 +111,12 @@ private slots:
     void selectAllOnFocus_data() { boolRows("label", "press and drag", "click on a row's label"); }
     void selectAllOnFocus() {
         QFETCH(bool, label);
-        QLineEdit* e = label ? f.form->YPos_txt.at(0) : field("AreaHeight_txt");
+        QLineEdit* e = label ? f.at<QLineEdit>("YPos_txt", 0) : field("AreaHeight_txt");
         e->setText("432");
         field("AreaWidth_txt")->setFocus(Qt::TabFocusReason);
         const QPoint inside(e->width() / 2, e->height() / 2);
         if (label) {
-            QTest::mouseClick(f.form->YPos_lbl.at(0), Qt::LeftButton);
+            QTest::mouseClick(f.at("YPos_lbl", 0), Qt::LeftButton);
         } else {
             QTest::mousePress(e, Qt::LeftButton, {}, inside);
             mouseOn(e, QEvent::MouseMove, inside - QPoint(8, 0), Qt::LeftButton);
@@ -138,14 +145,48 @@ private slots:
         QCOMPARE(f.pixelsOf(0x008000), 0);
     }
 
+    // A swatch's caption is drawn centred in the complementary colour of the
+    // swatch, pixel for pixel, so it stays readable on any colour.
+    void swatchCaption_data() {
+        table<Caption>({{"red background, cyan caption", "BackColor_pic", 0x0000FF, 0xFFFF00},
+                        {"black drawing colour, white", "ForeColor_pic", 0x000000, 0xFFFFFF},
+                        {"mid-grey, one step darker", "BackColor_pic", 0x808080, 0x7F7F7F},
+                        {"three different channels", "ForeColor_pic", 0x123456, 0xEDCBA9}});
+    }
+    void swatchCaption() {
+        QFETCH(Caption, row);
+        auto* swatch = f.find<zv::ColorSwatch>(row.swatch);
+        f.dialogs.colorAnswers.enqueue(row.color);
+        QTest::mouseClick(swatch, Qt::LeftButton);
+        const QImage image = swatch->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect inside = swatch->contentsRect();
+        QRect caption;
+        int others = 0;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+            for (int x = inside.left(); x <= inside.right(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (pixel == rgbOf(row.caption)) {
+                    caption |= QRect(x, y, 1, 1);
+                } else if (pixel != rgbOf(row.color)) {
+                    ++others;
+                }
+            }
+        }
+        QCOMPARE(others, 0);
+        QVERIFY2(caption.width() > inside.width() / 4, "no caption drawn");
+        const QPoint off = caption.center() - inside.center();
+        QVERIFY2(std::abs(off.x()) <= 3 && std::abs(off.y()) <= 4,
+                 qPrintable(QString("%1 %2").arg(off.x()).arg(off.y())));
+    }
+
     // Enter presses the draw button (Return in a field: the real window's
     // test), the keypad's too, unless another button has the focus.
     void keypadEnter_data() { boolRows("onButton", "in a field", "on Params_btn"); }
     void keypadEnter() {
         QFETCH(bool, onButton);
         field("CalcDepth_txt")->setText("0"); // a short run
-        QSignalSpy draw(f.form->Draw_btn, &QPushButton::clicked);
-        QSignalSpy params(f.form->Params_btn, &QPushButton::clicked);
+        QSignalSpy draw(f.button("Draw_btn"), &QPushButton::clicked);
+        QSignalSpy params(f.button("Params_btn"), &QPushButton::clicked);
         f.find(onButton ? "Params_btn" : "AreaWidth_txt")->setFocus(Qt::TabFocusReason);
         f.key(Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(draw.count(), onButton ? 0 : 1);

@@ -1,18 +1,21 @@
 // Run states and the draw command: what each state shows, the S key and
 // Ctrl+P wherever the focus is, the controls locked during a run, cancelling,
-// single steps, and what the drawing area and the markers show afterwards.
+// single steps, the close refused during a run, the drawing area's size read
+// anew during a chaos game, what the drawing area and the markers show
+// afterwards, and the pace of a run's sleeps.
 //
-// A run executes inside the click; the tests act on it from a timer that fires
-// in every event pass of the run, as the user's clicks and keys arrive.
+// A run executes inside the click; the tests act on it from a Script, whose
+// timer fires in every event pass of the run, as the user's clicks and keys
+// arrive. Every state is reached by a real run: a run started with "Pause
+// after each op." waits paused before its first element.
 
+#include "AnimationFiles.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
+#include "SleepPace.h"
 
 #include <QSignalSpy>
-#include <chrono>
-#include <functional>
-#include <thread>
 
 using namespace zvtest;
 
@@ -23,10 +26,17 @@ struct Key {
     Qt::Key key;
     Qt::KeyboardModifiers mods;
     const char* focus;
-    int before;
+    int before; // the state the key finds: no run, a run drawing, a run paused
     int after;
     int pictures;
 };
+struct BuildUp {
+    const char* tag;
+    const char* format;
+    int cancelAt; // the progress box's step at which the user cancels, 0 never
+    bool duringRun;
+};
+
 struct Ending {
     const char* tag;
     int type;
@@ -34,18 +44,14 @@ struct Ending {
     int depth;
     bool cancel;
 };
-
-// Counts event passes and calls step in each until it returns true.
-struct Script : QTimer {
-    bool done = false;
-    int passes = 0;
-    explicit Script(const std::function<bool()>& step) {
-        connect(this, &QTimer::timeout, [this, step] {
-            ++passes;
-            done = done || step();
-        });
-        start(0);
-    }
+// One sleep of 10 ms that ends late, then the next sleep after a gap (both in
+// milliseconds), with or without a pause in between.
+struct Pace {
+    const char* tag;
+    int late;
+    int gap;
+    bool pause;
+    int nextLength;
 };
 
 const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter_frm",
@@ -59,77 +65,92 @@ const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 
 Q_DECLARE_METATYPE(Key)
 Q_DECLARE_METATYPE(Ending)
+Q_DECLARE_METATYPE(BuildUp)
+Q_DECLARE_METATYPE(Pace)
 
 class tst_Runs : public QObject {
     Q_OBJECT
     FormFixture f;
 
-    zv::StatusPanel* panel(const char* key) const { return f.form->StatusBar->panel(key); }
-    const QImage& picture() const { return f.form->Output_pic->canvas().image(); }
-    int ink() const { return picture().width() * picture().height() - f.pixelsOf(0xFFFFFF); }
-    // Shows a type with its factory points, whose figures fit the drawing area.
-    void prepare(int type, int mode, int depth, bool pause = false) {
-        QVERIFY(f.selectType(type));
-        f.form->DrawMode_opt.at(static_cast<std::size_t>(mode))->setChecked(true);
-        f.form->CalcDepth_txt->setText(QString::number(depth));
-        f.form->Pause_chk->setChecked(pause);
+    zv::StatusPanel* panel(const char* key) const { return f.find<zv::StatusPanel>(key); }
+    const QImage& picture() const { return f.canvas().image(); }
+    // Pixels in rect (all of the picture when null) that are not the white background.
+    int ink(QRect rect = QRect()) const {
+        const QRect r = rect.isNull() ? picture().rect() : rect & picture().rect();
+        return r.width() * r.height() - f.pixelsOf(0xFFFFFF, r);
     }
-    // A run that never ends fails the test.
-    void draw() {
-        QObject guard;
-        QTimer::singleShot(30000, &guard, [this] {
-            f.form->ManageGlobalStates(zv::EditMode);
-            QFAIL("the run did not end");
-        });
-        f.form->Draw_btn->click();
+    // True when the run is in state and has drawn at least elements.
+    bool reached(int state, std::int64_t elements = 0) const {
+        return f.model.GlobalState == state && f.model.ElementsDrawn >= elements;
     }
     void expectEditState() {
         QCOMPARE(panel("Help")->text(), Help[0]);
-        QCOMPARE(f.form->Draw_btn->text(), QString("&Draw Fractal"));
+        QCOMPARE(f.button("Draw_btn")->text(), QString("&Draw Fractal"));
         for (const QString& name : Locked) {
             QVERIFY2(f.find(name)->isEnabled(), qPrintable(name));
         }
-        QCOMPARE(f.form->Output_pic->canvas().PenWidth(), 2);
+        QCOMPARE(f.canvas().PenWidth(), 2);
     }
 
 private slots:
     void initTestCase() { QVERIFY(f.open()); }
-    void cleanup() { f.form->ManageGlobalStates(zv::EditMode); }
+    // No run outlives its test; each test sets up the run it needs.
+    void init() {
+        QCOMPARE(f.model.GlobalState, zv::EditMode);
+        f.dialogs.calls.clear();
+        f.tick("Pause_chk", false);
+    }
 
     // S pauses and resumes only a run, whatever the modifiers; the focused
     // control still gets the key. Ctrl+P (only) asks for the picture.
     void keys_data() {
         const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-        table<Key>({{"S in edit, in a field: nothing", Qt::Key_S, {}, "CalcDepth_txt", 0, 0, 0},
-                    {"S working, in a field", Qt::Key_S, {}, "CalcDepth_txt", 1, 2, 0},
+        table<Key>({{"S in edit, in a field: typed", Qt::Key_S, {}, "CalcDepth_txt", 0, 0, 0},
+                    {"S drawing, on the area: pause", Qt::Key_S, {}, "Output_pic", 1, 2, 0},
                     {"Ctrl+Shift+S paused: resume", Qt::Key_S, ctrlShift, "Draw_btn", 2, 1, 0},
-                    {"Ctrl+P", Qt::Key_P, Qt::ControlModifier, "CalcDepth_txt", 1, 1, 1},
+                    {"Ctrl+P drawing", Qt::Key_P, Qt::ControlModifier, "Output_pic", 1, 1, 1},
+                    {"Ctrl+P paused", Qt::Key_P, Qt::ControlModifier, "Draw_btn", 2, 2, 1},
                     {"Ctrl+Shift+P", Qt::Key_P, ctrlShift, "Draw_btn", 0, 0, 0}});
     }
     void keys() {
         QFETCH(Key, row);
-        f.form->ManageGlobalStates(static_cast<std::uint8_t>(row.before));
-        f.find(row.focus)->setFocus(Qt::TabFocusReason);
-        f.form->CalcDepth_txt->setText("1");
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7, row.before == zv::PauseMode));
         QSignalSpy pictures(f.form.get(), &zv::MainForm::pictureExportRequested);
-        f.key(row.key, row.mods);
+        QStringList seen; // state, help text and state tip after the key
+        const auto press = [&] {
+            f.find(row.focus)->setFocus(Qt::TabFocusReason); // selects the field's text
+            f.key(row.key, row.mods);
+            seen << QString::number(f.model.GlobalState) << panel("Help")->text()
+                 << panel("GlobalState")->toolTip();
+        };
+        if (row.before == zv::EditMode) {
+            press();
+        } else {
+            Script script([&] {
+                if (!reached(row.before, row.before == zv::WorkingMode ? 1 : 0)) {
+                    return false;
+                }
+                press();
+                f.button("Draw_btn")->click();
+                return true;
+            });
+            f.draw();
+        }
+        QCOMPARE(seen, QStringList({QString::number(row.after), Help[row.after], States[row.after]}));
         QCOMPARE(pictures.count(), row.pictures);
-        QCOMPARE(int(f.model.GlobalState), row.after);
-        QCOMPARE(panel("Help")->text(), Help[row.after]);
-        QCOMPARE(panel("GlobalState")->toolTip(), States[row.after]);
-        const bool typed = row.key == Qt::Key_S && f.form->CalcDepth_txt->hasFocus();
-        QCOMPARE(f.form->CalcDepth_txt->text(), typed ? QString("1s") : QString("1"));
+        const bool typed = row.key == Qt::Key_S && row.before == zv::EditMode;
+        QCOMPARE(f.field("CalcDepth_txt")->text(), typed ? QString("s") : QString("7"));
     }
 
     // While a run is under way the parameters cannot change, the caption
     // offers the cancel, and the bar button, export and the drawing area stay
     // usable; afterwards everything returns.
     void locking() {
-        prepare(zv::KochCurveType, zv::RecursiveMode, 6);
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 6));
         QStringList during;
         Script script([&] {
-            during << f.form->Draw_btn->text() << panel("Help")->text()
-                   << QString::number(f.form->Output_pic->canvas().PenWidth())
+            during << f.button("Draw_btn")->text() << panel("Help")->text()
+                   << QString::number(f.canvas().PenWidth())
                    << QString::number(f.rows() - f.hiddenMarkers()); // markers shown
             for (const QString& name :
                  Locked + QStringList{"Draw_btn", "Params_btn", "Export_btn", "Output_pic"}) {
@@ -137,10 +158,10 @@ private slots:
                     during << name;
                 }
             }
-            f.form->Draw_btn->click();
+            f.button("Draw_btn")->click();
             return true;
         });
-        draw();
+        f.draw();
         QCOMPARE(during, QStringList({"&Cancel", Help[1], "1", "0"}) + Locked);
         expectEditState();
     }
@@ -149,8 +170,8 @@ private slots:
     // each S draws exactly one element, its counter shown, and a cancel ends
     // the run, both within a few event passes, not after the pause's nap.
     void singleSteps() {
-        prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3, true);
-        const QImage icon = f.form->GSIcon_pic[2]->pixmap().toImage();
+        QVERIFY(f.prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3, true));
+        const QImage icon = f.at<QLabel>("GSIcon_pic", zv::PauseMode)->pixmap().toImage();
         int step = 0, inputAt = -1, slowest = 0;
         Script script([&] {
             if (inputAt >= 0 && f.model.ElementsDrawn == step) {
@@ -158,44 +179,127 @@ private slots:
                 inputAt = -1;
             }
             // Paused, with the pause's icon, nothing drawn before the first S.
-            if (f.model.GlobalState != zv::PauseMode || f.model.ElementsDrawn != step ||
+            if (!reached(zv::PauseMode) || f.model.ElementsDrawn != step ||
                 panel("ElementsCount")->text() != QString("Elements drawn: %1").arg(step) ||
                 (step == 0 && ink() > 0) || panel("GlobalState")->pixmap().toImage() != icon) {
                 return false;
             }
-            step++ == 2 ? f.form->Draw_btn->click() : f.key(Qt::Key_S);
+            step++ == 2 ? f.button("Draw_btn")->click() : f.key(Qt::Key_S);
             inputAt = script.passes;
             return step > 2;
         });
-        draw();
+        f.draw();
         QCOMPARE(f.model.ElementsDrawn, 2);
         QVERIFY(slowest < 5 && script.passes - inputAt < 5);
         expectEditState();
     }
 
-    // A sleep that ended late shortens the next one, so the run keeps its pace;
-    // a pause in between starts the pace afresh. Counted in the event passes of
-    // the sleep at element 30, after the one at element 15 was held up 25 ms.
-    void lateSleepShortensTheNext_data() { boolRows("pause", "late", "paused between"); }
-    void lateSleepShortensTheNext() {
-        QFETCH(bool, pause);
-        prepare(zv::KochCurveType, zv::TurtleGraphicsMode, 3);
-        int toggles = 0, passesAt30 = 0;
-        QTimer ticker; // fires in every event pass
-        connect(&ticker, &QTimer::timeout, this, [&] {
-            const std::int64_t n = f.model.ElementsDrawn;
-            if (n == 15 && toggles == 0) {
-                toggles = pause ? 1 : 3;
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            } else if (n == 20 && toggles < 3) {
-                f.form->ManageGlobalStates(toggles++ == 1 ? zv::PauseMode : zv::WorkingMode);
+    // The window cannot be closed while a run draws or waits paused: the box
+    // says why, and the run goes on as it was.
+    void closeRefusedDuringRun_data() { boolRows("paused", "drawing", "paused"); }
+    void closeRefusedDuringRun() {
+        QFETCH(bool, paused);
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7, paused));
+        const int state = paused ? zv::PauseMode : zv::WorkingMode;
+        bool closed = true;
+        QString stateAfter;
+        QList<DialogCall> boxes;
+        std::int64_t elementsAtClose = -1;
+        Script script([&] {
+            if (elementsAtClose < 0) {
+                if (!reached(state, paused ? 0 : 1)) {
+                    return false;
+                }
+                elementsAtClose = f.model.ElementsDrawn;
+                closed = f.form->close();
+                boxes = f.dialogs.calls;
+                stateAfter = States[f.model.GlobalState] + (f.form->isVisible() ? "" : " hidden");
+                if (paused) {
+                    f.key(Qt::Key_S); // the run goes on from the pause too
+                }
             }
-            passesAt30 += n == 30 ? 1 : 0;
+            if (f.model.ElementsDrawn <= elementsAtClose) {
+                return false;
+            }
+            f.button("Draw_btn")->click();
+            return true;
         });
-        ticker.start(0);
-        draw();
-        QVERIFY(toggles == 3 && f.model.ElementsDrawn > 30);
-        QVERIFY2(pause == (passesAt30 > 5), qPrintable(QString::number(passesAt30)));
+        f.draw();
+        QVERIFY(script.done && !closed);
+        QCOMPARE(stateAfter, States[state]);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].title + boxes[0].text,
+                 QString("Not possible:Please abort the current operation first."));
+        QCOMPARE(boxes[0].icon, zv::MessageIcon::Exclamation);
+        expectEditState();
+    }
+
+    // A chaos game plots over the whole drawing area as it is now: after the
+    // window grew during the game, drawing or paused, its points reach the
+    // new parts of the area.
+    void chaosGameFollowsResize_data() { boolRows("paused", "while drawing", "while paused"); }
+    void chaosGameFollowsResize() {
+        QFETCH(bool, paused);
+        f.form->resize(1, 1); // the smallest drawing area, 200 x 250
+        QTRY_COMPARE(picture().size(), QSize(200, 250));
+        QVERIFY(f.prepare(zv::SierpinskyGadgetType, zv::ChaosGameMode, 3000));
+        std::int64_t atResize = -1;
+        QString states;
+        Script script([&] {
+            if (atResize < 0) {
+                if (!reached(zv::WorkingMode, 10)) {
+                    return false;
+                }
+                if (paused) {
+                    f.key(Qt::Key_S);
+                }
+                f.form->resize(2000, 2000); // held at the largest area, 700 x 600
+                atResize = f.model.ElementsDrawn;
+                return false;
+            }
+            if (picture().width() < 700) {
+                return false;
+            }
+            states = States[f.model.GlobalState];
+            if (paused) {
+                f.key(Qt::Key_S);
+            }
+            return true;
+        });
+        f.draw();
+        QVERIFY(script.done);
+        QCOMPARE(states, States[paused ? zv::PauseMode : zv::WorkingMode]);
+        QCOMPARE(f.model.ElementsDrawn, 3000);
+        QCOMPARE(picture().size(), QSize(700, 600));
+        // Beyond the old area and the markers' numbers there: only the game's points.
+        QVERIFY2(ink(QRect(230, 0, 470, 600)) + ink(QRect(0, 280, 230, 320)) > 300,
+                 qPrintable(QString::number(atResize)));
+    }
+
+    // A sleep that ended late shortens the next one, so the run keeps its
+    // pace, by at most a whole sleep; longer work between two sleeps or a
+    // pause starts the pace afresh.
+    void sleepPace_data() {
+        table<Pace>({{"on time", 0, 1, false, 10},
+                     {"3 ms late", 3, 1, false, 7},
+                     {"later than a whole sleep", 25, 1, false, 0},
+                     {"late, then longer work", 3, 11, false, 10},
+                     {"late, then a pause", 3, 1, true, 10}});
+    }
+    void sleepPace() {
+        QFETCH(Pace, row);
+        using ms = std::chrono::milliseconds;
+        zv::SleepPace pace;
+        const zv::SleepPace::Clock::time_point start{std::chrono::hours(1)};
+        const auto first = pace.deadline(start, ms(10));
+        QVERIFY(first == start + ms(10));
+        pace.ended(first, first + ms(row.late), ms(10));
+        if (row.pause) {
+            pace.restart();
+        }
+        const auto next = first + ms(row.late + row.gap);
+        QCOMPARE(std::chrono::duration_cast<ms>(pace.deadline(next, ms(10)) - next).count(),
+                 row.nextLength);
     }
 
     // A cancel stops the run before its next element and leaves only the fix
@@ -205,34 +309,39 @@ private slots:
         table<Ending>({{"cancelled koch curve", 3, 0, 7, true},
                        {"cancelled chaos game", 2, 1, 2000000, true},
                        {"finished cantor set", 0, 0, 3, false},
-                       {"finished cantor demo", 0, 3, 3, false}});
+                       {"finished cantor demo", 0, 3, 3, false},
+                       {"finished gadget demo", 2, 3, 2, false}});
     }
     void endings() {
         QFETCH(Ending, row);
-        prepare(row.type, row.mode, row.depth);
+        QVERIFY(f.prepare(row.type, row.mode, row.depth));
         std::int64_t atCancel = -1;
         QList<bool> counters; // shown during the run: elements, recursions
+        int markersShown = 0;
         Script script([&] {
+            markersShown += f.rows() - f.hiddenMarkers();
             if (!row.cancel || f.model.ElementsDrawn < 1) {
                 return false;
             }
             atCancel = f.model.ElementsDrawn;
             counters = {panel("ElementsCount")->isVisible(), panel("RecursionsCount")->isVisible()};
-            f.form->Draw_btn->click();
+            f.button("Draw_btn")->click();
             // A start click queued behind the cancel arrives while the run is
             // still unwinding: it must not start a run inside this one.
-            f.form->Draw_btn->click();
+            f.button("Draw_btn")->click();
             return true;
         });
-        draw();
+        f.draw();
         QCOMPARE(f.model.ElementsDrawn, row.cancel ? atCancel : f.model.ElementsDrawn);
         expectEditState();
         // Markers are shown after a recursive run, with the preview after a cancel.
         const bool markers = row.mode == zv::RecursiveMode;
+        QCOMPARE(markersShown, 0);
         QCOMPARE(counters, row.cancel ? QList<bool>({true, markers}) : QList<bool>());
         QCOMPARE(f.hiddenMarkers(), markers ? 0 : f.rows());
         const QImage drawn = picture().copy();
-        QTest::qWait(30);
+        f.picture()->repaint();
+        QCoreApplication::processEvents();
         QCOMPARE(picture(), drawn);
         if (row.cancel && markers) {
             f.form->DrawFixPointsPreview();
@@ -242,24 +351,84 @@ private slots:
         }
     }
 
+    // Ctrl+Shift+P saves the build-up of the figure the controls hold, drawn
+    // off screen: after a run its last frame is Ctrl+P's picture; during a
+    // paused run the run, its state and its picture stay as they were; a
+    // cancel while counting or drawing leaves no file.
+    void buildUp_data() {
+        table<BuildUp>({{"GIF after a run", "gif", 0, false},
+                        {"WebP after a run", "webp", 0, false},
+                        {"GIF during a paused run", "gif", 0, true},
+                        {"cancelled while counting", "gif", 1, false},
+                        {"cancelled while drawing", "webp", 2, false}});
+    }
+    void buildUp() {
+        QFETCH(BuildUp, row);
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 4));
+        for (const QString& old : QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files)) {
+            QFile::remove(f.path(old));
+        }
+        const QString path = f.path(QString("build-up.") + row.format);
+        zv::FileDialogResult chosen;
+        chosen.path = path;
+        f.dialogs.fileAnswers << chosen;
+        f.dialogs.cancelAtProgressStep = row.cancelAt;
+        f.dialogs.calls.clear();
+        const auto save = [this] { f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); };
+        QImage before;
+        bool untouched = false;
+        if (row.duringRun) {
+            QVERIFY(f.whilePaused([&] {
+                before = picture().copy();
+                const std::int64_t drawn = f.model.ElementsDrawn;
+                save();
+                untouched = picture() == before && f.model.GlobalState == zv::PauseMode &&
+                            f.model.ElementsDrawn == drawn;
+            }));
+        } else {
+            f.draw();
+            before = picture().copy();
+            save();
+            untouched = picture() == before;
+        }
+        f.dialogs.cancelAtProgressStep = 0;
+        QVERIFY(untouched);
+        QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
+        QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
+        QCOMPARE(QFile::exists(path), row.cancelAt == 0);
+        if (row.cancelAt != 0) {
+            QCOMPARE(QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden),
+                     {});
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Animation a = decode(file.readAll(), row.format);
+        QVERIFY(a.frames.size() > 10);
+        if (row.duringRun) {
+            f.draw(); // the whole figure, to compare
+        }
+        QCOMPARE(a.frames.last(), picture().convertToFormat(QImage::Format_RGB32));
+    }
+
     // Enter in a field repairs the field first, as leaving it would, so the
     // run uses what the field then shows.
     void enterInField() {
-        prepare(zv::CantorSetType, zv::RecursiveMode, 1);
-        f.form->CalcDepth_txt->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(f.form->CalcDepth_txt, "abc");
+        QVERIFY(f.prepare(zv::CantorSetType, zv::RecursiveMode, 1));
+        f.field("CalcDepth_txt")->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(f.field("CalcDepth_txt"), "abc");
         f.key(Qt::Key_Return);
         QCOMPARE(f.model.CalcDepth, 4);
-        QCOMPARE(f.form->CalcDepth_txt->text(), QString("4"));
+        QCOMPARE(f.field("CalcDepth_txt")->text(), QString("4"));
     }
 
     // The window's generator is seeded once, not per run: two chaos games with
     // the same parameters play different points.
     void chaosGamesDiffer() {
-        prepare(zv::SierpinskyGadgetType, zv::ChaosGameMode, 2000);
-        draw();
+        QVERIFY(f.prepare(zv::SierpinskyGadgetType, zv::ChaosGameMode, 2000));
+        f.draw();
         const QImage first = picture().copy();
-        draw();
+        f.draw();
         QVERIFY(ink() > 0 && first != picture());
     }
 };

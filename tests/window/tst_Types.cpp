@@ -45,20 +45,18 @@ class tst_Types : public QObject {
     QString view() const {
         const auto on = [](const QWidget* w) { return QChar(w->isEnabled() ? '1' : '0'); };
         QString v;
-        for (const QRadioButton* mode : f.form->DrawMode_opt) {
+        for (const QRadioButton* mode : f.all<QRadioButton>("DrawMode_opt")) {
             v += mode->isChecked() ? QChar('*') : on(mode);
         }
-        for (const QGroupBox* g :
-             {f.form->FixPoints_frm, f.form->CantorSet_frm, f.form->LSystem_frm}) {
-            v += g->isVisible() ? ' ' + g->objectName().chopped(4) : QString();
+        for (const char* frame : {"FixPoints", "CantorSet", "LSystem"}) {
+            v += f.find(frame + QString("_frm"))->isVisible() ? ' ' + QString(frame) : QString();
         }
         v += QString(" %1 rows %2 hidden ").arg(f.rows()).arg(f.hiddenMarkers());
-        for (const QWidget* w :
-             {f.form->SpecialParams_btn, f.form->AddFixPoint_btn, f.form->RemoveFixPoint_btn}) {
-            v += on(w);
+        for (const char* name :
+             {"SpecialParams_btn", "AddFixPoint_btn", "RemoveFixPoint_btn", "ConnectLast_chk"}) {
+            v += on(f.find(name));
         }
-        v += on(f.form->ConnectLast_chk);
-        v += f.form->ConnectLast_chk->checkState() == Qt::Checked ? " ticked" : "";
+        v += f.box("ConnectLast_chk")->checkState() == Qt::Checked ? " ticked" : "";
         return v + (f.pixelsOf(0xFFFFFF) == 200 * 250 ? " blank" : "");
     }
 private slots:
@@ -68,12 +66,13 @@ private slots:
         f.dialogs.calls.clear();
         // Every case starts from recursive records and the Cantor set's special
         // frame, the view that the refresh has to undo.
-        f.model.CantorSet = {0, {{{20, 60}, {180, 60}}}, 20, 3};
-        f.model.Cross = {0, {{10, 10}, {60, 10}, {60, 60}, {10, 60}, {30, 90}}, true, 0.5};
-        f.model.SierpinskyGadget = {0, {{{10, 200}, {100, 10}, {180, 200}}}};
-        f.model.KochCurve = {0, {{10, 100}, {60, 40}, {120, 100}, {170, 40}}, false};
-        QVERIFY(f.selectType(zv::CantorSetType));
-        f.form->SpecialParams_btn->click();
+        QVERIFY(f.selectType(zv::CantorSetType, [&] {
+            f.model.CantorSet = {0, {{{20, 60}, {180, 60}}}, 20, 3};
+            f.model.Cross = {0, {{10, 10}, {60, 10}, {60, 60}, {10, 60}, {30, 90}}, true, 0.5};
+            f.model.SierpinskyGadget = {0, {{{10, 200}, {100, 10}, {180, 200}}}};
+            f.model.KochCurve = {0, {{10, 100}, {60, 40}, {120, 100}, {170, 40}}, false};
+        }));
+        f.button("SpecialParams_btn")->click();
     }
 
     // The panels each type gets from its record, also from a record the window
@@ -87,42 +86,46 @@ private slots:
             {"l-system: always turtle", 4, 0, -1, false, "00*0 FixPoints 2 rows 0 hidden 1000"},
             {"cantor demo chosen", 0, 3, -1, true, "100* CantorSet 2 rows 2 hidden 0000 blank"},
             {"gadget chaos game chosen", 2, 1, -1, true, "1*01 3 rows 3 hidden 0000 ticked blank"},
+            {"gadget demo chosen", 2, 3, -1, true, "110* 3 rows 3 hidden 0000 ticked blank"},
         });
     }
     void panels() {
         QFETCH(Panels, row);
-        if (row.points >= 0) {
-            auto& pts =
-                row.type == zv::CrossType ? f.model.Cross.FixPoints : f.model.KochCurve.FixPoints;
-            pts.resize(std::size_t(row.points), {77, 88});
-            f.model.Cross.DrawMode = std::uint8_t(row.mode);
-        }
-        QVERIFY(f.selectType(row.type));
-        f.form->Output_pic->canvas().Box(150, 150, 180, 180, 0x00FF00);
+        QVERIFY(f.selectType(row.type, [&] {
+            if (row.points >= 0) {
+                auto& pts = row.type == zv::CrossType ? f.model.Cross.FixPoints
+                                                      : f.model.KochCurve.FixPoints;
+                pts.resize(std::size_t(row.points), {77, 88});
+                f.model.Cross.DrawMode = std::uint8_t(row.mode);
+            }
+        }));
+        f.canvas().Box(150, 150, 180, 180, 0x00FF00);
         if (row.clicked) {
-            f.form->DrawMode_opt[static_cast<std::size_t>(row.mode)]->click();
+            f.at<QRadioButton>("DrawMode_opt", row.mode)->click();
         }
         QCOMPARE(view(), QString(row.view));
         // The markers sit on the rows' points.
         for (int i = 0; i < f.rows(); ++i) {
             QCOMPARE(f.fieldsAt(i), f.markerAt(i));
         }
-        QCOMPARE(f.form->ElementsCount_txt->isHidden(), row.type == 0 && row.mode == 3);
+        QCOMPARE(f.field("ElementsCount_txt")->isHidden(), row.type == 0 && row.mode == 3);
         QVERIFY(f.dialogs.calls.isEmpty()); // no refusal while the rows are set up
     }
 
     // The L-system's frame is filled from the record in the user's locale; its
     // strings go back one byte a character, what Latin-1 lacks as '?'.
     void specialFields() {
-        f.model.LSystem = {{{{100, 200}, {100, 150}}}, "F\xe9+F", "FF", 1.5, -90};
         QLocale::setDefault(QLocale("de_DE"));
-        QVERIFY(f.selectType(zv::LSystemType));
-        f.form->SpecialParams_btn->click();
+        QVERIFY(f.selectType(zv::LSystemType, [&] {
+            f.model.LSystem = {{{{100, 200}, {100, 150}}}, "F\xe9+F", "FF", 1.5, -90};
+        }));
+        f.button("SpecialParams_btn")->click();
         QVERIFY(view().startsWith("00*0 LSystem 2 rows 0 hidden"));
-        QCOMPARE(f.form->Initiator_txt->text() + f.form->Generator_txt->text(),
+        QCOMPARE(f.field("Initiator_txt")->text() + f.field("Generator_txt")->text(),
                  QStringLiteral("F\u00e9+FFF"));
-        QCOMPARE(f.form->LineLength_txt->text() + f.form->Delta_txt->text(), QString("1,5-90"));
-        f.form->Generator_txt->setText(QStringLiteral("F\u00e9F\u20ac"));
+        QCOMPARE(f.field("LineLength_txt")->text() + f.field("Delta_txt")->text(),
+                 QString("1,5-90"));
+        f.field("Generator_txt")->setText(QStringLiteral("F\u00e9F\u20ac")); // pasted
         f.form->TransferControlsToModel();
         QCOMPARE(f.model.LSystem.InitiatorString + f.model.LSystem.GeneratorString,
                  std::string("F\351+FF\351F?"));
@@ -133,25 +136,26 @@ private slots:
     // being left (and not in the record passed on the way).
     void typeChanges() {
         QVERIFY(f.selectType(zv::KochCurveType));
-        f.form->DrawMode_opt[zv::TurtleGraphicsMode]->click();
-        f.form->DrawMode_opt[zv::RecursiveMode]->click();
+        f.at<QRadioButton>("DrawMode_opt", zv::TurtleGraphicsMode)->click();
+        f.at<QRadioButton>("DrawMode_opt", zv::RecursiveMode)->click();
         QVERIFY(view().startsWith("*010 FixPoints 2 rows 0 hidden 0111"));
         QVERIFY(f.selectType(zv::CrossType));
-        f.typeAndLeave(f.form->XPos_txt.at(0), "33");
-        f.form->FractalType_cmb->showPopup();
+        auto* list = f.find<QComboBox>("FractalType_cmb");
+        f.typeAndLeave(f.at("XPos_txt", 0), "33");
+        list->showPopup();
         QCOMPARE(f.model.Cross.FixPoints[0].X, 33.0);
-        f.form->FractalType_cmb->hidePopup();
+        list->hidePopup();
         QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
         const zv::FractalParameters before = f.model;
-        f.typeAndLeave(f.form->XPos_txt.at(0), "44");
-        QTest::keyClick(f.form->FractalType_cmb, Qt::Key_Down);
-        QTest::keyClick(f.form->FractalType_cmb, Qt::Key_Down);
-        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
+        f.typeAndLeave(f.at("XPos_txt", 0), "44");
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(f.refreshed());
         QVERIFY(f.model.SierpinskyGadget == before.SierpinskyGadget);
-        QTest::keyClick(f.form->FractalType_cmb, Qt::Key_Up);
-        QTest::keyClick(f.form->FractalType_cmb, Qt::Key_Up);
-        QTRY_VERIFY(!f.form->Unload_tmr->isActive());
-        QCOMPARE(f.form->XPos_txt[0]->text(), QString("44"));
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Up);
+        QVERIFY(f.refreshed());
+        QCOMPARE(f.at<QLineEdit>("XPos_txt", 0)->text(), QString("44"));
     }
 
     // Texts as the user may leave them: a text that is not a finite number
@@ -172,7 +176,7 @@ private slots:
         QVERIFY(f.selectType(field == "DecreaseFactor_txt" ? zv::CrossType : zv::CantorSetType));
         QLocale::setDefault(QLocale(row.locale));
         for (const QString& text : {QString("9"), QString(row.text)}) {
-            f.find<QLineEdit>(field)->setText(text);
+            f.field(field)->setText(text);
             f.form->TransferControlsToModel();
         }
         const double value = field == "CalcDepth_txt" ? double(f.model.CalcDepth)
@@ -183,27 +187,29 @@ private slots:
     }
 
     // The shown type's record takes its points from the rows (an X that is no
-    // number keeps the point's X; a list takes exactly as many points as there
-    // are rows). The recursive gadget cuts its holes in the background colour.
-    // The other records stay untouched.
+    // number keeps the point's X, or 0 for a row beyond the record's points; a
+    // list takes exactly as many points as there are rows). The recursive
+    // gadget cuts its holes in the background colour. The other records stay
+    // untouched.
     void transfer() {
         for (const auto& [type, rows, expected, colour] :
-             {std::tuple(2, 3, "0|10|100|100|101|180|102", f.form->BackColor_pic),
-              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|",
-                         f.form->ForeColor_pic)}) {
+             {std::tuple(2, 3, "0|10|100|100|101|180|102", "BackColor_pic"),
+              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|", "ForeColor_pic")}) {
             QVERIFY(f.selectType(type));
-            f.form->LastFixPointIndex = rows - 1;
-            f.form->SetFixPointCount();
-            const zv::FractalParameters before = f.model;
-            for (std::size_t i = 0; i < std::size_t(rows); ++i) {
-                f.form->XPos_txt.at(i)->setText(
-                    i == 1 || int(i) == rows - 1 ? "12a" : QString::number(10 + i));
-                f.form->YPos_txt.at(i)->setText(QString::number(100 + i));
+            if (f.rows() < rows) {
+                f.button("AddFixPoint_btn")->click(); // one row beyond the record's four
             }
-            f.form->ConnectLast_chk->setChecked(true);
+            QCOMPARE(f.rows(), rows);
+            const zv::FractalParameters before = f.model;
+            for (int i = 0; i < rows; ++i) {
+                f.at<QLineEdit>("XPos_txt", i)->setText(
+                    i == 1 || i == rows - 1 ? "12a" : QString::number(10 + i));
+                f.at<QLineEdit>("YPos_txt", i)->setText(QString::number(100 + i));
+            }
+            f.tick("ConnectLast_chk", true);
             f.form->TransferControlsToModel();
             QVERIFY(record(f.model, type).replace("\r\n", "|").startsWith(expected));
-            QCOMPARE(f.model.ForeColor, colour->color());
+            QCOMPARE(f.model.ForeColor, f.find<zv::ColorSwatch>(colour)->color());
             for (int t = 0; t < zv::FractalTypeCount; ++t) {
                 QCOMPARE(record(f.model, t) == record(before, t), t != type);
             }

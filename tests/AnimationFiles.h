@@ -1,0 +1,66 @@
+#pragma once
+// Animations read back for the tests: GIF through Qt's reader, WebP through
+// libwebp's demuxer; neither is the program's own code.
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <QList>
+#include <webp/demux.h>
+
+namespace zvtest {
+
+// Every frame as shown, with the time it ends (ms from the start).
+struct Animation {
+    QList<QImage> frames; // Format_RGB32
+    QList<int> ends;
+    int loops = -2; // 0: forever
+    QImage at(double ms) const {
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            if (ends[i] > ms) {
+                return frames[i];
+            }
+        }
+        return {};
+    }
+};
+
+inline Animation decode(const QByteArray& bytes, const QString& format) {
+    Animation a;
+    if (format == u"gif") {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QImageReader reader(&buffer, "gif");
+        int end = 0;
+        for (QImage frame = reader.read(); !frame.isNull(); frame = reader.read()) {
+            a.frames << frame.convertToFormat(QImage::Format_RGB32);
+            a.ends << (end += reader.nextImageDelay());
+        }
+        a.loops = reader.loopCount() == -1 ? 0 : reader.loopCount();
+        return a;
+    }
+    const WebPData data{reinterpret_cast<const uint8_t*>(bytes.constData()),
+                        static_cast<size_t>(bytes.size())};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_BGRA; // QImage::Format_ARGB32 in memory
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    WebPAnimInfo info;
+    if (decoder == nullptr || !WebPAnimDecoderGetInfo(decoder, &info)) {
+        WebPAnimDecoderDelete(decoder);
+        return a;
+    }
+    a.loops = static_cast<int>(info.loop_count);
+    uint8_t* pixels = nullptr;
+    int end = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder) && WebPAnimDecoderGetNext(decoder, &pixels, &end)) {
+        const QImage frame(pixels, int(info.canvas_width), int(info.canvas_height),
+                           QImage::Format_ARGB32);
+        a.frames << frame.convertToFormat(QImage::Format_RGB32);
+        a.ends << end;
+    }
+    WebPAnimDecoderDelete(decoder);
+    return a;
+}
+
+} // namespace zvtest
