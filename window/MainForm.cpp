@@ -7,6 +7,7 @@
 #include "Logging.h"
 #include "OutputPicture.h"
 #include "TextField.h"
+#include "WindowFont.h"
 #include "WindowPictures.h"
 #include "WrappingCheckBox.h"
 
@@ -136,10 +137,8 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, const QString& progr
         twips_ = TwipsScale::fromDpi(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY());
     }
 
-    // The controls are laid out for 8-point text; a wider font would clip.
-    QFont font(QStringLiteral("DejaVu Sans Condensed"));
-    font.setPointSize(8);
-    setFont(font);
+    // The controls are laid out for 8-point condensed text; a wider font would clip.
+    setFont(windowFont());
     setWindowIcon(programIcon());
     // The bar open and a 200 x 250 drawing area.
     resize(twips_.px(7425), twips_.py(4680));

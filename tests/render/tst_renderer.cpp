@@ -296,7 +296,7 @@ private slots:
             const QStringList arguments{"--type", "4",          "--depth",
                                         "6",      defaultIni(), dir_.filePath("p.png")};
             QCOMPARE(runRenderer(arguments, outStream, errStream,
-                                 {terminal, std::chrono::milliseconds(0)}),
+                                 {terminal, std::chrono::milliseconds(0), {}}),
                      ExitDrawn);
             errStream.flush();
             QVERIFY2(terminal ? progress.match(err).hasMatch() : err.isEmpty(), qPrintable(err));
