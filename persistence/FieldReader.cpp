@@ -7,52 +7,61 @@ namespace zv {
 
 namespace {
 
-QString trimBlanks(const QString& s) {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && isBlank(s[begin])) {
-        ++begin;
+bool isBlankByte(char c) {
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimBlanks(QByteArrayView s) {
+    while (!s.isEmpty() && isBlankByte(s.front())) {
+        s = s.sliced(1);
     }
-    while (end > begin && isBlank(s[end - 1])) {
-        --end;
+    while (!s.isEmpty() && isBlankByte(s.back())) {
+        s.chop(1);
     }
-    return s.mid(begin, end - begin);
+    return s;
 }
 
 const QString EndOfFile = QStringLiteral("the end of the file");
+
+// No number is longer than this; a longer field is not converted at all.
+constexpr qsizetype MaxNumberChars = 1000;
+// What a failure keeps of the value it names.
+constexpr qsizetype RememberedChars = 1000;
 
 // A complete quoted value at s[start]: a double quote, the text with every
 // quote inside doubled, the closing quote, then blanks up to a comma or the end
 // of the line. Gives where the field ends (at its comma or the line's end) and
 // the text; nothing when the field is not a complete quoted value.
-std::optional<qsizetype> quotedValue(const QString& s, qsizetype start, QString& text) {
-    if (start >= s.size() || s[start] != u'"') {
+std::optional<qsizetype> quotedValue(QByteArrayView s, qsizetype start, std::string& text) {
+    if (start >= s.size() || s[start] != '"') {
         return std::nullopt;
     }
-    QString inside;
+    // One block of at most the rest of the line: a text grown step by step
+    // would hold a copy of itself at each step.
+    std::string inside;
+    inside.reserve(static_cast<std::size_t>(s.size() - start));
     qsizetype i = start + 1;
     for (;;) {
-        if (i >= s.size()) {
+        const qsizetype quote = s.indexOf('"', i);
+        if (quote < 0) {
             return std::nullopt;
         }
-        if (s[i] == u'"') {
-            if (i + 1 < s.size() && s[i + 1] == u'"') {
-                inside += u'"';
-                i += 2;
-                continue;
-            }
-            ++i;
-            break;
+        inside.append(s.data() + i, static_cast<std::size_t>(quote - i));
+        if (quote + 1 < s.size() && s[quote + 1] == '"') {
+            inside += '"';
+            i = quote + 2;
+            continue;
         }
-        inside += s[i++];
+        i = quote + 1;
+        break;
     }
-    while (i < s.size() && isBlank(s[i])) {
+    while (i < s.size() && isBlankByte(s[i])) {
         ++i;
     }
-    if (i < s.size() && s[i] != u',') {
+    if (i < s.size() && s[i] != ',') {
         return std::nullopt;
     }
-    text = inside;
+    text = std::move(inside);
     return i;
 }
 
@@ -104,17 +113,17 @@ bool FieldReader::loadLine() {
     if (end < 0) {
         end = content_.size();
     }
-    if (end > start && content_[end - 1] == '\r') {
+    if (end > start && content_.at(end - 1) == '\r') {
         --end;
     }
-    current_ = QString::fromLatin1(content_.constData() + start, end - start);
+    current_ = QByteArrayView(content_).sliced(start, end - start);
     haveCurrent_ = true;
     return true;
 }
 
 void FieldReader::nextLine() {
     haveCurrent_ = false;
-    current_.clear();
+    current_ = {};
     ++line_;
     column_ = -1;
 }
@@ -129,52 +138,69 @@ void FieldReader::RefuseLast(const QString& expected) {
     fail(lastLine_, expected, lastText_);
 }
 
-std::optional<QString> FieldReader::ListField() {
+void FieldReader::remember(QByteArrayView text) {
+    lastText_ = QString::fromLatin1(text.first(std::min(text.size(), RememberedChars)));
+}
+
+std::optional<QByteArrayView> FieldReader::listFieldBytes() {
     if (failure_) {
         return std::nullopt;
     }
     if (!loadLine()) {
         return std::nullopt;
     }
-    const QString s = current_;
+    const QByteArrayView s = current_;
     const int lineNumber = static_cast<int>(line_) + 1;
     qsizetype i = atLineStart() ? 0 : column_;
-    while (i < s.size() && isBlank(s[i])) {
+    while (i < s.size() && isBlankByte(s[i])) {
         ++i;
     }
-    QString value;
-    if (const std::optional<qsizetype> quotedEnd = quotedValue(s, i, value)) {
+    QByteArrayView value;
+    quoted_ = false;
+    if (const std::optional<qsizetype> quotedEnd = quotedValue(s, i, unquoted_)) {
         i = *quotedEnd;
+        value = QByteArrayView(unquoted_.data(), qsizetype(unquoted_.size()));
+        quoted_ = true;
     } else {
         // Any other text is taken as written, a leading quote included: a
         // writer that quotes nothing may have written an initiator '"F'.
-        const qsizetype comma = s.indexOf(u',', i);
+        const qsizetype comma = s.indexOf(',', i);
         const qsizetype end = comma < 0 ? s.size() : comma;
-        value = trimBlanks(s.mid(i, end - i));
+        value = trimBlanks(s.sliced(i, end - i));
         i = end;
     }
     if (i < s.size()) {
-        column_ = static_cast<int>(i) + 1; // past the comma: the next field starts there
+        column_ = i + 1; // past the comma: the next field starts there
     } else {
         nextLine();
     }
     lastLine_ = lineNumber;
-    lastText_ = value;
+    remember(value);
     return value;
 }
 
-std::optional<QString> FieldReader::LineField() {
+std::optional<QByteArrayView> FieldReader::lineFieldBytes() {
     if (failure_) {
         return std::nullopt;
     }
     if (!loadLine()) {
         return std::nullopt;
     }
-    QString value = atLineStart() ? current_ : current_.mid(column_);
+    const QByteArrayView value = atLineStart() ? current_ : current_.sliced(column_);
     lastLine_ = static_cast<int>(line_) + 1;
-    lastText_ = value;
+    remember(value);
     nextLine();
     return value;
+}
+
+std::optional<QString> FieldReader::ListField() {
+    const std::optional<QByteArrayView> value = listFieldBytes();
+    return value ? std::optional(QString::fromLatin1(*value)) : std::nullopt;
+}
+
+std::optional<QString> FieldReader::LineField() {
+    const std::optional<QByteArrayView> value = lineFieldBytes();
+    return value ? std::optional(QString::fromLatin1(*value)) : std::nullopt;
 }
 
 void FieldReader::refineEndOfFile(const QString& expected) {
@@ -183,22 +209,26 @@ void FieldReader::refineEndOfFile(const QString& expected) {
     }
 }
 
-std::optional<double> FieldReader::toReal(const std::optional<QString>& text,
+std::optional<double> FieldReader::toReal(std::optional<QByteArrayView> text,
                                           const QString& expected, bool lineField) {
     if (!text) {
         refineEndOfFile(expected);
         return std::nullopt;
     }
-    const std::optional<double> v = lineField ? parseLineReal(*text) : parseReal(*text);
+    std::optional<double> v;
+    if (text->size() <= MaxNumberChars) {
+        const QString number = QString::fromLatin1(*text);
+        v = lineField ? parseLineReal(number) : parseReal(number);
+    }
     if (!v || !std::isfinite(*v)) {
-        fail(lastLine_, expected, *text);
+        fail(lastLine_, expected, lastText_);
         return std::nullopt;
     }
     return v;
 }
 
 template <typename Int> std::optional<Int> FieldReader::toInteger(const QString& expected) {
-    const std::optional<double> v = toReal(ListField(), expected);
+    const std::optional<double> v = toReal(listFieldBytes(), expected);
     if (!v) {
         return std::nullopt;
     }
@@ -224,36 +254,55 @@ std::optional<std::int32_t> FieldReader::ListLong() {
 }
 
 std::optional<double> FieldReader::ListReal() {
-    return toReal(ListField(), QStringLiteral("a finite number"));
+    return toReal(listFieldBytes(), QStringLiteral("a finite number"));
 }
 
 std::optional<double> FieldReader::LineReal() {
-    return toReal(LineField(), QStringLiteral("a finite number"), true);
+    return toReal(lineFieldBytes(), QStringLiteral("a finite number"), true);
 }
 
 std::optional<bool> FieldReader::ListBoolean() {
-    const std::optional<QString> text = ListField();
+    const std::optional<QByteArrayView> text = listFieldBytes();
     const QString expected = QStringLiteral("True or False");
     if (!text) {
         refineEndOfFile(expected);
         return std::nullopt;
     }
-    if (text->compare(u"True", Qt::CaseInsensitive) == 0) {
+    if (text->compare("True", Qt::CaseInsensitive) == 0) {
         return true;
     }
-    if (text->compare(u"False", Qt::CaseInsensitive) == 0) {
+    if (text->compare("False", Qt::CaseInsensitive) == 0) {
         return false;
     }
-    fail(lastLine_, expected, *text);
+    fail(lastLine_, expected, lastText_);
     return std::nullopt;
 }
 
 std::optional<QString> FieldReader::ListText() {
-    const std::optional<QString> text = ListField();
+    const std::optional<QByteArrayView> text = listFieldBytes();
     if (!text) {
         refineEndOfFile(QStringLiteral("a text"));
+        return std::nullopt;
     }
-    return text;
+    if (text->size() > MaxTextChars) {
+        fail(lastLine_, QStringLiteral("a text of at most %1 characters").arg(MaxTextChars),
+             lastText_);
+        return std::nullopt;
+    }
+    return QString::fromLatin1(*text);
+}
+
+std::optional<std::string> FieldReader::ListLatin1() {
+    const std::optional<QByteArrayView> text = listFieldBytes();
+    if (!text) {
+        refineEndOfFile(QStringLiteral("a text"));
+        return std::nullopt;
+    }
+    if (quoted_) {
+        quoted_ = false;
+        return std::move(unquoted_); // the text already stands alone: no second copy
+    }
+    return std::string(text->data(), static_cast<std::size_t>(text->size()));
 }
 
 } // namespace zv

@@ -20,6 +20,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace zv {
 
@@ -48,7 +49,12 @@ public:
     std::optional<double> ListReal();
     std::optional<double> LineReal();
     std::optional<bool> ListBoolean();
+    // A text for a window field: at most MaxTextChars characters, as a text
+    // field holds no more.
     std::optional<QString> ListText();
+    // A text of any length (up to the file's), one Latin-1 byte per character:
+    // the file is never held as UTF-16, which would take twice its size.
+    std::optional<std::string> ListLatin1();
 
     // Records a failure for the value read last (e.g. a target refused it).
     void RefuseLast(const QString& expected);
@@ -57,29 +63,38 @@ public:
 
 private:
     bool atLineStart() const { return column_ < 0; }
-    // Decodes the current line if it is not yet; at the end of the file records
-    // the failure and gives false. Lines are decoded one at a time, so a file of
-    // many short lines costs no more memory than its bytes.
+    // Finds the current line if it is not yet found; at the end of the file
+    // records the failure and gives false. A line is a view into the file's
+    // bytes, never a copy, so reading costs little more than the file itself.
     bool loadLine();
     void nextLine();
+    // The next list field's bytes: a view into the file, or into unquoted_.
+    std::optional<QByteArrayView> listFieldBytes();
+    std::optional<QByteArrayView> lineFieldBytes();
+    void remember(QByteArrayView text);
     void fail(int line, const QString& expected, const QString& found);
     // At the end of the file, says what the missing value should have been.
     void refineEndOfFile(const QString& expected);
-    std::optional<double> toReal(const std::optional<QString>& text, const QString& expected,
+    std::optional<double> toReal(std::optional<QByteArrayView> text, const QString& expected,
                                  bool lineField = false);
     template <typename Int> std::optional<Int> toInteger(const QString& expected);
 
     QByteArray content_;
     qsizetype nextLineStart_ = 0; // byte offset of the line after the current one
-    QString current_;             // the current line, without its line end
+    QByteArrayView current_;      // the current line, without its line end
     bool haveCurrent_ = false;
     qsizetype line_ = 0; // index of the current line
-    int column_ = -1;    // position inside current_ after a comma; -1 at a line start
+    qsizetype column_ = -1; // position inside current_ after a comma; -1 at a line start
+    std::string unquoted_;  // a quoted field's text
+    bool quoted_ = false;   // the last list field was quoted: its text is unquoted_
     int lastLine_ = 0;
-    QString lastText_;
-    QLocale userLocale_;
+    QString lastText_; // its start only: it is shown cut short in any case
     std::optional<ReadFailure> failure_;
 };
+
+// The longest text a window field holds, and so the longest text of the general
+// section; the L-system's strings (ListLatin1) have no such limit.
+inline constexpr qsizetype MaxTextChars = 32767;
 
 // The blanks a field may have around its value.
 inline bool isBlank(QChar c) {

@@ -248,11 +248,11 @@ bool ReadKochCurveSection(FieldReader& reader, KochCurveParams& record) {
 
 bool ReadLSystemSection(FieldReader& reader, LSystemParams& record) {
     auto storeText = [&](std::string& target) {
-        const std::optional<QString> text = reader.ListText();
+        std::optional<std::string> text = reader.ListLatin1();
         if (!text) {
             return false;
         }
-        target = text->toLatin1().toStdString();
+        target = std::move(*text);
         return true;
     };
     return readPoint(reader, record.FixPoints[0]) && readPoint(reader, record.FixPoints[1]) &&

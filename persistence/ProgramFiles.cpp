@@ -49,6 +49,7 @@ ProgramFiles programFilesIn(const ProgramFolders& folders) {
     // first every time would throw away the user's changes at each start.
     const QString own = withSlash(folders.userConfig) + QStringLiteral("User.ini");
     files.userSettings = QFileInfo::exists(own) || !QFileInfo::exists(beside) ? own : beside;
+    files.firstStart = !QFileInfo::exists(files.userSettings);
     files.userSettingsWrite = own;
     const QString data = folders.userData.isEmpty() ? folders.userConfig : folders.userData;
     files.savedParameters = withSlash(data) + QStringLiteral("Saved Parameter/");

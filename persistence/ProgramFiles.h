@@ -16,6 +16,9 @@ struct ProgramFiles {
     QString factorySettings;   // Default.ini; may not exist
     QString savedParameters;   // the "Saved Parameter" folder, ending in '/'
     QString pictures;          // where the picture export's dialog opens, no '/' at the end
+    // The settings live in the user's own folder and hold no User.ini yet: the
+    // user has never closed this installed program, so nothing was lost.
+    bool firstStart = false;
 };
 
 struct ProgramFolders {

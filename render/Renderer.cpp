@@ -13,6 +13,7 @@
 #include "ShownText.h"
 #include "SvgCanvas.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -34,7 +35,10 @@ const QString Summary = QStringLiteral(
     "Default.ini) to a picture (.bmp, .png or .svg) or to an animation of its\n"
     "build-up (.gif or .webp), without a window.\n"
     "Exit status: 0 drawn, 1 wrong arguments, 2 INPUT missing or damaged (nothing\n"
-    "written), 3 OUTPUT cannot be written.");
+    "written), 3 OUTPUT cannot be written, 4 drawn but the counts or a message\n"
+    "could not be written to standard output or error. A name that is not valid\n"
+    "UTF-8 is refused (2 or 3); so is a run the memory cannot hold. SIGINT,\n"
+    "SIGTERM and SIGHUP end a run with 128 + the signal's number, OUTPUT as it was.");
 
 // Shows how far a long run has come: elements drawn, their rate and, where
 // the figure's element count has a closed form, the share done. Only on a
@@ -423,17 +427,31 @@ std::optional<QString> drawInto(QIODevice& device, const Drawing& d) {
     RenderHost host(d.model, s.BackColor, d.progress, {}, d.request.elements);
     DrawFractal(d.model, d.type, host, d.random);
     d.model.Canvas = nullptr;
-    QImageWriter writer(&device, d.request.format.toLatin1());
+    // A PNG is made in memory first (a fraction of the picture's size), so a
+    // full disk fails in the guarded write with the program's own message,
+    // never inside the encoder, whose library prints a message of its own.
+    QBuffer encoded;
+    QIODevice& target = d.request.format == u"png" ? static_cast<QIODevice&>(encoded) : device;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&target, d.request.format.toLatin1());
     if (!writer.write(canvas.image())) {
         return writer.errorString();
+    }
+    if (&target == &encoded) {
+        device.write(encoded.data());
     }
     return std::nullopt;
 }
 
 } // namespace
 
-int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err,
-                const RendererOptions& options) {
+namespace {
+
+// How far a run has come, for the status that running out of memory gives.
+enum class Phase { Reading, Writing };
+
+int runRequest(const QStringList& arguments, QTextStream& out, QTextStream& err,
+               const RendererOptions& options, Phase& phase) {
     QString error;
     QString help;
     Request parsed;
@@ -451,6 +469,19 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
         break;
     }
     const Request* request = &parsed;
+
+    // A name whose bytes are not UTF-8 would reach the file system as other
+    // bytes, that is as another file: refused before anything is read or written.
+    if (options.inexactArguments.contains(request->input)) {
+        err << "zorvandine-render: " << ShownText(request->input, ShownPathChars)
+            << ": the name is not valid UTF-8 and cannot be opened exactly\n";
+        return ExitBadInput;
+    }
+    if (options.inexactArguments.contains(request->output)) {
+        err << "zorvandine-render: cannot write " << ShownText(request->output, ShownPathChars)
+            << ": the name is not valid UTF-8 and cannot be written exactly\n";
+        return ExitUnwritable;
+    }
 
     // Input: everything is read and checked before OUTPUT is touched.
     ParameterModel model;
@@ -524,6 +555,7 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
                                  : ExpectedElements(model, type));
 
     // The old file stays as it was unless the whole picture is written.
+    phase = Phase::Writing;
     const std::optional<QString> writeError =
         WriteGuardedFile(request->output, [&](QIODevice& device) {
             return drawInto(device, {*request, *settings, model, type, progress, random,
@@ -540,6 +572,46 @@ int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err
             << "Recursions: " << model.RecursionsDone << "\n";
     }
     return ExitDrawn;
+}
+
+} // namespace
+
+int runRenderer(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                const RendererOptions& options) {
+    Phase phase = Phase::Reading;
+    try {
+        return runRequest(arguments, out, err, options, phase);
+    } catch (const std::bad_alloc&) {
+        // Whatever the run held is freed by now, so the message can be made.
+        err << "zorvandine-render: not enough memory to "
+            << (phase == Phase::Reading ? "read the input" : "draw and write the picture")
+            << "; nothing was written\n";
+        return phase == Phase::Reading ? ExitBadInput : ExitUnwritable;
+    }
+}
+
+int finishOutput(int status, QTextStream& out, QTextStream& err, std::FILE* outFile,
+                 std::FILE* errFile) {
+    // The reason, or nullopt when everything reached the file.
+    const auto lost = [](QTextStream& stream, std::FILE* file) -> std::optional<QString> {
+        stream.flush();
+        errno = 0;
+        if (stream.status() == QTextStream::Ok && std::fflush(file) == 0 && !std::ferror(file)) {
+            return std::nullopt;
+        }
+        const int error = errno;
+        const QString reason = stream.device() ? stream.device()->errorString() : QString();
+        return !reason.isEmpty() && error == 0 ? reason : qt_error_string(error ? error : EIO);
+    };
+    if (const std::optional<QString> reason = lost(out, outFile)) {
+        err << "zorvandine-render: standard output could not be written: " << *reason << "\n";
+        lost(err, errFile);
+        return status == ExitDrawn ? ExitOutputLost : status;
+    }
+    if (lost(err, errFile)) {
+        return status == ExitDrawn ? ExitOutputLost : status;
+    }
+    return status;
 }
 
 } // namespace zv

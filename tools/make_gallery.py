@@ -165,12 +165,12 @@ def main():
         ("Sierpinski triangle", 2, 400, 360, white, rgb(200, 80, 0), 6, 0, triangle, []),
         ("Sierpinski chaos game", 2, 400, 360, white, rgb(0, 90, 160), 30000, 1, triangle, []),
         ("Sierpinski chaos game demo", 2, 400, 360, rgb(0, 0, 0), white, 40, 3, triangle, []),
-        # The snowflake on a closed triangle (clockwise on the screen, so the
-        # bumps point outwards), a curve on an open polyline, and the
-        # snowflake drawn by the turtle.
-        ("Koch snowflake", 3, 400, 440, white, rgb(0, 110, 170), 4, 0, snowflake, ["True"]),
-        ("Koch curve", 3, 400, 370, white, rgb(90, 30, 120), 4, 0,
-         [(90, 340), (90, 120), (310, 120), (310, 340)], ["False"]),
+        # The recursive mode keeps every segment it drew under the bumps of
+        # the next level: on a closed triangle (clockwise on the screen, so
+        # the bumps point outwards) it shows how the snowflake is built. The
+        # snowflake itself is the turtle's.
+        ("Koch snowflake with its construction lines", 3, 400, 440, white, rgb(0, 110, 170), 4,
+         0, snowflake, ["True"]),
         ("Koch snowflake by the turtle", 3, 400, 440, white, rgb(0, 130, 90), 4, 2,
          [(40, 320), (360, 320)], ["False"]),
     ]
@@ -189,7 +189,9 @@ def main():
     # Seven passes are the program's limit; the initiator holds four more.
     lsystem("Levy C curve", folder, 400, 300, rewrite("F", "+F--F+", 4), "+F--F+", 7, 45, 0,
             white, rgb(160, 40, 40))
-    lsystem("Peano curve", folder, 400, 400, "F", "F+F-F-F-F+F+F+F-F", 3, 90, 0, white, ink)
+    # One side of the snowflake, its bumps upwards ("-" turns anticlockwise
+    # on the screen), on no base line.
+    lsystem("Koch curve", folder, 400, 160, "F", "F-F++F-F", 4, 60, 0, white, rgb(90, 30, 120))
     lsystem("Plant with straight branches", folder, 220, 440, "F", "F[+F]F[-F]F", 5, 25.7, -90,
             paper, green)
     lsystem("Plant with forked twigs", folder, 320, 420, "F", "F[+F]F[-F][F]", 5, 20, -90,
@@ -206,6 +208,9 @@ def main():
         "B", "F"))
     lsystem("Sierpinski arrowhead", folder, 420, 380, arrow, "F", 0, 60, 0, white,
             rgb(0, 100, 140))
+    peano = commands(expand("X", {"X": "XFYFX+F+YFXFY-F-XFYFX", "Y": "YFXFY-F-XFYFX+F+YFXFY"},
+                            3))
+    lsystem("Peano curve", folder, 400, 400, peano, "F", 0, 90, 0, white, ink)
     gosper = commands(expand("A", {"A": "A-B--B+A++AA+B-", "B": "+A-BB--B-A++A+B"}, 4).replace(
         "A", "F").replace("B", "F"))
     lsystem("Peano-Gosper curve", folder, 420, 420, gosper, "F", 0, 60, 0, white,

@@ -24,7 +24,7 @@ trap cleanup EXIT
 
 # The strip: each figure scaled to the same height, side by side.
 strip=()
-for name in "Dragon curve" "Koch snowflake" "Sierpinski triangle" "Bushy plant" \
+for name in "Dragon curve" "Koch snowflake by the turtle" "Sierpinski triangle" "Bushy plant" \
     "Peano-Gosper curve" "Levy C curve" "Hilbert curve" "Cross on a square"; do
     "$render" --seed 1 "data/gallery/$name.prm" "$work/$name.png" >/dev/null
     convert "$work/$name.png" -resize x140 -bordercolor white -border 6 "$work/$name-small.png"

@@ -6,6 +6,7 @@
 #include "KeyedStatusBar.h"
 #include "OutputPicture.h"
 #include "TextField.h"
+#include "WindowFont.h"
 #include "WindowPictures.h"
 #include "WrappingCheckBox.h"
 
@@ -140,10 +141,8 @@ MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
         }
     }
 
-    // The controls are laid out for 8-point text; a wider font would clip.
-    QFont font(QStringLiteral("DejaVu Sans Condensed"));
-    font.setPointSize(8);
-    setFont(font);
+    // The controls are laid out for 8-point condensed text; a wider font would clip.
+    setFont(windowFont());
     setWindowIcon(programIcon());
     // The bar open and a 200 x 250 drawing area.
     resize(twips_.px(7425), twips_.py(4680));

@@ -233,8 +233,15 @@ bool MainForm::readIntoWindow(const QByteArray& content, bool settingsFile) {
     if (read(check, scratch)) {
         return false;
     }
+    // The records just read are the ones a second read would give: they are
+    // taken over, so a file's long texts are never held three times.
     WindowGeneralSection window(*this, true);
-    return !read(window, model_);
+    FieldReader general(content);
+    if (!ReadGeneralSection(general, window)) {
+        return false;
+    }
+    static_cast<FractalParameters&>(model_) = std::move(scratch);
+    return true;
 }
 
 bool MainForm::applySettingsFile(const QString& path) {
@@ -300,6 +307,10 @@ bool MainForm::LoadSettings() {
                                         "as it is and is not replaced at close.")
                              .arg(NoMemory),
                          MessageIcon::Critical, MessageButtons::Ok);
+    } else if (files.firstStart) {
+        // An installed program's first start for this user: the factory
+        // settings are the start, not a stand-in for something lost.
+        saveSettingsAtClose_ = true;
     } else {
         const auto [keptLine, mayReplace] = keepDamagedSettings(files);
         saveSettingsAtClose_ = mayReplace;

@@ -38,35 +38,12 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
 }
 
 QFileDialog::Options fileOptions(const FileDialogRequest& request) {
-    QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
+    QFileDialog::Options options;
     if (!request.confirmOverwrite) {
         options |= QFileDialog::DontConfirmOverwrite;
     }
     return options;
 }
-
-class FileDialog : public QFileDialog {
-public:
-    using QFileDialog::QFileDialog;
-
-    void accept() override {
-        const QStringList files = selectedFiles();
-        if (acceptMode() == AcceptSave && !files.isEmpty()) {
-            const QFileInfo chosen(files.constFirst());
-            // A folder is entered by the dialog itself; a file needs its folder.
-            if (!chosen.isDir() && !QFileInfo(chosen.absolutePath()).isDir()) {
-                // Shown without blocking: the dialog stays open for another name.
-                auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error:"),
-                                            QStringLiteral("Dieser Dateipfad existiert nicht!"),
-                                            QMessageBox::Ok, this);
-                box->setAttribute(Qt::WA_DeleteOnClose);
-                box->open();
-                return;
-            }
-        }
-        QFileDialog::accept();
-    }
-};
 
 } // namespace
 
@@ -97,7 +74,7 @@ std::optional<std::int32_t> QtDialogs::chooseColor(std::int32_t initialColor) {
 std::unique_ptr<QFileDialog> createFileDialog(QWidget* parent, const FileDialogRequest& request,
                                               bool save) {
     auto dialog =
-        std::make_unique<FileDialog>(parent, request.title, request.initialFolder, request.filter);
+        std::make_unique<QFileDialog>(parent, request.title, request.initialFolder, request.filter);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setOptions(fileOptions(request));
@@ -115,12 +92,21 @@ FileDialogResult QtDialogs::saveFile(const FileDialogRequest& request) {
 
 FileDialogResult QtDialogs::runFileDialog(const FileDialogRequest& request, bool save) {
     const std::unique_ptr<QFileDialog> dialog = createFileDialog(parent_, request, save);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-        return {};
+    for (;;) {
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+            return {};
+        }
+        const QString path = dialog->selectedFiles().constFirst();
+        // A name typed into Qt's own save dialog may lie in a folder that does
+        // not exist; the user is told and asked again, in the same dialog.
+        if (!save || QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+            FileDialogResult result;
+            result.path = path;
+            return result;
+        }
+        message(QStringLiteral("Error:"), QStringLiteral("Dieser Dateipfad existiert nicht!"),
+                MessageIcon::Exclamation, MessageButtons::Ok);
     }
-    FileDialogResult result;
-    result.path = dialog->selectedFiles().constFirst();
-    return result;
 }
 
 namespace {

@@ -10,11 +10,13 @@ class QWidget;
 
 namespace zv {
 
-// The file dialog as the program shows it: Qt's own, so that the checks below
-// hold on every desktop. An open dialog takes only existing files; a save
-// dialog only names in existing folders (a typed path into a folder that does
-// not exist is refused in the dialog, which stays open) and asks before it
-// overwrites unless the request says otherwise.
+// The file dialog as the program shows it: the desktop's own where its
+// platform theme or portal offers one, Qt's own otherwise. It must stay a
+// plain QFileDialog: Qt hands a subclass of its own class name never to the
+// desktop. An open dialog takes only existing files; a save dialog asks before
+// it overwrites unless the request says otherwise. That the folder of a saved
+// name exists is checked once the dialog has closed (runFileDialog), since
+// the desktop's dialog cannot be kept open from here.
 std::unique_ptr<QFileDialog> createFileDialog(QWidget* parent, const FileDialogRequest& request,
                                               bool save);
 

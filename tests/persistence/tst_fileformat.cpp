@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <cfloat>
 #include <sys/file.h>
+#include <sys/wait.h>
 
 using namespace zv;
 using namespace zvtest;
@@ -358,6 +359,51 @@ private slots:
         QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
     }
 
+    // A signal in the middle of a save ends the process with 128 + its number
+    // and takes the temporary file with it, named or not; the old file stays.
+    // SIGKILL, which no handler sees, leaves at most the named temporary file,
+    // and the next save of the same file removes it.
+    void signalDuringASave_data() {
+        columns<int, bool>("signal", "named");
+        row("SIGTERM, named temporary", SIGTERM, true);
+        row("SIGINT, named temporary", SIGINT, true);
+        row("SIGHUP, unnamed temporary", SIGHUP, false);
+        row("SIGKILL, named temporary", SIGKILL, true);
+    }
+
+    void signalDuringASave() {
+        QFETCH(int, signal);
+        QFETCH(bool, named);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("User.ini");
+        QVERIFY(writeBytes(path, "old"));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            EndOnSignalsWithoutLeftovers();
+            WriteGuardedFile(
+                path,
+                [&](QIODevice& device) -> std::optional<QString> {
+                    device.write("new");
+                    ::raise(signal);
+                    return std::nullopt;
+                },
+                named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible);
+            ::_exit(0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+        if (signal == SIGKILL) {
+            QVERIFY(WIFSIGNALED(status));
+            QCOMPARE(entries(dir.path()).size(), 2);
+            QCOMPARE(WriteGuardedFile(path, "newer"), std::nullopt);
+        } else {
+            QVERIFY(WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), 128 + signal);
+        }
+        QCOMPARE(entries(dir.path()), QStringList{"User.ini"});
+    }
+
     // A new "Saved Parameter" folder receives the example files, found beside
     // the program (bin/gallery) before the installed share folder; an existing
     // folder is never filled again.
@@ -403,12 +449,16 @@ private slots:
     // program folder (prefix/bin), S: prefix/share/zorvandine, C: the user's
     // configuration, D: the user's data.
     void programFiles_data() {
-        columns<QString, bool, QString>("existing", "writable", "expected");
-        row("read-only, User.ini beside the program", "P/Default.ini P/User.ini", false, "PCPD");
-        row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD");
-        row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD");
+        // first: no User.ini of the user's yet, which is no loss.
+        columns<QString, bool, QString, bool>("existing", "writable", "expected", "first");
+        row("read-only, User.ini beside the program", "P/Default.ini P/User.ini", false, "PCPD",
+            false);
+        row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD",
+            false);
+        row("read-only, no User.ini anywhere", "P/Default.ini", false, "CCPD", true);
+        row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD", true);
         row("factory settings beside the program first", "P/Default.ini S/Default.ini", true,
-            "PPPP");
+            "PPPP", false);
     }
 
     void programFiles() {
@@ -429,6 +479,7 @@ private slots:
         QCOMPARE(files.userSettingsWrite, folders[expected[1]] + "User.ini");
         QCOMPARE(files.factorySettings, folders[expected[2]] + "Default.ini");
         QCOMPARE(files.savedParameters, folders[expected[3]] + "Saved Parameter/");
+        QTEST(files.firstStart, "first");
     }
 };
 

@@ -301,7 +301,7 @@ private slots:
                 arguments.prepend("--quiet");
             }
             QCOMPARE(runRenderer(arguments, outStream, errStream,
-                                 {terminal, std::chrono::milliseconds(0)}),
+                                 {terminal, std::chrono::milliseconds(0), {}}),
                      ExitDrawn);
             errStream.flush();
             QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch() : err.isEmpty(),
