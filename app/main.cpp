@@ -67,7 +67,7 @@ int main(int argc, char* argv[]) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     zv::ParameterModel model;
     zv::QtDialogs dialogs;
-    zv::MainForm form(model, dialogs);
+    zv::MainForm form(model, dialogs, QCoreApplication::applicationDirPath());
     if (!form.SettingsLoaded()) {
         // Neither settings file could be read, and the user has been told.
         return EXIT_FAILURE;

@@ -52,7 +52,10 @@ class MainForm : public QWidget, public RunHost {
     Q_OBJECT
 public:
     // The model outlives the window; so do the dialogs.
-    MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent = nullptr);
+    // programFolder: where the program's files are looked for (User.ini,
+    // Default.ini, "Saved Parameter"); main() passes the executable's folder.
+    MainForm(ParameterModel& model, Dialogs& dialogs, const QString& programFolder,
+             QWidget* parent = nullptr);
     ~MainForm() override;
 
     // --- Layout (window client area in pixels, twips converted with Twips()) ---
@@ -142,13 +145,11 @@ public:
 
     // --- Settings files, parameter files (MainFormSettings.cpp, MainFormFiles.cpp) ---
     // The folder that holds User.ini, Default.ini and "Saved Parameter", ending
-    // in '/': the program's own folder unless SetProgramFolder chose another.
-    static QString ProgramFolder();
-    // An empty folder returns to the program's own.
-    static void SetProgramFolder(const QString& folder);
+    // in '/', as given to the constructor.
+    QString ProgramFolder() const;
     // The settings files and the parameter folder for the program folder:
     // beside the program, or the user's own folders when it cannot be written.
-    static ProgramFiles Files();
+    ProgramFiles Files() const;
     // Reads User.ini, or Default.ini after the "Bad Error:" box, into the general
     // controls and the model's records. False after the "Fatal Error:" box: the
     // program must end without showing or saving anything.
@@ -253,7 +254,6 @@ private:
     // Lays out every control for a client area of w x h pixels.
     void layoutControls(int w, int h);
     bool handleKeyDown(QKeyEvent* event);
-    void e2eLog(const QString& line);
 
     template <class W>
     W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
@@ -320,8 +320,8 @@ private:
 
     ParameterModel& model_;
     Dialogs& dialogs_;
+    QString programFolder_; // ends in '/'
     TwipsScale twips_;
-    QFile* e2eLog_ = nullptr;
     QStyle* compactStyle_ = nullptr; // the check boxes' and options' style
 
     // --- Transfer (MainFormTransfer.cpp) ---

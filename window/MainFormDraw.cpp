@@ -10,23 +10,22 @@
 
 #include "MainForm.h"
 
+#include "Dialogs.h"
 #include "DrawFractal.h"
 #include "FractalCatalogue.h"
-#include "KeyedStatusBar.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <exception>
-#include <thread>
+#include <new>
+#include <optional>
 
 namespace zv {
 
@@ -37,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 } // namespace
 
 void MainForm::Draw_btn_Click() {
-    e2eLog(QStringLiteral("Draw_btn_Click state %1").arg(int(model_.GlobalState)));
+    qCDebug(runLog, "Draw_btn_Click state %d", int(model_.GlobalState));
     if (model_.GlobalState != EditMode) {
         cancelRun();
     } else if (!runActive_) {
@@ -66,24 +65,32 @@ void MainForm::startRun() {
         marker->hide();
     }
 
-    e2eLog(QStringLiteral("run started"));
+    qCDebug(runLog, "run started");
     runWindowVisible_ = isVisible();
     lastDisplay_ = Clock::now();
-    const int type = FractalType_cmb->currentIndex();
-    if (type >= 0 && type < FractalTypeCount) {
-        try {
-            DrawFractal(model_, static_cast<std::uint8_t>(type), *this, runRandom());
-        } catch (const std::exception& e) {
-            // Out of memory for a huge figure: the run ends where it stopped.
-            e2eLog(QStringLiteral("run stopped: %1").arg(QString::fromLocal8Bit(e.what())));
+    // A run that fails (memory running out for a huge figure) ends where it
+    // stopped: the window returns to editing with every value as it was, the
+    // picture keeps what was drawn, and the user is told why it stopped.
+    std::optional<QString> failure;
+    try {
+        if (const std::optional<FractalType> type = fractalTypeAt(FractalType_cmb->currentIndex())) {
+            DrawFractal(model_, static_cast<std::uint8_t>(*type), *this, runRandom());
         }
+    } catch (const std::bad_alloc&) {
+        failure = QStringLiteral("The memory ran out; the picture shows what was drawn until then.");
+    } catch (const std::exception& e) {
+        failure = QStringLiteral("The drawing failed: %1").arg(QString::fromLocal8Bit(e.what()));
     }
     // What the last elements drew and counted may not be on the screen yet.
     showRunProgress();
     runActive_ = false;
-    e2eLog(QStringLiteral("run ended, elements %1").arg(model_.ElementsDrawn));
+    qCDebug(runLog, "run ended, elements %lld", static_cast<long long>(model_.ElementsDrawn));
     showCanvasHourglass();
     finishRun();
+    if (failure) {
+        dialogs_.message(QStringLiteral("Drawing stopped:"), *failure, MessageIcon::Exclamation,
+                         MessageButtons::Ok);
+    }
 }
 
 void MainForm::cancelRun() {

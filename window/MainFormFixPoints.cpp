@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "FieldNumbers.h"
 #include "FractalCatalogue.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 
@@ -506,9 +507,8 @@ void MainForm::Output_pic_DragDrop(int Index, int x, int y) {
     PlaceFixPoint(Index, px, py);
     syncCantorHeights(Index);
     if (Index < static_cast<int>(XPos_txt.size()) && Index < static_cast<int>(YPos_txt.size())) {
-        e2eLog(QStringLiteral("fixpoint %1 dropped at %2 %3")
-                   .arg(Index)
-                   .arg(XPos_txt[Index]->text(), YPos_txt[Index]->text()));
+        qCDebug(windowLog, "fixpoint %d dropped at %s %s", Index,
+                qUtf8Printable(XPos_txt[Index]->text()), qUtf8Printable(YPos_txt[Index]->text()));
     }
 }
 

@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "FileMod.h"
 #include "GuardedFile.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 #include "TextField.h"
@@ -30,11 +31,6 @@
 namespace zv {
 
 namespace {
-
-QString& programFolderOverride() {
-    static QString folder;
-    return folder;
-}
 
 // Twips of a pixel count, within the range of a Long.
 std::int32_t twipsOf(int pixels, double twipsPerPixel) {
@@ -184,19 +180,8 @@ std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
     }
 }
 
-QString MainForm::ProgramFolder() {
-    QString folder = programFolderOverride();
-    if (folder.isEmpty()) {
-        folder = QCoreApplication::applicationDirPath();
-    }
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
-}
-
-void MainForm::SetProgramFolder(const QString& folder) {
-    programFolderOverride() = folder;
+QString MainForm::ProgramFolder() const {
+    return programFolder_;
 }
 
 GeneralValues MainForm::GeneralValuesFromControls() const {
@@ -243,7 +228,7 @@ bool MainForm::applySettingsFile(const QString& path) {
     return content && readIntoWindow(content.bytes, true);
 }
 
-ProgramFiles MainForm::Files() {
+ProgramFiles MainForm::Files() const {
     return programFilesIn(programFoldersFor(ProgramFolder()));
 }
 
@@ -362,7 +347,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
     }
     if (!saveSettingsAtClose_) {
         // The start-up box said why User.ini is left as it is.
-        e2eLog(QStringLiteral("closed"));
+        qCDebug(windowLog, "closed");
         event->accept();
         return;
     }
@@ -388,7 +373,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         }
         error = SaveSettings();
     }
-    e2eLog(QStringLiteral("closed"));
+    qCDebug(windowLog, "closed");
     event->accept();
 }
 

@@ -6,6 +6,7 @@
 #include "ColorSwatch.h"
 #include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 
 #include <QApplication>
@@ -92,8 +93,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
         } else if (before == PauseMode) {
             ManageGlobalStates(WorkingMode);
         }
-        e2eLog(
-            QStringLiteral("key S state %1 -> %2").arg(int(before)).arg(int(model_.GlobalState)));
+        qCDebug(runLog, "key S state %d -> %d", int(before), int(model_.GlobalState));
         return false;
     }
     case Qt::Key_P:
@@ -114,7 +114,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
             qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr) {
             return false;
         }
-        e2eLog(QStringLiteral("key Enter"));
+        qCDebug(runLog, "key Enter");
         Draw_btn->click();
         return true;
     default:

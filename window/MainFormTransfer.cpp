@@ -22,6 +22,7 @@
 #include "FieldNumbers.h"
 #include "FileMod.h"
 #include "FractalCatalogue.h"
+#include "Logging.h"
 #include "Numeric.h"
 #include "OutputPicture.h"
 #include "TextField.h"
@@ -137,7 +138,7 @@ void MainForm::Unload_tmr_Timer() {
     }
     shownType_ = type;
     shownTypeStored_ = false;
-    e2eLog(QStringLiteral("refresh type %1").arg(type));
+    qCDebug(windowLog, "refresh type %d", type);
     PlaceAllFixPoints();
     if (DrawMode_opt[DemoMode]->isChecked()) {
         Output_pic->canvas().Clear();

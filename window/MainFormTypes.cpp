@@ -4,7 +4,6 @@
 
 #include "MainForm.h"
 
-#include "FieldNumbers.h"
 #include "FractalCatalogue.h"
 #include "OutputPicture.h"
 #include "TextField.h"
@@ -15,14 +14,10 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <algorithm>
-#include <cmath>
 #include <functional>
-#include <span>
 
 namespace zv {
 

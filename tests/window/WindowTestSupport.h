@@ -76,8 +76,7 @@ struct FormFixture {
             QFile::copy(factory, path("Default.ini"));
             QFile::copy(factory, path("User.ini"));
         }
-        zv::MainForm::SetProgramFolder(folder.path());
-        form = std::make_unique<zv::MainForm>(model, dialogs);
+        form = std::make_unique<zv::MainForm>(model, dialogs, folder.path());
     }
 
     // Returns false when the window could not be shown, activated and refreshed.
