@@ -150,7 +150,7 @@ int run(int argc, char* argv[]) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     zv::ParameterModel model;
     zv::QtDialogs dialogs;
-    zv::MainForm form(model, dialogs);
+    zv::MainForm form(model, dialogs, QCoreApplication::applicationDirPath());
     if (!form.SettingsLoaded()) {
         // Neither settings file could be read, and the user has been told.
         return EXIT_FAILURE;

@@ -8,6 +8,7 @@
 #include <QIODevice>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace zv {
 
@@ -262,7 +263,15 @@ BuildUpResult WriteBuildUp(QIODevice& device, ParameterModel& model, std::uint8_
     BuildUpHost host(model, setup.backColor, observer, census.elements, &frames);
     prepare(model);
     model.Canvas = &canvas;
-    DrawFractal(model, type, host, random);
+    try {
+        DrawFractal(model, type, host, random);
+    } catch (const std::bad_alloc&) {
+        // A frame's buffers at the largest scales: the file is not written.
+        model.Canvas = nullptr;
+        model.GlobalState = EditMode;
+        result.error = QStringLiteral("no memory for the animation's frames");
+        return result;
+    }
     model.Canvas = nullptr;
     model.GlobalState = EditMode;
     if (host.Cancelled()) {

@@ -219,7 +219,8 @@ Parsed parseArguments(const QStringList& arguments, Request& r, QString& error, 
             .arg(MaxHoldSeconds),
         QStringLiteral("S"));
     const QCommandLineOption quietOption(
-        QStringLiteral("quiet"), QStringLiteral("Do not print the element and recursion counts."));
+        QStringLiteral("quiet"),
+        QStringLiteral("Do not print the element and recursion counts, nor the progress line."));
     parser.addOptions({helpOption, versionOption, typeOption, depthOption, seedOption,
                        scaleOption, elementsOption, framesOption, fpsOption, holdOption,
                        quietOption});
@@ -547,7 +548,9 @@ int runRequest(const QStringList& arguments, QTextStream& out, QTextStream& err,
         census = TakeCensus(model, type, canvasSetup(*settings, request->scale), random, unseen);
         model.GlobalState = WorkingMode;
     }
-    ProgressLine progress(err, options, model,
+    RendererOptions shown = options;
+    shown.progressOnTerminal = options.progressOnTerminal && !request->quiet;
+    ProgressLine progress(err, shown, model,
                           census ? std::optional(double(census->elements))
                                  : ExpectedElements(model, type));
 

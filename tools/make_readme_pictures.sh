@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/: a strip of gallery figures drawn by the
-# renderer, and the window with a drawn figure, taken on a virtual X server.
+# renderer, the snowflake's build-up as the renderer animates it, and the
+# window with a drawn figure, taken on a virtual X server.
 # Needs a built program (cmake --build --preset dev), Xvfb, xdotool and
 # ImageMagick (bash tools/install-deps.sh installs them).
 #
@@ -31,6 +32,9 @@ for name in "Dragon curve" "Koch snowflake by the turtle" "Sierpinski triangle" 
 done
 convert "${strip[@]}" +append -strip -colors 128 "PNG8:docs/gallery-strip.png"
 
+# The build-up: the program's own animation of the snowflake growing.
+"$render" --quiet --depth 5 "data/gallery/Koch snowflake.prm" docs/build-up.gif
+
 # The window: the program from a folder of its own, its settings set to the
 # Koch curve of the factory settings at depth 4, drawn once with Enter.
 mkdir "$work/program"
@@ -59,4 +63,4 @@ sleep 4
 # The root window is black around the undecorated window: trim it away.
 import -window root "$work/screen.png"
 convert "$work/screen.png" -trim +repage -strip -colors 128 "PNG8:docs/window.png"
-ls -l docs/gallery-strip.png docs/window.png
+ls -l docs/gallery-strip.png docs/build-up.gif docs/window.png

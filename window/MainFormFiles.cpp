@@ -10,6 +10,7 @@
 #include "FileMod.h"
 #include "Gallery.h"
 #include "GuardedFile.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 
@@ -271,7 +272,7 @@ bool MainForm::ImportParameterFileFrom(const QString& path) {
                          MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
-    e2eLog(QStringLiteral("imported type %1").arg(FractalType_cmb->currentIndex()));
+    qCDebug(windowLog, "imported type %d", FractalType_cmb->currentIndex());
     return true;
 }
 
@@ -304,7 +305,7 @@ void MainForm::ExportParameterFile() {
 }
 
 void MainForm::SavePicture() {
-    e2eLog(QStringLiteral("SavePicture"));
+    qCDebug(windowLog, "SavePicture");
     // Ctrl+P reaches the window during a run too, from inside the run's event
     // processing; a second one while the dialog is open is dropped.
     if (savingPicture_) {

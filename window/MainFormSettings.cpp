@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "FileMod.h"
 #include "GuardedFile.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 #include "TextField.h"
@@ -30,11 +31,6 @@
 namespace zv {
 
 namespace {
-
-QString& programFolderOverride() {
-    static QString folder;
-    return folder;
-}
 
 // Twips of a pixel count, within the range of a Long.
 std::int32_t twipsOf(int pixels, double twipsPerPixel) {
@@ -130,28 +126,10 @@ public:
                    pixelsOf(position.Top, t.twipsPerPixelY()));
     }
     bool SetBackColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.BackColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetBackColor(color);
-            // A new colour wipes the swatch's caption; an imported file would
-            // otherwise leave the swatch unnamed until it is clicked.
-            form_.PrintBackColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.BackColor_pic, color);
     }
     bool SetForeColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.ForeColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetForeColor(color);
-            form_.PrintForeColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.ForeColor_pic, color);
     }
     bool SetRandomForeColor(std::uint8_t checkState) override {
         if (apply_) {
@@ -173,6 +151,18 @@ public:
     }
 
 private:
+    bool setSwatchColor(ColorSwatch* swatch, std::int32_t color) {
+        if (!isRgbColor(color)) {
+            return false;
+        }
+        if (apply_) {
+            // With its caption again: an imported file would otherwise leave
+            // the swatch unnamed until it is clicked.
+            form_.applySwatchColor(swatch, color);
+        }
+        return true;
+    }
+
     MainForm& form_;
     bool apply_;
     std::int32_t left_ = 0; // twips
@@ -190,19 +180,8 @@ std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
     }
 }
 
-QString MainForm::ProgramFolder() {
-    QString folder = programFolderOverride();
-    if (folder.isEmpty()) {
-        folder = QCoreApplication::applicationDirPath();
-    }
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
-}
-
-void MainForm::SetProgramFolder(const QString& folder) {
-    programFolderOverride() = folder;
+QString MainForm::ProgramFolder() const {
+    return programFolder_;
 }
 
 GeneralValues MainForm::GeneralValuesFromControls() const {
@@ -249,7 +228,7 @@ bool MainForm::applySettingsFile(const QString& path) {
     return content && readIntoWindow(content.bytes, true);
 }
 
-ProgramFiles MainForm::Files() {
+ProgramFiles MainForm::Files() const {
     return programFilesIn(programFoldersFor(ProgramFolder()));
 }
 
@@ -366,7 +345,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
     }
     if (!saveSettingsAtClose_) {
         // The start-up box said why User.ini is left as it is.
-        e2eLog(QStringLiteral("closed"));
+        qCDebug(windowLog, "closed");
         event->accept();
         return;
     }
@@ -392,7 +371,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         }
         error = SaveSettings();
     }
-    e2eLog(QStringLiteral("closed"));
+    qCDebug(windowLog, "closed");
     event->accept();
 }
 

@@ -68,11 +68,10 @@ unset QT_QPA_PLATFORM XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR
 # Starts the installed program as the user and waits for its window; a
 # settings box, which neither start should show, is answered with Enter.
 start() { # message boxes expected, number of this start
-    as_user env HOME="$home" ZORVANDINE_E2E_LOG="$log" "$prefix/bin/zorvandine" \
-        >>"$out/program.log" 2>&1 &
+    as_user env HOME="$home" "$prefix/bin/zorvandine" >>"$out/program.log" 2>>"$log" &
     app_pid=$!
     wait_for_main_window || {
-        cat "$out/program.log"
+        cat "$out/program.log" "$log"
         echo "FAIL: the installed program's window did not appear"
         exit 1
     }

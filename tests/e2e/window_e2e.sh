@@ -2,8 +2,8 @@
 # The real window on a real X server (Xvfb): starts the program, finds its
 # window by its caption, takes screenshots, checks that controls sit where the
 # layout puts them (pixel colours at their twips positions), and that keys typed on
-# the keyboard reach the window (the program reports them to the file named by
-# ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
+# the keyboard reach the window (the program reports them in its diagnostics on
+# standard error, see e2e_common.sh). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
 # request as a window manager sends it must store User.ini, the next start must
 # show what it stored, a damaged User.ini must be kept as User.ini.damaged, and
@@ -50,13 +50,13 @@ trap cleanup EXIT
 start_xvfb "$out"
 unset QT_QPA_PLATFORM
 
-ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
+"$program" >"$out/program.log" 2>"$log" &
 app_pid=$!
 
 # Message boxes at start (missing user settings) are answered with Enter.
 if ! wait_for_main_window; then
     echo "FAIL: the program's window did not appear"
-    cat "$out/program.log"
+    cat "$out/program.log" "$log"
     exit 1
 fi
 
@@ -239,7 +239,7 @@ tr -d '\r' <"$folder/Default.ini" | sed '5s/.*/5000/' | sed 's/$/\r/' >"$folder/
 main_log="$log"
 log="$out/e2e-wide.log"
 rm -f "$log"
-ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program-wide.log" 2>&1 &
+"$program" >"$out/program-wide.log" 2>"$log" &
 app_pid=$!
 if ! wait_for_main_window; then
     fail "the window did not appear with an area width of 5000"
@@ -285,7 +285,7 @@ log="$main_log"
 # size, the first marker sits on its fix point, and a marker dragged with the
 # mouse drops its point under the pointer, in drawing-area pixels ---
 cp "$(dirname "$program")/Default.ini" "$(dirname "$program")/User.ini"
-ZORVANDINE_E2E_LOG="$log" QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>&1 &
+QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>>"$log" &
 app_pid=$!
 wait_for_main_window || fail "the window did not appear at scale 2"
 if [ -n "$window" ]; then

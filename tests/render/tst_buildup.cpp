@@ -26,7 +26,6 @@ struct Figure {
 struct Result {
     int exitCode = -1;
     qint64 elements = -1; // as reported
-    QString err;
 };
 
 QByteArray bytesOf(const QString& path) {
@@ -73,15 +72,10 @@ class BuildUpTest : public QObject {
         const QRegularExpressionMatch m =
             QRegularExpression("^Elements drawn: (\\d+)\n").match(out);
         r.elements = m.hasMatch() ? m.captured(1).toLongLong() : -1;
-        r.err = err;
         return r;
     }
-    QImage still(const Figure& f, qint64 elements) {
-        const QStringList options{"--elements", QString::number(elements)};
-        if (render(f, options, "still.png").exitCode != 0) {
-            return {};
-        }
-        return QImage(dir_.filePath("still.png")).convertToFormat(QImage::Format_RGB32);
+    QImage picture(const QString& name) {
+        return QImage(dir_.filePath(name)).convertToFormat(QImage::Format_RGB32);
     }
 
     void figureRows() {
@@ -100,64 +94,24 @@ class BuildUpTest : public QObject {
     }
 
 private slots:
-    // --elements M stops after M elements and reports them (one more where
-    // an element counts two lines, a Koch bump or a demo bar pair, and M
-    // falls between them); none leaves the cleared canvas, more than the
-    // figure has gives the whole figure.
-    void elements_data() { figureRows(); }
-    void elements() {
-        QFETCH(Figure, figure);
-        const Result whole = render(figure, {}, "whole.png");
-        QCOMPARE(whole.exitCode, 0);
-        const qint64 total = whole.elements;
-        QVERIFY(total > 4);
-        const QImage wholeImage =
-            QImage(dir_.filePath("whole.png")).convertToFormat(QImage::Format_RGB32);
-        const bool pairs = (figure.type == 3 && figure.mode == 0) ||
-                           (figure.type == 0 && figure.mode == 3);
-        for (const qint64 m : {qint64(0), qint64(1), total / 2 + 1, total - 1, total, total + 9}) {
-            const Result part = render(figure, {"--elements", QString::number(m)}, "part.png");
-            QCOMPARE(part.exitCode, 0);
-            const qint64 expected = std::min(m, total);
-            QVERIFY2(part.elements == expected || (pairs && part.elements == expected + 1),
-                     qPrintable(QString("%1 for %2").arg(part.elements).arg(m)));
-            const QImage image =
-                QImage(dir_.filePath("part.png")).convertToFormat(QImage::Format_RGB32);
-            if (m == 0) {
-                QImage cleared(image.size(), QImage::Format_RGB32);
-                cleared.fill(qRgb(255, 255, 255)); // the factory back colour
-                QCOMPARE(image, cleared);
-            } else if (m >= total) {
-                QCOMPARE(image, wholeImage);
-            }
-        }
-    }
-
     // Wrong animation arguments: one line naming the option, exit 1, no file.
     void refused_data() {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // the output's name last
         QTest::addColumn<QString>("message");
-        const QString usage = "zorvandine-render: ";
-        QTest::newRow("no frames") << QStringList{"--frames", "0", "a.gif"}
-                                   << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("1e9 frames") << QStringList{"--frames", "1e9", "a.webp"}
-                                    << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("10001 frames") << QStringList{"--frames", "10001", "a.gif"}
-                                      << usage + "--frames takes a whole number from 1 to 10000";
-        QTest::newRow("0 fps") << QStringList{"--fps", "0", "a.gif"}
-                               << usage + "--fps takes a number from 0.1 to 50";
-        QTest::newRow("nan fps") << QStringList{"--fps", "nan", "a.gif"}
-                                 << usage + "--fps takes a number from 0.1 to 50";
-        QTest::newRow("hold below 0") << QStringList{"--hold", "-1", "a.webp"}
-                                      << usage + "--hold takes a number of seconds from 0 to 600";
-        QTest::newRow("unknown extension")
-            << QStringList{"a.jpg"} << usage + "OUTPUT must end in .bmp, .png, .svg, .gif or .webp";
-        QTest::newRow("frames of a still") << QStringList{"--frames", "5", "a.png"}
-                                           << usage + "--frames, --fps and --hold need a .gif or "
-                                                      ".webp OUTPUT";
-        QTest::newRow("elements of an animation")
-            << QStringList{"--elements", "5", "a.gif"}
-            << usage + "--elements makes a still; an animation shows every element";
+        const auto row = [](const char* tag, const char* arguments, const char* message) {
+            QTest::newRow(tag) << QString(arguments).split(' ')
+                               << QString("zorvandine-render: ") + message;
+        };
+        const char* frames = "--frames takes a whole number from 1 to 10000";
+        row("no frames", "--frames 0 a.gif", frames);
+        row("1e9 frames", "--frames 1e9 a.webp", frames);
+        row("0 fps", "--fps 0 a.gif", "--fps takes a number from 0.1 to 50");
+        row("hold below 0", "--hold -1 a.webp", "--hold takes a number of seconds from 0 to 600");
+        row("unknown extension", "a.jpg", "OUTPUT must end in .bmp, .png, .svg, .gif or .webp");
+        row("frames of a still", "--frames 5 a.png",
+            "--frames, --fps and --hold need a .gif or .webp OUTPUT");
+        row("elements of an animation", "--elements 5 a.gif",
+            "--elements makes a still; an animation shows every element");
     }
     void refused() {
         QFETCH(QStringList, arguments);
@@ -216,21 +170,38 @@ private slots:
         }
     }
 
-    // Frame k of N, decoded, is the still of the first round(k E / N)
-    // elements; the frames last 1/fps (the GIF's centiseconds rounded
-    // each from the start), the last one the hold; both loop forever.
+    // --elements M stops after M elements and reports them (one more where
+    // an element counts two lines, a Koch bump or a demo bar pair, and M
+    // falls between them); none leaves the cleared canvas, more than the
+    // figure has gives the whole figure. Frame k of N, decoded, is the still
+    // of the first round(k E / N) elements; the frames last 1/fps (the GIF's
+    // centiseconds rounded each from the start), the last one the hold; both
+    // formats loop forever.
     void frames_data() { figureRows(); }
     void frames() {
         QFETCH(Figure, figure);
         const int n = 6;
         const double fps = 8, hold = 1.5;
         const qint64 total = render(figure, {}, "whole.png").elements;
-        QList<QImage> stills;
-        for (int k = 1; k <= n; ++k) {
+        QVERIFY(total > 4);
+        const bool pairs = (figure.type == 3 && figure.mode == 0) ||
+                           (figure.type == 0 && figure.mode == 3);
+        QList<QImage> stills; // 0 elements, frames 1 to n, more than all
+        for (int k = 0; k <= n + 1; ++k) {
             // halves to even: 2.5 elements make frame 1 of 6 at 15 elements
-            const double exact = double(k) * double(total) / n;
-            stills << still(figure, qint64(std::nearbyint(exact)));
+            const auto m = k > n ? total + 9 : qint64(std::nearbyint(double(k) * total / n));
+            const Result part = render(figure, {"--elements", QString::number(m)}, "part.png");
+            QCOMPARE(part.exitCode, 0);
+            const qint64 expected = std::min(m, total);
+            QVERIFY2(part.elements == expected || (pairs && part.elements == expected + 1),
+                     qPrintable(QString("%1 for %2").arg(part.elements).arg(m)));
+            stills << picture("part.png");
         }
+        QImage cleared(stills[0].size(), QImage::Format_RGB32);
+        cleared.fill(qRgb(255, 255, 255)); // the factory back colour
+        QCOMPARE(stills[0], cleared);
+        QCOMPARE(stills[n + 1], picture("whole.png"));
+        QCOMPARE(stills[n], stills[n + 1]);
         for (const QString format : {"gif", "webp"}) {
             const QString name = "build-up." + format;
             const QStringList options{"--frames", QString::number(n), "--fps", "8",
@@ -244,7 +215,7 @@ private slots:
             QVERIFY2(std::abs(a.ends.last() - ((n - 1) / fps + hold) * 1000) <= 10,
                      qPrintable(QString::number(a.ends.last())));
             for (int k = 1; k <= n; ++k) {
-                QVERIFY2(a.at((k - 0.5) / fps * 1000) == stills[k - 1],
+                QVERIFY2(a.at((k - 0.5) / fps * 1000) == stills[k],
                          qPrintable(QString("%1, frame %2").arg(format).arg(k)));
             }
         }

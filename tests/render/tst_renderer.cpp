@@ -285,21 +285,27 @@ private slots:
         QCOMPARE(exitCode == 0 ? run.err : run.out, QString());
     }
 
-    // On a terminal a long run shows a progress line and wipes it at the end
-    // (blanks over the longest line, then a return); elsewhere nothing is added.
+    // On a terminal a long run, a still's or an animation's, shows a progress
+    // line and wipes it at the end (blanks over the longest line, then a
+    // return); elsewhere, or with --quiet, nothing is added.
     void progressLineOnlyOnATerminal() {
         static const QRegularExpression progress(
             "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *\\r(.*\\r)* +\\r$");
-        for (const bool terminal : {true, false}) {
+        for (const QString output : {"p.png", "p.gif", "quiet"}) {
+            const bool terminal = output != u"p.png";
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
-            const QStringList arguments{"--type", "4",          "--depth",
-                                        "6",      defaultIni(), dir_.filePath("p.png")};
+            QStringList arguments{"--type", "4", "--depth", "6", defaultIni(), dir_.filePath(output)};
+            if (output == u"quiet") {
+                arguments.last() += ".png";
+                arguments.prepend("--quiet");
+            }
             QCOMPARE(runRenderer(arguments, outStream, errStream,
                                  {terminal, std::chrono::milliseconds(0), {}}),
                      ExitDrawn);
             errStream.flush();
-            QVERIFY2(terminal ? progress.match(err).hasMatch() : err.isEmpty(), qPrintable(err));
+            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch() : err.isEmpty(),
+                     qPrintable(err));
         }
     }
 };

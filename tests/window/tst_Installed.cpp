@@ -114,8 +114,7 @@ class InstalledTest : public QObject {
     // A fresh window on the program folder; the settings are read then.
     std::unique_ptr<zv::MainForm> start(const QString& programFolder, zv::ParameterModel& model,
                                         FakeDialogs& dialogs) {
-        zv::MainForm::SetProgramFolder(programFolder);
-        return std::make_unique<zv::MainForm>(model, dialogs);
+        return std::make_unique<zv::MainForm>(model, dialogs, programFolder);
     }
 
 private slots:
