@@ -126,28 +126,10 @@ public:
                    pixelsOf(position.Top, t.twipsPerPixelY()));
     }
     bool SetBackColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.BackColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetBackColor(color);
-            // A new colour wipes the swatch's caption; an imported file would
-            // otherwise leave the swatch unnamed until it is clicked.
-            form_.PrintBackColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.BackColor_pic, color);
     }
     bool SetForeColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.ForeColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetForeColor(color);
-            form_.PrintForeColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.ForeColor_pic, color);
     }
     bool SetRandomForeColor(std::uint8_t checkState) override {
         if (apply_) {
@@ -169,6 +151,18 @@ public:
     }
 
 private:
+    bool setSwatchColor(ColorSwatch* swatch, std::int32_t color) {
+        if (!isRgbColor(color)) {
+            return false;
+        }
+        if (apply_) {
+            // With its caption again: an imported file would otherwise leave
+            // the swatch unnamed until it is clicked.
+            form_.applySwatchColor(swatch, color);
+        }
+        return true;
+    }
+
     MainForm& form_;
     bool apply_;
     std::int32_t left_ = 0; // twips

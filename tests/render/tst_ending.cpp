@@ -4,6 +4,7 @@
 // Whatever happens, the only files in the folder afterwards are the user's
 // own, as they were, and the exit status and one line say what went wrong.
 
+#include "DataRows.h"
 #include "FileMod.h"
 #include "HostileFiles.h"
 #include "Renderer.h"
@@ -18,14 +19,6 @@ using namespace zv;
 using namespace zvtest;
 
 namespace {
-
-template <typename... Types> void columns(auto... names) {
-    (QTest::addColumn<Types>(names), ...);
-}
-
-void row(const char* name, auto... cells) {
-    (QTest::newRow(name) << ... << cells);
-}
 
 // Every entry of a folder as raw bytes, hidden ones included: a name that
 // decodes to the same text as another still counts as its own.

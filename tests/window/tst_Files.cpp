@@ -359,11 +359,7 @@ private slots:
             f.dialogs.calls.clear();
             got = save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
         };
-        if (save) {
-            QVERIFY(f.whilePaused(choose));
-        } else {
-            choose();
-        }
+        QVERIFY(f.whilePaused(choose, save));
         QCOMPARE(shown(f.dialogs), calls);
         QCOMPARE(got, result.replace("<folder>", f.folder.path()));
         QCOMPARE(!f.form->isVisible(), closed);
@@ -394,11 +390,7 @@ private slots:
             f.key(Qt::Key_P, Qt::ControlModifier);
             stateAfter = f.model.GlobalState;
         };
-        if (saved) {
-            QVERIFY(f.whilePaused(press));
-        } else {
-            press();
-        }
+        QVERIFY(f.whilePaused(press, saved));
         QCOMPARE(shown(f.dialogs).value(0), QStringLiteral("save Bild speichern:"));
         QCOMPARE(f.dialogs.calls.size(), saved ? 3 : 1); // + failure box, input
         QCOMPARE(stateAfter, saved ? int(zv::PauseMode) : int(zv::EditMode));
