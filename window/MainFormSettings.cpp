@@ -260,8 +260,6 @@ std::pair<QString, bool> keepDamagedSettings(const ProgramFiles& files) {
     return {{}, true};
 }
 
-const QString NoMemory = QStringLiteral("there is not enough memory");
-
 } // namespace
 
 bool MainForm::LoadSettings() {
@@ -284,7 +282,7 @@ bool MainForm::LoadSettings() {
                          QStringLiteral("User.ini could not be read: %1.\r\n"
                                         "The default settings will be loaded now; User.ini stays "
                                         "as it is and is not replaced at close.")
-                             .arg(NoMemory),
+                             .arg(NoMemoryReason),
                          MessageIcon::Critical, MessageButtons::Ok);
     } else if (files.firstStart) {
         // An installed program's first start for this user: the factory
@@ -304,7 +302,7 @@ bool MainForm::LoadSettings() {
         factoryRead = applySettingsFile(files.factorySettings);
     } catch (const std::bad_alloc&) {
         dialogs_.message(QStringLiteral("Fatal Error:"),
-                         QStringLiteral("Default.ini could not be read: %1.").arg(NoMemory),
+                         QStringLiteral("Default.ini could not be read: %1.").arg(NoMemoryReason),
                          MessageIcon::Critical, MessageButtons::Ok);
         settingsLoaded_ = false;
         return false;
@@ -328,7 +326,7 @@ std::optional<QString> MainForm::SaveSettings() {
     try {
         return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
     } catch (const std::bad_alloc&) {
-        return NoMemory; // the guarded write left the old file as it was
+        return NoMemoryReason; // the guarded write left the old file as it was
     }
 }
 
@@ -356,7 +354,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         TransferControlsToModel();
         error = SaveSettings();
     } catch (const std::bad_alloc&) {
-        error = NoMemory;
+        error = NoMemoryReason;
     }
     // A settings file that cannot be written must not cost the user's work
     // silently: say so, and let the user free the disk or the folder and retry.
