@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QList>
+#include <algorithm>
 #include <webp/demux.h>
 
 namespace zvtest {
@@ -15,13 +16,9 @@ struct Animation {
     QList<QImage> frames; // Format_RGB32
     QList<int> ends;
     int loops = -2; // 0: forever
-    QImage at(double ms) const {
-        for (qsizetype i = 0; i < frames.size(); ++i) {
-            if (ends[i] > ms) {
-                return frames[i];
-            }
-        }
-        return {};
+    QImage at(double ms) const { // the frame shown then
+        const auto i = std::ranges::upper_bound(ends, ms) - ends.begin();
+        return i < frames.size() ? frames[i] : QImage();
     }
 };
 
