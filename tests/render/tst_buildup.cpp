@@ -10,9 +10,6 @@
 #include "AnimationFiles.h"
 #include "HostileFiles.h"
 
-#include <QBuffer>
-#include <QImage>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace zv;
@@ -49,11 +46,13 @@ class BuildUpTest : public QObject {
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         const int exitCode = !WriteParameterFile(input, g, records)
-            ? runRenderer(QStringList{"--seed", "11"} + options + QStringList{input, dir_.filePath(output)},
-                          outStream, errStream)
-            : -1;
+                                 ? runRenderer(QStringList{"--seed", "11"} + options +
+                                                   QStringList{input, dir_.filePath(output)},
+                                               outStream, errStream)
+                                 : -1;
         outStream.flush();
-        const QRegularExpressionMatch m = QRegularExpression("^Elements drawn: (\\d+)\n").match(out);
+        const QRegularExpressionMatch m =
+            QRegularExpression("^Elements drawn: (\\d+)\n").match(out);
         return exitCode == 0 && m.hasMatch() ? m.captured(1).toLongLong() : -1;
     }
     QImage picture(const QString& name) {
@@ -93,7 +92,8 @@ private slots:
         QCOMPARE(a.frames.size(), 2);
         QCOMPARE(a.frames[0], before);
         for (int i = 0; i < colors; ++i) {
-            const QRgb shown = a.frames[1].pixel(i % 20, i / 20), wanted = after.pixel(i % 20, i / 20);
+            const QRgb shown = a.frames[1].pixel(i % 20, i / 20),
+                       wanted = after.pixel(i % 20, i / 20);
             const int off = std::max({std::abs(qRed(shown) - qRed(wanted)),
                                       std::abs(qGreen(shown) - qGreen(wanted)),
                                       std::abs(qBlue(shown) - qBlue(wanted))});
@@ -128,8 +128,8 @@ private slots:
         const double fps = 8, hold = 1.5;
         const qint64 total = render(figure, {}, "whole.png");
         QVERIFY(total > 4);
-        const bool pairs = (figure.type == 3 && figure.mode == 0) ||
-                           (figure.type == 0 && figure.mode == 3);
+        const bool pairs =
+            (figure.type == 3 && figure.mode == 0) || (figure.type == 0 && figure.mode == 3);
         QList<QImage> stills; // 0 elements, frames 1 to n, more than all
         for (int k = 0; k <= n + 1; ++k) {
             // halves to even: 2.5 elements make frame 1 of 6 at 15 elements

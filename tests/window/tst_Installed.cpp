@@ -18,8 +18,9 @@ using zvtest::FakeDialogs;
 const QString Condensed = QStringLiteral("DejaVu Sans Condensed");
 
 bool copyTo(const QString& folder, const QString& name) {
-    return QDir().mkpath(folder) && QFile::copy(QCoreApplication::applicationDirPath() +
-                                                    "/Default.ini", folder + "/" + name);
+    return QDir().mkpath(folder) &&
+           QFile::copy(QCoreApplication::applicationDirPath() + "/Default.ini",
+                       folder + "/" + name);
 }
 
 // A caption as drawn: "&&" is an ampersand, a single "&" marks the access key.
@@ -35,49 +36,44 @@ struct Fit {
 // nothing for a control without a caption to check.
 std::optional<Fit> fitOf(const QWidget* w) {
     const QFontMetrics fm = w->fontMetrics();
-    const auto width = [&fm](const QString& text) { return fm.boundingRect(text).right() + 1; };
+    QString text;
+    int room = 0;
     if (w->inherits("zv::StatusPanel")) {
         return {}; // the status bar's texts are the run's, cut short by design
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(w)) {
-        if (label->text().isEmpty() || label->wordWrap()) {
-            return {};
-        }
-        return Fit{label->contentsRect().width(), width(shown(label->text()))};
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
-        if (button->text().isEmpty()) {
-            return {};
-        }
+    } else if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->wordWrap()) {
+        text = label->text();
+        room = label->contentsRect().width();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
         QStyleOptionButton option;
         option.initFrom(button);
-        option.text = button->text();
+        option.text = text = button->text();
         const QStyle::SubElement contents =
             qobject_cast<const QCheckBox*>(w)      ? QStyle::SE_CheckBoxContents
             : qobject_cast<const QRadioButton*>(w) ? QStyle::SE_RadioButtonContents
                                                    : QStyle::SE_PushButtonContents;
         const QRect rect = button->style()->subElementRect(contents, &option, button);
-        const QString text = shown(button->text());
-        if (w->inherits("zv::WrappingCheckBox")) {
-            return Fit{rect.height(), fm.boundingRect(rect, Qt::TextWordWrap, text).height()};
+        if (w->inherits("zv::WrappingCheckBox") && !text.isEmpty()) {
+            return Fit{rect.height(),
+                       fm.boundingRect(rect, Qt::TextWordWrap, shown(text)).height()};
         }
-        return Fit{rect.width(), width(text)};
-    }
-    // At the narrowest only the start of a long type name shows (the tool tip
-    // has it whole); the first type's name fits the window as it starts.
-    if (const auto* list = qobject_cast<const QComboBox*>(w); list && list->currentIndex() == 0) {
+        room = rect.width();
+    } else if (const auto* list = qobject_cast<const QComboBox*>(w);
+               list && list->currentIndex() == 0) {
+        // At the narrowest only the start of a long type name shows (the tool
+        // tip has it whole); the first type's name fits the window as it starts.
         QStyleOptionComboBox option;
         option.initFrom(list);
-        return Fit{list->style()
-                       ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
-                       .width(),
-                   width(list->currentText())};
+        text = list->currentText();
+        room =
+            list->style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+                .width();
+    } else if (const auto* frame = qobject_cast<const QGroupBox*>(w)) {
+        text = frame->title();
+        room = frame->width();
     }
-    const auto* frame = qobject_cast<const QGroupBox*>(w);
-    if (frame == nullptr || frame->title().isEmpty()) {
-        return {};
-    }
-    return Fit{frame->width(), width(shown(frame->title()))};
+    return text.isEmpty() ? std::nullopt
+                          : std::optional(Fit{room, fm.boundingRect(shown(text)).right() + 1});
 }
 
 } // namespace
@@ -146,8 +142,9 @@ private slots:
                 copyTo(installed ? prefix.filePath("share/zorvandine") : bin, "Default.ini"));
         QFile::remove(config_);
         QFile own(config_);
-        QVERIFY(ownSettings.isNull() || (QDir().mkpath(QFileInfo(config_).absolutePath()) &&
-                                         own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0));
+        QVERIFY(ownSettings.isNull() ||
+                (QDir().mkpath(QFileInfo(config_).absolutePath()) &&
+                 own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0));
         own.close();
 
         auto first = std::make_unique<Started>(bin);
@@ -211,7 +208,8 @@ private slots:
         QFETCH(bool, save);
         QFETCH(bool, confirmOverwrite);
         const auto dialog = zv::createFileDialog(
-            nullptr, {"Paramaterdatei speichern:", root_.path(), "*.prm", "prm", confirmOverwrite}, save);
+            nullptr, {"Paramaterdatei speichern:", root_.path(), "*.prm", "prm", confirmOverwrite},
+            save);
         QCOMPARE(dialog->metaObject(), &QFileDialog::staticMetaObject);
         QVERIFY(!dialog->testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
