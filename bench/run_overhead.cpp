@@ -162,16 +162,11 @@ struct Window {
                                                w.general, records)) {
             std::printf("cannot write the settings: %s\n", qPrintable(*error));
         }
-        zv::MainForm::SetProgramFolder(folder.path());
-        form = std::make_unique<MeasuredForm>(model, dialogs);
+        form = std::make_unique<MeasuredForm>(model, dialogs, folder.path());
         form->show();
         (void)QTest::qWaitForWindowExposed(form.get());
         form->activateWindow();
         QTest::qWait(50); // the type selection after start-up
-    }
-    ~Window() {
-        form.reset();
-        zv::MainForm::SetProgramFolder({});
     }
 };
 

@@ -30,7 +30,6 @@ public:
 
     // A new size erases the picture to the background colour.
     void Resize(int width, int height);
-    int scale() const { return scale_; }
     int width() const { return width_; }
     int height() const { return height_; }
     const QImage& image() const { return image_; }

@@ -13,10 +13,17 @@ void DrawFractal(ParameterModel& model, std::uint8_t FractalType, RunHost& host,
     DrawRun run(model, *model.Canvas, host, random);
     model.RecursionsDone = 0;
     model.ElementsDrawn = 0;
-    run.canvas.SetMousePointer(HourglassPointer);
+    // The hourglass goes also when a figure fails half-way (memory running
+    // out): the caller reports that and the user draws on.
+    struct Hourglass {
+        Canvas& canvas;
+        explicit Hourglass(Canvas& c) : canvas(c) { canvas.SetMousePointer(HourglassPointer); }
+        ~Hourglass() { canvas.SetMousePointer(DefaultPointer); }
+        Hourglass(const Hourglass&) = delete;
+        Hourglass& operator=(const Hourglass&) = delete;
+    } hourglass(run.canvas);
     run.canvas.Clear();
     if (!run.BeginElementMarks()) {
-        run.canvas.SetMousePointer(DefaultPointer);
         return;
     }
 
@@ -26,8 +33,6 @@ void DrawFractal(ParameterModel& model, std::uint8_t FractalType, RunHost& host,
             mode->draw(run);
         }
     }
-
-    run.canvas.SetMousePointer(DefaultPointer);
 }
 
 } // namespace zv

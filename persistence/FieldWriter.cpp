@@ -48,8 +48,6 @@ QString plainDecimal(double v) {
     return negative ? u'-' + text : text;
 }
 
-} // namespace
-
 QString listRealText(double value) {
     return plainDecimal(writable(value));
 }
@@ -85,6 +83,8 @@ QString listTextForm(const QString& text) {
     t.replace(QStringLiteral("\""), QStringLiteral("\"\""));
     return u'"' + t + u'"';
 }
+
+} // namespace
 
 void FieldWriter::line(const QString& text) {
     // Characters outside Latin-1 have no place in the 8-bit file; toLatin1

@@ -42,9 +42,4 @@ private:
     QByteArray content_;
 };
 
-// The forms on their own, for tests and callers that build lines themselves.
-QString listRealText(double value);
-QString lineRealText(double value);
-QString listTextForm(const QString& text);
-
 } // namespace zv

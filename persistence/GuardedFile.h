@@ -49,6 +49,10 @@ struct FileContent {
 
 FileContent ReadGuardedFile(const QString& path);
 
+// The reason given when a read, a drawing or a write ran out of memory
+// (std::bad_alloc): the program says so and goes on.
+inline const QString NoMemoryReason = QStringLiteral("there is not enough memory");
+
 // The temporary file: unnamed until the rename where the file system allows it,
 // or named from the start. Tests choose Named to reach what a file system
 // without O_TMPFILE does.

@@ -7,9 +7,15 @@
 
 namespace zv {
 
+namespace {
+
+// White minus the colour: each of red, green and blue becomes 255 minus itself.
+// Only the 24 RGB bits take part.
 std::int32_t complementaryColor(std::int32_t color) {
     return static_cast<std::int32_t>(0xFFFFFFu - (static_cast<std::uint32_t>(color) & 0xFFFFFFu));
 }
+
+} // namespace
 
 ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);

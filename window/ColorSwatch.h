@@ -9,10 +9,6 @@
 
 namespace zv {
 
-// White minus the colour: each of red, green and blue becomes 255 minus itself.
-// Only the 24 RGB bits take part.
-std::int32_t complementaryColor(std::int32_t color);
-
 class ColorSwatch : public QFrame {
     Q_OBJECT
 public:
@@ -23,7 +19,6 @@ public:
 
     // Prints text centred in the field in the complementary colour.
     void printCaption(const QString& text);
-    QString caption() const { return caption_; }
 
 signals:
     void clicked();

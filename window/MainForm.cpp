@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 #include "WindowFont.h"
@@ -123,22 +124,17 @@ void MainForm::makeControls(std::initializer_list<Control> table) {
     }
 }
 
-MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent)
+MainForm::MainForm(ParameterModel& model, Dialogs& dialogs, const QString& programFolder,
+                   QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      model_(model), dialogs_(dialogs) {
+      model_(model), dialogs_(dialogs),
+      programFolder_(programFolder.endsWith(QLatin1Char('/')) ? programFolder
+                                                              : programFolder + QLatin1Char('/')) {
     setObjectName(QStringLiteral("MainForm"));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         twips_ = TwipsScale::fromDpi(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY());
-    }
-    const QByteArray logPath = qgetenv("ZORVANDINE_E2E_LOG");
-    if (!logPath.isEmpty()) {
-        e2eLog_ = new QFile(QString::fromLocal8Bit(logPath), this);
-        if (!e2eLog_->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            delete e2eLog_;
-            e2eLog_ = nullptr;
-        }
     }
 
     // The controls are laid out for 8-point condensed text; a wider font would clip.
@@ -493,17 +489,9 @@ void MainForm::Form_Load() {
     IgnoreTypeClick = false;
     FractalType_cmb_Click();
     connect(FractalType_cmb, &QComboBox::activated, this, &MainForm::FractalType_cmb_Click);
-    e2eLog(QStringLiteral("loaded, twips per pixel %1 %2")
-               .arg(twips_.twipsPerPixelX())
-               .arg(twips_.twipsPerPixelY()));
-}
-
-void MainForm::e2eLog(const QString& line) {
-    if (e2eLog_ == nullptr) {
-        return;
-    }
-    e2eLog_->write(line.toUtf8() + '\n');
-    e2eLog_->flush();
+    qCDebug(windowLog).noquote() << QStringLiteral("loaded, twips per pixel %1 %2")
+                                        .arg(twips_.twipsPerPixelX())
+                                        .arg(twips_.twipsPerPixelY());
 }
 
 } // namespace zv

@@ -52,7 +52,10 @@ class MainForm : public QWidget, public RunHost {
     Q_OBJECT
 public:
     // The model outlives the window; so do the dialogs.
-    MainForm(ParameterModel& model, Dialogs& dialogs, QWidget* parent = nullptr);
+    // programFolder: where the program's files are looked for (User.ini,
+    // Default.ini, "Saved Parameter"); main() passes the executable's folder.
+    MainForm(ParameterModel& model, Dialogs& dialogs, const QString& programFolder,
+             QWidget* parent = nullptr);
     ~MainForm() override;
 
     // --- Layout (window client area in pixels, twips converted with Twips()) ---
@@ -142,13 +145,11 @@ public:
 
     // --- Settings files, parameter files (MainFormSettings.cpp, MainFormFiles.cpp) ---
     // The folder that holds User.ini, Default.ini and "Saved Parameter", ending
-    // in '/': the program's own folder unless SetProgramFolder chose another.
-    static QString ProgramFolder();
-    // An empty folder returns to the program's own.
-    static void SetProgramFolder(const QString& folder);
+    // in '/', as given to the constructor.
+    QString ProgramFolder() const;
     // The settings files and the parameter folder for the program folder:
     // beside the program, or the user's own folders when it cannot be written.
-    static ProgramFiles Files();
+    ProgramFiles Files() const;
     // Reads User.ini, or Default.ini after the "Bad Error:" box, into the general
     // controls and the model's records. False after the "Fatal Error:" box: the
     // program must end without showing or saving anything.
@@ -180,7 +181,7 @@ signals:
     void animationExportRequested();
 
 protected:
-    // What a drawing run asks of the window that hosts it.
+    // What a drawing run asks of the window that hosts it (MainFormRunHost.cpp).
     void YieldToEvents() override;
     void Sleep(int milliseconds) override;
     void PauseNap(int milliseconds) override;
@@ -224,6 +225,11 @@ private:
     // For a type whose first two points share one height (the ends of the
     // Cantor set's top bar), the other end takes the height of end Index.
     void syncCantorHeights(int Index);
+    bool coordinate_LostFocus(int Index, const std::vector<TextField*>& fields,
+                              const QString& areaText);
+    void chooseSwatchColor(ColorSwatch* swatch);
+    // A swatch's colour with its copy on the drawing area and its caption.
+    void applySwatchColor(ColorSwatch* swatch, std::int32_t color);
     void endFixPointDrag();
     void selectStoredDrawMode(int type, int storedMode);
     void storeShownTypeControls();
@@ -248,7 +254,6 @@ private:
     // Lays out every control for a client area of w x h pixels.
     void layoutControls(int w, int h);
     bool handleKeyDown(QKeyEvent* event);
-    void e2eLog(const QString& line);
 
     template <class W>
     W* make(QWidget* parent, const char* name, int left, int top, int width, int height);
@@ -315,27 +320,30 @@ private:
 
     ParameterModel& model_;
     Dialogs& dialogs_;
+    QString programFolder_; // ends in '/'
     TwipsScale twips_;
-    QFile* e2eLog_ = nullptr;
     QStyle* compactStyle_ = nullptr; // the check boxes' and options' style
 
-    // --- Transfer and draw command (MainFormTransfer.cpp, MainFormDraw.cpp) ---
+    // --- Transfer (MainFormTransfer.cpp) ---
     // The rows' points; a coordinate that does not convert keeps the previous
     // point's value at that index (0 beyond the previous list).
     std::vector<FixPoint> fixPointsFromRows(std::span<const FixPoint> previous) const;
+
+    // --- Draw command (MainFormDraw.cpp) ---
     void startRun();
     void cancelRun();
     void finishRun();
     void setRunControlsEnabled(bool enabled);
+    RandomSource& runRandom();
+    bool runActive_ = false;             // DrawFractal is on the call stack
+    std::optional<RandomSource> random_; // seeded from the clock at the first run
+
+    // --- The run's host (MainFormRunHost.cpp) ---
     void showCanvasHourglass();
     void showRunProgress();
     void waitUntil(std::chrono::steady_clock::time_point deadline, bool untilStateChanges);
-    RandomSource& runRandom();
-
-    bool runActive_ = false;        // DrawFractal is on the call stack
     bool runWindowVisible_ = false; // the window was shown when the run started
     bool hourglassShown_ = false;
-    std::optional<RandomSource> random_; // seeded from the clock at the first run
     std::chrono::steady_clock::time_point lastDisplay_{}; // of the run's progress
     SleepPace sleepPace_;
     // Counter texts a run wrote since its progress was last shown.
@@ -343,6 +351,7 @@ private:
     std::optional<QString> pendingRecursionsText_;
     QTimer* napTimer_ = nullptr;    // wakes a sleep; made at the first one
     QEventLoop* napLoop_ = nullptr; // a pause nap, ended by a change of state
+
     bool settingsLoaded_ = false;
     // False when User.ini is left as it is at close (see LoadSettings).
     bool saveSettingsAtClose_ = true;

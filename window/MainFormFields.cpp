@@ -81,21 +81,31 @@ void MainForm::Delta_txt_MouseMove() {
 }
 
 void MainForm::BackColor_pic_Click() {
-    const std::int32_t color =
-        dialogs_.chooseColor(BackColor_pic->color()).value_or(BackColor_pic->color());
-    BackColor_pic->setColor(color);
-    Output_pic->canvas().SetBackColor(color);
-    PrintBackColorCaption();
-    DrawFixPointsPreview();
+    chooseSwatchColor(BackColor_pic);
 }
 
 void MainForm::ForeColor_pic_Click() {
-    const std::int32_t color =
-        dialogs_.chooseColor(ForeColor_pic->color()).value_or(ForeColor_pic->color());
-    ForeColor_pic->setColor(color);
-    Output_pic->canvas().SetForeColor(color);
-    PrintForeColorCaption();
+    chooseSwatchColor(ForeColor_pic);
+}
+
+// A cancelled dialog keeps the colour; the drawing area is cleared and the
+// preview drawn all the same.
+void MainForm::chooseSwatchColor(ColorSwatch* swatch) {
+    applySwatchColor(swatch, dialogs_.chooseColor(swatch->color()).value_or(swatch->color()));
     DrawFixPointsPreview();
+}
+
+// The swatches are the window's only store of the two colours; the drawing
+// area keeps copies, and a new colour wipes the swatch's caption.
+void MainForm::applySwatchColor(ColorSwatch* swatch, std::int32_t color) {
+    swatch->setColor(color);
+    if (swatch == BackColor_pic) {
+        Output_pic->canvas().SetBackColor(color);
+        PrintBackColorCaption();
+    } else {
+        Output_pic->canvas().SetForeColor(color);
+        PrintForeColorCaption();
+    }
 }
 
 void MainForm::PrintBackColorCaption() {

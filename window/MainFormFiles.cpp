@@ -10,6 +10,7 @@
 #include "FileMod.h"
 #include "Gallery.h"
 #include "GuardedFile.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 
@@ -156,6 +157,17 @@ QString MainForm::askFile(const FileChoice& choice) {
     const FileDialogResult result =
         choice.save ? dialogs_.saveFile(request) : dialogs_.openFile(request);
     if (!result.failed) {
+        // The dialog shows a name whose bytes are not UTF-8 with replacement
+        // characters, and gives it back so: those name another file, which
+        // must neither be read in its place nor overwritten.
+        if (result.path.contains(QChar::ReplacementCharacter)) {
+            dialogs_.message(QStringLiteral("Error:"),
+                             QStringLiteral("The file name is not valid UTF-8 and cannot be used "
+                                            "exactly:\r\n") +
+                                 ShownText(result.path, ShownPathChars),
+                             MessageIcon::Critical, MessageButtons::Ok);
+            return {};
+        }
         return result.path;
     }
 
@@ -239,7 +251,14 @@ void MainForm::OpenParameterFile(const QString& path) {
 }
 
 bool MainForm::ImportParameterFileFrom(const QString& path) {
-    const FileContent content = ReadGuardedFile(path);
+    FileContent content;
+    bool applied = false;
+    try {
+        content = ReadGuardedFile(path);
+        applied = content && readIntoWindow(content.bytes, false);
+    } catch (const std::bad_alloc&) {
+        content = {FileContent::Unreadable, {}, NoMemoryReason};
+    }
     if (content.status == FileContent::Unreadable) {
         dialogs_.message(QStringLiteral("Error:"),
                          fileFailureText("Parameter-File could not be read!", path, content.reason),
@@ -248,12 +267,12 @@ bool MainForm::ImportParameterFileFrom(const QString& path) {
     }
     // A FIFO, a device or a file far too big for a parameter file is no
     // parameter file either.
-    if (!content || !readIntoWindow(content.bytes, false)) {
+    if (!applied) {
         dialogs_.message(QStringLiteral("Error:"), QStringLiteral("Parameter-File is damaged!"),
                          MessageIcon::Critical, MessageButtons::Ok);
         return false;
     }
-    e2eLog(QStringLiteral("imported type %1").arg(FractalType_cmb->currentIndex()));
+    qCDebug(windowLog, "imported type %d", FractalType_cmb->currentIndex());
     return true;
 }
 
@@ -272,8 +291,13 @@ void MainForm::ExportParameterFile() {
     if (model_.GlobalState == EditMode) {
         TransferControlsToModel();
     }
-    if (const std::optional<QString> error =
-            WriteParameterFile(path, GeneralValuesFromControls(), model_)) {
+    std::optional<QString> error;
+    try {
+        error = WriteParameterFile(path, GeneralValuesFromControls(), model_);
+    } catch (const std::bad_alloc&) {
+        error = NoMemoryReason; // the guarded write left any old file as it was
+    }
+    if (error) {
         dialogs_.message(QStringLiteral("Error:"),
                          fileFailureText("Parameter-File could not be written!", path, *error),
                          MessageIcon::Critical, MessageButtons::Ok);
@@ -281,7 +305,7 @@ void MainForm::ExportParameterFile() {
 }
 
 void MainForm::SavePicture() {
-    e2eLog(QStringLiteral("SavePicture"));
+    qCDebug(windowLog, "SavePicture");
     // Ctrl+P reaches the window during a run too, from inside the run's event
     // processing; a second one while the dialog is open is dropped.
     if (savingPicture_) {
@@ -293,7 +317,13 @@ void MainForm::SavePicture() {
         return;
     }
     // The run, if any, waits below this call: the picture is the one drawn so far.
-    if (const std::optional<QString> error = writeBitmap(Output_pic->canvas().image(), path)) {
+    std::optional<QString> error;
+    try {
+        error = writeBitmap(Output_pic->canvas().image(), path);
+    } catch (const std::bad_alloc&) {
+        error = NoMemoryReason;
+    }
+    if (error) {
         dialogs_.message(QStringLiteral("Error:"),
                          fileFailureText("The picture could not be saved!", path, *error),
                          MessageIcon::Critical, MessageButtons::Ok);

@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "FieldNumbers.h"
 #include "FractalCatalogue.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "TextField.h"
 
@@ -333,24 +334,27 @@ void repairCoordinate(TextField* field, const QString& areaText) {
 } // namespace
 
 void MainForm::XPos_txt_LostFocus(int Index) {
-    if (Index < 0 || Index >= static_cast<int>(XPos_txt.size())) {
-        return;
-    }
-    repairCoordinate(XPos_txt[Index], AreaWidth_txt->text());
-    int x = coordinate(XPos_txt[Index]->text()).value_or(0);
-    int y = coordinate(YPos_txt[Index]->text()).value_or(0);
-    PlaceFixPoint(Index, x, y);
+    coordinate_LostFocus(Index, XPos_txt, AreaWidth_txt->text());
 }
 
 void MainForm::YPos_txt_LostFocus(int Index) {
-    if (Index < 0 || Index >= static_cast<int>(YPos_txt.size())) {
-        return;
+    if (coordinate_LostFocus(Index, YPos_txt, AreaHeight_txt->text())) {
+        syncCantorHeights(Index);
     }
-    repairCoordinate(YPos_txt[Index], AreaHeight_txt->text());
+}
+
+// Repairs field Index of fields (XPos_txt or YPos_txt) against the area's
+// size and places its row's point; false for a row that does not exist.
+bool MainForm::coordinate_LostFocus(int Index, const std::vector<TextField*>& fields,
+                                    const QString& areaText) {
+    if (Index < 0 || Index >= static_cast<int>(std::min(XPos_txt.size(), YPos_txt.size()))) {
+        return false;
+    }
+    repairCoordinate(fields[static_cast<std::size_t>(Index)], areaText);
     int x = coordinate(XPos_txt[Index]->text()).value_or(0);
     int y = coordinate(YPos_txt[Index]->text()).value_or(0);
     PlaceFixPoint(Index, x, y);
-    syncCantorHeights(Index);
+    return true;
 }
 
 void MainForm::syncCantorHeights(int Index) {
@@ -503,9 +507,8 @@ void MainForm::Output_pic_DragDrop(int Index, int x, int y) {
     PlaceFixPoint(Index, px, py);
     syncCantorHeights(Index);
     if (Index < static_cast<int>(XPos_txt.size()) && Index < static_cast<int>(YPos_txt.size())) {
-        e2eLog(QStringLiteral("fixpoint %1 dropped at %2 %3")
-                   .arg(Index)
-                   .arg(XPos_txt[Index]->text(), YPos_txt[Index]->text()));
+        qCDebug(windowLog, "fixpoint %d dropped at %s %s", Index,
+                qUtf8Printable(XPos_txt[Index]->text()), qUtf8Printable(YPos_txt[Index]->text()));
     }
 }
 

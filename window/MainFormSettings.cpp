@@ -11,6 +11,7 @@
 #include "Dialogs.h"
 #include "FileMod.h"
 #include "GuardedFile.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 #include "ShownText.h"
 #include "TextField.h"
@@ -30,11 +31,6 @@
 namespace zv {
 
 namespace {
-
-QString& programFolderOverride() {
-    static QString folder;
-    return folder;
-}
 
 // Twips of a pixel count, within the range of a Long.
 std::int32_t twipsOf(int pixels, double twipsPerPixel) {
@@ -130,28 +126,10 @@ public:
                    pixelsOf(position.Top, t.twipsPerPixelY()));
     }
     bool SetBackColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.BackColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetBackColor(color);
-            // A new colour wipes the swatch's caption; an imported file would
-            // otherwise leave the swatch unnamed until it is clicked.
-            form_.PrintBackColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.BackColor_pic, color);
     }
     bool SetForeColor(std::int32_t color) override {
-        if (!isRgbColor(color)) {
-            return false;
-        }
-        if (apply_) {
-            form_.ForeColor_pic->setColor(color);
-            form_.Output_pic->canvas().SetForeColor(color);
-            form_.PrintForeColorCaption();
-        }
-        return true;
+        return setSwatchColor(form_.ForeColor_pic, color);
     }
     bool SetRandomForeColor(std::uint8_t checkState) override {
         if (apply_) {
@@ -173,6 +151,18 @@ public:
     }
 
 private:
+    bool setSwatchColor(ColorSwatch* swatch, std::int32_t color) {
+        if (!isRgbColor(color)) {
+            return false;
+        }
+        if (apply_) {
+            // With its caption again: an imported file would otherwise leave
+            // the swatch unnamed until it is clicked.
+            form_.applySwatchColor(swatch, color);
+        }
+        return true;
+    }
+
     MainForm& form_;
     bool apply_;
     std::int32_t left_ = 0; // twips
@@ -190,19 +180,8 @@ std::uint8_t MainForm::checkStateValue(const QCheckBox* box) {
     }
 }
 
-QString MainForm::ProgramFolder() {
-    QString folder = programFolderOverride();
-    if (folder.isEmpty()) {
-        folder = QCoreApplication::applicationDirPath();
-    }
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
-}
-
-void MainForm::SetProgramFolder(const QString& folder) {
-    programFolderOverride() = folder;
+QString MainForm::ProgramFolder() const {
+    return programFolder_;
 }
 
 GeneralValues MainForm::GeneralValuesFromControls() const {
@@ -249,7 +228,7 @@ bool MainForm::applySettingsFile(const QString& path) {
     return content && readIntoWindow(content.bytes, true);
 }
 
-ProgramFiles MainForm::Files() {
+ProgramFiles MainForm::Files() const {
     return programFilesIn(programFoldersFor(ProgramFolder()));
 }
 
@@ -281,8 +260,6 @@ std::pair<QString, bool> keepDamagedSettings(const ProgramFiles& files) {
     return {{}, true};
 }
 
-const QString NoMemory = QStringLiteral("there is not enough memory");
-
 } // namespace
 
 bool MainForm::LoadSettings() {
@@ -305,7 +282,7 @@ bool MainForm::LoadSettings() {
                          QStringLiteral("User.ini could not be read: %1.\r\n"
                                         "The default settings will be loaded now; User.ini stays "
                                         "as it is and is not replaced at close.")
-                             .arg(NoMemory),
+                             .arg(NoMemoryReason),
                          MessageIcon::Critical, MessageButtons::Ok);
     } else if (files.firstStart) {
         // An installed program's first start for this user: the factory
@@ -325,7 +302,7 @@ bool MainForm::LoadSettings() {
         factoryRead = applySettingsFile(files.factorySettings);
     } catch (const std::bad_alloc&) {
         dialogs_.message(QStringLiteral("Fatal Error:"),
-                         QStringLiteral("Default.ini could not be read: %1.").arg(NoMemory),
+                         QStringLiteral("Default.ini could not be read: %1.").arg(NoMemoryReason),
                          MessageIcon::Critical, MessageButtons::Ok);
         settingsLoaded_ = false;
         return false;
@@ -349,7 +326,7 @@ std::optional<QString> MainForm::SaveSettings() {
     try {
         return WriteSettingsFile(path, GeneralValuesFromControls(), model_);
     } catch (const std::bad_alloc&) {
-        return NoMemory; // the guarded write left the old file as it was
+        return NoMemoryReason; // the guarded write left the old file as it was
     }
 }
 
@@ -368,7 +345,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
     }
     if (!saveSettingsAtClose_) {
         // The start-up box said why User.ini is left as it is.
-        e2eLog(QStringLiteral("closed"));
+        qCDebug(windowLog, "closed");
         event->accept();
         return;
     }
@@ -377,7 +354,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         TransferControlsToModel();
         error = SaveSettings();
     } catch (const std::bad_alloc&) {
-        error = NoMemory;
+        error = NoMemoryReason;
     }
     // A settings file that cannot be written must not cost the user's work
     // silently: say so, and let the user free the disk or the folder and retry.
@@ -394,7 +371,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         }
         error = SaveSettings();
     }
-    e2eLog(QStringLiteral("closed"));
+    qCDebug(windowLog, "closed");
     event->accept();
 }
 

@@ -1,11 +1,12 @@
-// The run state, the status bar that shows it, the keyboard commands that the
-// window sees before its controls, and what a drawing run asks of the window.
+// The run state, the status bar that shows it, and the keyboard commands that
+// the window sees before its controls.
 
 #include "MainForm.h"
 
 #include "ColorSwatch.h"
 #include "FractalCatalogue.h"
 #include "KeyedStatusBar.h"
+#include "Logging.h"
 #include "OutputPicture.h"
 
 #include <QApplication>
@@ -92,8 +93,7 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
         } else if (before == PauseMode) {
             ManageGlobalStates(WorkingMode);
         }
-        e2eLog(
-            QStringLiteral("key S state %1 -> %2").arg(int(before)).arg(int(model_.GlobalState)));
+        qCDebug(runLog, "key S state %d -> %d", int(before), int(model_.GlobalState));
         return false;
     }
     case Qt::Key_P:
@@ -114,48 +114,12 @@ bool MainForm::handleKeyDown(QKeyEvent* event) {
             qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr) {
             return false;
         }
-        e2eLog(QStringLiteral("key Enter"));
+        qCDebug(runLog, "key Enter");
         Draw_btn->click();
         return true;
     default:
         return false;
     }
-}
-
-void MainForm::EnterPauseMode() {
-    sleepPace_.restart(); // a single step starts the pace afresh
-    ManageGlobalStates(PauseMode);
-}
-
-namespace {
-
-// During a run a counter text waits in pending until the run next shows its
-// progress (showRunProgress, at display rate): a repaint of the status bar
-// after every 15th element cost the run more than its drawing.
-void setCounterText(StatusPanel* panel, std::optional<QString>& pending, bool duringRun,
-                    std::string_view text) {
-    QString t = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    if (duringRun) {
-        pending = std::move(t);
-    } else {
-        panel->setText(t);
-    }
-}
-
-} // namespace
-
-void MainForm::SetElementsText(std::string_view text) {
-    setCounterText(StatusBar->panel(QStringLiteral("ElementsCount")), pendingElementsText_,
-                   runActive_, text);
-}
-
-void MainForm::SetRecursionsText(std::string_view text) {
-    setCounterText(StatusBar->panel(QStringLiteral("RecursionsCount")), pendingRecursionsText_,
-                   runActive_, text);
-}
-
-std::int32_t MainForm::BackColor() const {
-    return BackColor_pic->color();
 }
 
 } // namespace zv

@@ -1,10 +1,9 @@
 // Which draw modes, frames and fix point commands the window offers for the
-// selected fractal type, and the refresh that copies the type's record from
-// the model into the controls after a type selection.
+// selected fractal type and draw mode. The refresh that copies the type's
+// record into the controls after a selection is in MainFormTransfer.cpp.
 
 #include "MainForm.h"
 
-#include "FieldNumbers.h"
 #include "FractalCatalogue.h"
 #include "OutputPicture.h"
 #include "TextField.h"
@@ -15,14 +14,10 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <algorithm>
-#include <cmath>
 #include <functional>
-#include <span>
 
 namespace zv {
 
@@ -52,17 +47,6 @@ private:
     MainForm* form_;
     std::function<void()> closed_;
 };
-
-// A coordinate from a file as the field shows it; one that is not a finite
-// number would leave an unreadable field, so it shows as 0.
-QString coordinateText(double v) {
-    return fieldText(std::isfinite(v) ? v : 0.0);
-}
-
-// The model's strings hold one Latin-1 byte per character.
-QString latin1Text(const std::string& s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 } // namespace
 
@@ -156,28 +140,6 @@ QGroupBox* MainForm::specialFrameWidget(SpecialFrame frame) const {
     return nullptr;
 }
 
-// Model -> controls for the fields of a special frame. The controls -> model
-// direction is storeSpecialValues (MainFormTransfer.cpp).
-void MainForm::showSpecialValues(SpecialFrame frame) {
-    switch (frame) {
-    case SpecialFrame::CantorSet:
-        StepHeight_txt->setText(QString::number(model_.CantorSet.StepHeight));
-        ElementsCount_txt->setText(QString::number(model_.CantorSet.ElementsCount));
-        break;
-    case SpecialFrame::Cross:
-        DecreaseFactor_txt->setText(fieldText(model_.Cross.DecreaseFactor));
-        break;
-    case SpecialFrame::LSystem:
-        Initiator_txt->setText(latin1Text(model_.LSystem.InitiatorString));
-        Generator_txt->setText(latin1Text(model_.LSystem.GeneratorString));
-        LineLength_txt->setText(fieldText(model_.LSystem.LineLength));
-        Delta_txt->setText(fieldText(model_.LSystem.Delta));
-        break;
-    case SpecialFrame::None:
-        break;
-    }
-}
-
 void MainForm::ShowFixPoints() {
     for (QLabel* marker : FixPoint_img) {
         marker->show();
@@ -255,78 +217,6 @@ void MainForm::DrawMode_opt_Click(int Index) {
             SetFixPointCount();
         }
     }
-}
-
-// Selects the record's draw mode and runs the mode handling once, also when
-// the option was selected already, so the panels always match the mode. A mode
-// the type does not offer (a file may hold any Byte) selects the type's first
-// mode instead.
-void MainForm::selectStoredDrawMode(int type, int storedMode) {
-    const FractalTypeRow& row = catalogueRow(FractalType(type));
-    const int mode = row.offers(storedMode) ? storedMode : row.firstOfferedMode();
-    QRadioButton* option = DrawMode_opt[static_cast<std::size_t>(mode)];
-    if (option->isChecked()) {
-        DrawMode_opt_Click(mode);
-    } else {
-        option->setChecked(true); // the toggle runs the handling
-    }
-}
-
-void MainForm::Unload_tmr_Timer() {
-    AddFixPoint_btn->setEnabled(true);
-    RemoveFixPoint_btn->setEnabled(true);
-    ConnectLast_chk->setEnabled(true);
-    const int type = FractalType_cmb->currentIndex();
-    if (const FractalTypeRow* row = catalogueRowAt(type)) {
-        if (FixPoints_frm->isHidden()) {
-            SpecialParams_btn_Click();
-        }
-        SpecialParams_btn->setEnabled(row->specialFrame != SpecialFrame::None);
-        std::array<int, 4> allowedModes{};
-        for (int m = 0; m < DrawModeCount; ++m) {
-            allowedModes[static_cast<std::size_t>(m)] = row->offers(m) ? 1 : 0;
-        }
-        EnableDrawModes(allowedModes);
-        // A figure of a fixed number of points has no list commands; the
-        // check box shows whether that figure is closed.
-        if (row->fixedFixPointCount()) {
-            AddFixPoint_btn->setEnabled(false);
-            RemoveFixPoint_btn->setEnabled(false);
-            ConnectLast_chk->setChecked(row->connectLast(model_));
-            ConnectLast_chk->setEnabled(false);
-        }
-
-        // The record's points; a list from a file may hold fewer or more than
-        // the type's rows: the rows are held within that range and show the
-        // first points, missing points keep the place the list gave them.
-        const std::span<const FixPoint> points = row->fixPoints(model_);
-        LastFixPointIndex =
-            std::clamp(static_cast<int>(std::min<std::size_t>(points.size(), 64)),
-                       row->minFixPoints, row->maxFixPoints) -
-            1;
-        SetFixPointCount();
-
-        for (int i = 0; i <= LastFixPointIndex && i < static_cast<int>(points.size()) &&
-                        i < static_cast<int>(XPos_txt.size());
-             ++i) {
-            XPos_txt[i]->setText(coordinateText(points[i].X));
-            YPos_txt[i]->setText(coordinateText(points[i].Y));
-        }
-        if (!row->fixedFixPointCount()) {
-            ConnectLast_chk->setChecked(row->connectLast(model_));
-        }
-        selectStoredDrawMode(type, row->drawMode(model_));
-        showSpecialValues(row->specialFrame);
-    }
-    shownType_ = type;
-    shownTypeStored_ = false;
-    e2eLog(QStringLiteral("refresh type %1").arg(type));
-    PlaceAllFixPoints();
-    if (DrawMode_opt[DemoMode]->isChecked()) {
-        Output_pic->canvas().Clear();
-        Output_pic->canvas().Refresh();
-    }
-    Unload_tmr->stop();
 }
 
 } // namespace zv

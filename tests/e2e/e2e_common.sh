@@ -11,6 +11,13 @@ require_tools() {
     done
 }
 
+# The program's diagnostics: its logging categories zorvandine.* switched on,
+# on standard error (also when that is a file), one line each as the program
+# words it. The scripts send the program's standard error to their log.
+export QT_LOGGING_RULES="zorvandine.*=true"
+export QT_MESSAGE_PATTERN="%{message}"
+export QT_FORCE_STDERR_LOGGING=1
+
 failures=0
 fail() {
     echo "FAIL: $*"

@@ -68,17 +68,16 @@ unset QT_QPA_PLATFORM XDG_CONFIG_HOME XDG_DATA_HOME XDG_RUNTIME_DIR
 # Starts the installed program as the user and waits for its window; a
 # settings box, which neither start should show, is answered with Enter.
 start() { # message boxes expected, number of this start
-    as_user env HOME="$home" ZORVANDINE_E2E_LOG="$log" "$prefix/bin/zorvandine" \
-        >>"$out/program.log" 2>&1 &
+    as_user env HOME="$home" "$prefix/bin/zorvandine" >>"$out/program.log" 2>>"$log" &
     app_pid=$!
     wait_for_main_window || {
-        cat "$out/program.log"
+        cat "$out/program.log" "$log"
         echo "FAIL: the installed program's window did not appear"
         exit 1
     }
     [ "$boxes_seen" -eq "$1" ] || fail "$boxes_seen settings message boxes at start $2, expected $1"
-    eventually "[ \$(grep -c '^loaded' '$log') -ge $2 ]" || fail "start $2 never finished loading"
-    sleep 0.3
+    # Ready for input once the start-up's refresh of the stored type has run.
+    eventually "[ \$(grep -c '^refresh type' '$log') -ge $2 ]" || fail "start $2 never finished loading"
 }
 
 close_window() {
@@ -102,7 +101,6 @@ geometry
 width0=$ww
 # The drawing area's width field: 300 instead of 200 widens the window by 100 px.
 xdotool mousemove "$((wx + $(px $((3230 + 1050 + 250)))))" "$((wy + $(py $((500 + 350 + 150)))))" click 1
-sleep 0.2
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 30 "300"
 xdotool key --clearmodifiers Tab

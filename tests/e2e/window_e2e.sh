@@ -2,8 +2,8 @@
 # The real window on a real X server (Xvfb): starts the program, finds its
 # window by its caption, takes screenshots, checks that controls sit where the
 # layout puts them (pixel colours at their twips positions), and that keys typed on
-# the keyboard reach the window (the program reports them to the file named by
-# ZORVANDINE_E2E_LOG). The program runs from a copy in the output folder, so the
+# the keyboard reach the window (the program reports them in its diagnostics on
+# standard error, see e2e_common.sh). The program runs from a copy in the output folder, so the
 # settings it writes when it is closed never reach the build folder; a close
 # request as a window manager sends it must store User.ini, the next start must
 # show what it stored, a damaged User.ini must be kept as User.ini.damaged, and
@@ -50,21 +50,18 @@ trap cleanup EXIT
 start_xvfb "$out"
 unset QT_QPA_PLATFORM
 
-ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program.log" 2>&1 &
+"$program" >"$out/program.log" 2>"$log" &
 app_pid=$!
 
 # Message boxes at start (missing user settings) are answered with Enter.
 if ! wait_for_main_window; then
     echo "FAIL: the program's window did not appear"
-    cat "$out/program.log"
+    cat "$out/program.log" "$log"
     exit 1
 fi
 
-for _ in $(seq 1 50); do
-    grep -q '^loaded' "$log" 2>/dev/null && break
-    sleep 0.1
-done
-sleep 0.5
+# Ready for input once the start-up's refresh of the stored type has run.
+eventually 'grep -q "^refresh type" "$log" 2>/dev/null' || fail "no refresh after start-up"
 
 title=$(xdotool getwindowname "$window")
 [ "$title" = "Zorvandine v1.0b" ] || fail "caption is '$title'"
@@ -109,7 +106,10 @@ end_runs() {
     for _ in $(seq 1 20); do
         [ "$(log_count "^run started")" -eq "$(log_count "^run ended")" ] && return 0
         xdotool key --clearmodifiers Return
-        sleep 0.5
+        for _ in $(seq 1 20); do
+            [ "$(log_count "^run started")" -eq "$(log_count "^run ended")" ] && return 0
+            sleep 0.1
+        done
     done
     fail "a drawing run did not end"
 }
@@ -148,7 +148,6 @@ expect_colour "$shot" "state icon" 12 $((wh - $(py 300) / 2)) "#00C000"
 
 # --- keys reach the window ---
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-sleep 0.2
 xdotool key --clearmodifiers s
 wait_for_log '^key S state 0 -> 0$'
 xdotool key --clearmodifiers shift+s
@@ -162,20 +161,17 @@ end_runs
 fx=$((wx + $(px $((3230 + 1050 + 250)))))
 fy=$((wy + $(py $((500 + 350 + 150)))))
 xdotool mousemove "$fx" "$fy" click 1
-sleep 0.2
 xdotool type --delay 30 "300"
 xdotool key --clearmodifiers Tab
 eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100)) ]' ||
     fail "after typing 300 the window is $ww wide, expected $(($(px 7425) + 100))"
-sleep 0.3
-import -window root "$shot"
+eventually 'import -window root "$shot"; [ "$(colour_at "$shot" $((ox + 299)) $((oy + 125)))" = "#FFFFFF" ]'
 expect_colour "$shot" "Output_pic background, 300 wide" $((ox + 299)) $((oy + 125)) "#FFFFFF"
 expect_dark "$shot" "Output_pic border (right), 300 wide" $((ox + 301)) $((oy + 125))
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-300.png"
 
 before=$(log_count '^Draw_btn_Click')
 xdotool mousemove "$((wx + $(px $((3230 + 1000 + 300)))))" "$((wy + $(py $((500 + 2565 + 150)))))" click 1
-sleep 0.2
 xdotool key --clearmodifiers Return
 eventually '[ "$(log_count "^Draw_btn_Click")" -gt "$before" ]' ||
     fail "Enter in CalcDepth_txt did not press Draw_btn"
@@ -187,8 +183,7 @@ params_right=$((ox + 302 + $(px 100)))
 xdotool mousemove "$((wx + params_right - $(px 200)))" "$((wy + $(py 257)))" click 1
 eventually 'geometry; [ "$ww" -eq $(($(px 7425) + 100 - $(px 4200))) ]' ||
     fail "with the bar closed the window is $ww wide"
-sleep 0.3
-import -window root "$shot"
+eventually painted || fail "the drawing area was not painted after the bar closed"
 convert "$shot" -crop "${ww}x${wh}+${wx}+${wy}" +repage "$out/e2e-window-closed.png"
 
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended by itself"
@@ -239,13 +234,12 @@ tr -d '\r' <"$folder/Default.ini" | sed '5s/.*/5000/' | sed 's/$/\r/' >"$folder/
 main_log="$log"
 log="$out/e2e-wide.log"
 rm -f "$log"
-ZORVANDINE_E2E_LOG="$log" "$program" >"$out/program-wide.log" 2>&1 &
+"$program" >"$out/program-wide.log" 2>"$log" &
 app_pid=$!
 if ! wait_for_main_window; then
     fail "the window did not appear with an area width of 5000"
 else
-    wait_for_log '^loaded'
-    sleep 0.5
+    wait_for_log '^refresh type'
     geometry
     read -r sw sh < <(xwininfo -root | awk '/^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w, h }')
     { [ "$wx" -ge 0 ] && [ "$wy" -ge 0 ] && [ $((wx + ww)) -le "$sw" ] && [ $((wy + wh)) -le "$sh" ]; } ||
@@ -262,7 +256,6 @@ else
         sleep 0.1
     done
     xdotool mouseup 1
-    sleep 0.3
     moved() {
         import -window root "$shot"
         [ "$(colour_at "$shot" $((ox + 1 + mx + 45)) $((oy + 1 + my + 5)))" = "#00FF00" ]
@@ -285,7 +278,7 @@ log="$main_log"
 # size, the first marker sits on its fix point, and a marker dragged with the
 # mouse drops its point under the pointer, in drawing-area pixels ---
 cp "$(dirname "$program")/Default.ini" "$(dirname "$program")/User.ini"
-ZORVANDINE_E2E_LOG="$log" QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>&1 &
+QT_SCALE_FACTOR=2 "$program" >"$out/program-scale2.log" 2>>"$log" &
 app_pid=$!
 wait_for_main_window || fail "the window did not appear at scale 2"
 if [ -n "$window" ]; then

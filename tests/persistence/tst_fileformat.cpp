@@ -2,6 +2,7 @@
 // failures, write-then-read over random models in two locales), the guarded
 // read and write every file goes through, and where the files live.
 
+#include "DataRows.h"
 #include "FileMod.h"
 #include "Gallery.h"
 #include "GuardedFile.h"
@@ -19,14 +20,6 @@ using namespace zv;
 using namespace zvtest;
 
 namespace {
-
-template <typename... Types> void columns(auto... names) {
-    (QTest::addColumn<Types>(names), ...);
-}
-
-void row(const char* name, auto... cells) {
-    (QTest::newRow(name) << ... << cells);
-}
 
 QStringList splitLines(const QByteArray& content) { // content ends in CR LF
     return QString::fromLatin1(content.chopped(2)).split(QStringLiteral("\r\n"));
@@ -266,9 +259,9 @@ private slots:
         // form: file, folder, link, held (a running save's lock), foreign (another owner)
         columns<QString, QString, bool>("entry", "form", "removed");
         row("killed save of User.ini", "ours", "file", true);
-        row("User.ini.backup", "User.ini.backup", "file", false);
-        row("User.ini.before", "User.ini.before", "file", false);
-        row("User.ini.orig01", "User.ini.orig01", "file", false);
+        for (const char* own : {"User.ini.backup", "User.ini.before", "User.ini.orig01"}) {
+            row(own, own, "file", false); // the user's own files
+        }
         row("old-style NAME.XXXXXX", "User.ini.Ab12Cd", "file", false);
         row("another target's leftover", "ours:Default.ini", "file", false);
         row("capital hex digits", "ours:upper", "file", false);

@@ -4,6 +4,7 @@
 // Whatever happens, the only files in the folder afterwards are the user's
 // own, as they were, and the exit status and one line say what went wrong.
 
+#include "DataRows.h"
 #include "FileMod.h"
 #include "HostileFiles.h"
 #include "Renderer.h"
@@ -18,14 +19,6 @@ using namespace zv;
 using namespace zvtest;
 
 namespace {
-
-template <typename... Types> void columns(auto... names) {
-    (QTest::addColumn<Types>(names), ...);
-}
-
-void row(const char* name, auto... cells) {
-    (QTest::newRow(name) << ... << cells);
-}
 
 // Every entry of a folder as raw bytes, hidden ones included: a name that
 // decodes to the same text as another still counts as its own.
@@ -82,7 +75,8 @@ struct Run {
 // passes them on unchanged), standard output to outFile, under an address
 // space limit (0: none).
 Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
-              const QString& outFile = {}, const QString& errFile = {}, rlim_t addressSpace = 0) {
+              const QString& outFile = {}, const QString& errFile = {}, rlim_t addressSpace = 0,
+              const QByteArray& program = ZORVANDINE_RENDER) {
     // Each argument goes through printf's octal escapes, so no byte is decoded.
     QString script = R"(cd "$1" && R="$2" && set --)";
     for (const QByteArray& a : arguments) {
@@ -93,9 +87,20 @@ Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
         script += QStringLiteral(R"x( "$(printf '%b' '%1')")x").arg(escaped);
     }
     script += R"( && exec "$R" "$@")";
-    const QStringList shellArguments{"-c", script, "sh", QFile::decodeName(folder),
-                                     ZORVANDINE_RENDER};
+    // The program's path, too, may hold any byte.
+    QString programEscaped;
+    for (const char c : program) {
+        programEscaped += QStringLiteral("\\0%1").arg(uint(uchar(c)), 3, 8, QChar('0'));
+    }
+    script.replace(R"(R="$2")", QStringLiteral(R"x(R="$(printf '%b' '%1')")x").arg(programEscaped));
+    const QStringList shellArguments{"-c", script, "sh", QFile::decodeName(folder)};
     QProcess p;
+    // The window program, without a display, must not get as far as a window.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        environment.remove(name);
+    }
+    p.setProcessEnvironment(environment);
     if (!outFile.isEmpty()) {
         p.setStandardOutputFile(outFile);
     }
@@ -112,7 +117,9 @@ Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
     Run run;
     run.exitedNormally = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
     run.exitCode = p.exitCode();
-    run.err = QString::fromLocal8Bit(p.readAllStandardError());
+    if (errFile.isEmpty()) {
+        run.err = QString::fromLocal8Bit(p.readAllStandardError());
+    }
     return run;
 }
 
@@ -208,6 +215,45 @@ private slots:
             QCOMPARE(fileBytes(QFile::decodeName(folder + QByteArray(output).replace('\xff', other))),
                      QByteArray("unrelated"));
         }
+    }
+
+    // The window program refuses the same names at its start, with status 2
+    // and nothing written: its own folder (where User.ini would go) or a
+    // parameter file to open whose name is not UTF-8.
+    void windowProgramNames_data() {
+        columns<QByteArray, QByteArray, QString>("folder", "argument", "message");
+        row("program folder not UTF-8", QByteArray("bin\xff"), QByteArray(),
+            "zorvandine: the program's folder ");
+        row("parameter file not UTF-8", QByteArray("bin"), QByteArray("a\xff.prm"),
+            "zorvandine: bin/a\uFFFD.prm: the name is not valid UTF-8 and cannot be opened exactly\n");
+    }
+
+    void windowProgramNames() {
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, argument);
+        QFETCH(QString, message);
+        RawDir raw;
+        const QByteArray bin = raw.folder + '/' + folder;
+        QVERIFY(::mkdir(bin, 0755) == 0);
+        QVERIFY(QFile::copy(ZORVANDINE_PROGRAM, QFile::decodeName(raw.folder) + "/program"));
+        QVERIFY(::rename(raw.folder + "/program", bin + "/zorvandine") == 0);
+        QVERIFY(writeRaw(bin + "/Default.ini", factorySettings()));
+        if (!argument.isEmpty()) {
+            QVERIFY(writeRaw(bin + '/' + argument, factorySettings()));
+        }
+        const QByteArrayList before = rawEntries(bin);
+        const Run run =
+            renderRaw(raw.folder,
+                      argument.isEmpty() ? QByteArrayList{} : QByteArrayList{folder + '/' + argument},
+                      {}, {}, 0, bin + "/zorvandine");
+        QVERIFY(run.exitedNormally);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith(message) && run.err.count(u'\n') == 1, qPrintable(run.err));
+        QCOMPARE(rawEntries(bin), before);
+        ::unlink(bin + '/' + argument);
+        ::unlink(bin + "/zorvandine");
+        ::unlink(bin + "/Default.ini");
+        ::rmdir(bin);
     }
 
     // A standard output or error on a full device loses what the run reports:

@@ -76,8 +76,7 @@ struct FormFixture {
             QFile::copy(factory, path("Default.ini"));
             QFile::copy(factory, path("User.ini"));
         }
-        zv::MainForm::SetProgramFolder(folder.path());
-        form = std::make_unique<zv::MainForm>(model, dialogs);
+        form = std::make_unique<zv::MainForm>(model, dialogs, folder.path());
     }
 
     // Returns false when the window could not be shown, activated and refreshed.
@@ -196,8 +195,12 @@ struct FormFixture {
 
     // Presses the draw button with "Pause after each op." ticked, calls act
     // while the run waits paused before its first element, then cancels the
-    // run. False when act was never called.
-    bool whilePaused(const std::function<void()>& act) {
+    // run; without paused it just calls act. False when act was never called.
+    bool whilePaused(const std::function<void()>& act, bool paused = true) {
+        if (!paused) {
+            act();
+            return true;
+        }
         tick("Pause_chk", true);
         Script script([&] {
             if (model.GlobalState != zv::PauseMode) {

@@ -11,7 +11,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QtEndian>
+
+#include <sys/wait.h>
 
 using namespace zvtest;
 using zv::FileDialogResult;
@@ -149,6 +152,128 @@ private slots:
         for (const QString& name : own) {
             QCOMPARE(fileBytes(f.path(name)), name.toLatin1());
         }
+    }
+
+    // A name the dialog gives back with a replacement character stands for
+    // bytes that are not UTF-8: the file it spells is another one, which is
+    // neither imported nor overwritten; the user is told, and nothing changes.
+    void inexactChosenName_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("import") << "import";
+        QTest::newRow("export") << "export";
+        QTest::newRow("picture") << "picture";
+    }
+    void inexactChosenName() {
+        QFETCH(QString, what);
+        FormFixture f;
+        QVERIFY(f.open());
+        const QString spelled = f.path(QString("x\uFFFD.") + (what == "picture" ? "bmp" : "prm"));
+        zv::GeneralValues other = general(true);
+        const QByteArray unrelated = zv::WriteParameters(other, records(1));
+        QVERIFY(writeBytes(spelled, unrelated));
+        const zv::GeneralValues before = f.form->GeneralValuesFromControls();
+        f.dialogs.calls.clear();
+        f.dialogs.fileAnswers << chosen(spelled);
+        if (what == "import") {
+            f.button("Import_btn")->click();
+        } else if (what == "export") {
+            f.button("Export_btn")->click();
+        } else {
+            f.key(Qt::Key_P, Qt::ControlModifier);
+        }
+        QCOMPARE(shown(f.dialogs).size(), 2);
+        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text,
+                 "Error:The file name is not valid UTF-8 and cannot be used exactly:\r\n" +
+                     spelled);
+        QCOMPARE(fileBytes(spelled), unrelated);
+        QVERIFY(f.form->GeneralValuesFromControls() == before);
+    }
+
+    // Memory that runs out at the start (User.ini too big to be read under the
+    // limit) or at the close (the settings too big to be written) gives a box
+    // and a program that goes on; User.ini stays byte for byte. Run in a child
+    // process under an address space limit.
+    void tooLittleMemory_data() {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("start") << "start";
+        QTest::newRow("close") << "close";
+    }
+    void tooLittleMemory() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+        QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
+#endif
+#endif
+        QFETCH(QString, when);
+        FormFixture f;
+        f.folderFilled = true;
+        zv::FractalParameters big = records(1);
+        if (when == "start") {
+            big.LSystem.InitiatorString.assign(60'000'000, 'F');
+        }
+        const QByteArray user = zv::WriteSettings(general(true), big);
+        QVERIFY(writeBytes(f.path("User.ini"), user));
+        QVERIFY(writeBytes(f.path("Default.ini"), zv::WriteSettings(general(false), records(0))));
+        big = {};
+        QTemporaryFile report;
+        QVERIFY(report.open());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // An abort is the child's end, not the test program's crash report.
+            for (const int signal : {SIGABRT, SIGSEGV, SIGBUS}) {
+                std::signal(signal, SIG_DFL);
+            }
+            const auto limitTo = [](rlim_t more) {
+                long pages = 0;
+                if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                    pages = std::fscanf(statm, "%ld", &pages) == 1 ? pages : 0;
+                    std::fclose(statm);
+                }
+                const rlim_t now = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE));
+                const rlimit l{now + more, RLIM_INFINITY};
+                ::setrlimit(RLIMIT_AS, &l);
+            };
+            if (when == "start") {
+                limitTo(rlim_t(30) << 20); // less than the 60 MB file
+                f.create();
+            } else {
+                f.create();
+                // A record far too big for the limit (not the shown type's, which
+                // the close takes from the window): its file cannot be made.
+                f.model.LSystem.InitiatorString.assign(30'000'000, 'F');
+                limitTo(rlim_t(8) << 20);
+                f.form->close();
+            }
+            QFile out;
+            if (out.open(report.handle(), QIODevice::WriteOnly)) {
+                for (const DialogCall& c : f.dialogs.calls) {
+                    out.write((c.title + c.text + "\n").toUtf8());
+                }
+                out.close();
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        if (!QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 60000)) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            QFAIL("the child hung");
+        }
+        QVERIFY2(WIFEXITED(status), "the child ended by a signal");
+        const QString said = QString::fromUtf8(fileBytes(report.fileName()));
+        if (when == "start") {
+            QCOMPARE(said, "Bad Error:User.ini could not be read: there is not enough memory.\r\n"
+                           "The default settings will be loaded now; User.ini stays as it is and "
+                           "is not replaced at close.\n");
+        } else {
+            QVERIFY2(said.startsWith("Settings not saved:User.ini could not be written (there "
+                                     "is not enough memory)."),
+                     qPrintable(said));
+        }
+        QCOMPARE(fileBytes(f.path("User.ini")), user);
+        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     // A start that found no settings file at all has nothing to keep: were the
@@ -359,11 +484,7 @@ private slots:
             f.dialogs.calls.clear();
             got = save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
         };
-        if (save) {
-            QVERIFY(f.whilePaused(choose));
-        } else {
-            choose();
-        }
+        QVERIFY(f.whilePaused(choose, save));
         QCOMPARE(shown(f.dialogs), calls);
         QCOMPARE(got, result.replace("<folder>", f.folder.path()));
         QCOMPARE(!f.form->isVisible(), closed);
@@ -394,11 +515,7 @@ private slots:
             f.key(Qt::Key_P, Qt::ControlModifier);
             stateAfter = f.model.GlobalState;
         };
-        if (saved) {
-            QVERIFY(f.whilePaused(press));
-        } else {
-            press();
-        }
+        QVERIFY(f.whilePaused(press, saved));
         QCOMPARE(shown(f.dialogs).value(0), QStringLiteral("save Bild speichern:"));
         QCOMPARE(f.dialogs.calls.size(), saved ? 3 : 1); // + failure box, input
         QCOMPARE(stateAfter, saved ? int(zv::PauseMode) : int(zv::EditMode));

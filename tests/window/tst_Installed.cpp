@@ -84,10 +84,8 @@ struct Started {
     zv::ParameterModel model;
     FakeDialogs dialogs;
     std::unique_ptr<zv::MainForm> form;
-    explicit Started(const QString& programFolder) {
-        zv::MainForm::SetProgramFolder(programFolder);
-        form = std::make_unique<zv::MainForm>(model, dialogs);
-    }
+    explicit Started(const QString& programFolder)
+        : form(std::make_unique<zv::MainForm>(model, dialogs, programFolder)) {}
 };
 
 class InstalledTest : public QObject {
