@@ -59,6 +59,18 @@ struct FileSizeLimit {
     rlimit old_{};
 };
 
+// A limit on the address space cannot be tested there: ASan reserves terabytes.
+inline bool underAddressSanitizer() {
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#endif
+#endif
+    return false;
+}
+
 inline bool writeBytes(const QString& path, const QByteArray& content) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();

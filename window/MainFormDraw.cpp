@@ -73,11 +73,13 @@ void MainForm::startRun() {
     // picture keeps what was drawn, and the user is told why it stopped.
     std::optional<QString> failure;
     try {
-        if (const std::optional<FractalType> type = fractalTypeAt(FractalType_cmb->currentIndex())) {
-            DrawFractal(model_, static_cast<std::uint8_t>(*type), *this, runRandom());
+        const int type = FractalType_cmb->currentIndex();
+        if (fractalTypeAt(type)) {
+            DrawFractal(model_, static_cast<std::uint8_t>(type), *this, runRandom());
         }
     } catch (const std::bad_alloc&) {
-        failure = QStringLiteral("The memory ran out; the picture shows what was drawn until then.");
+        failure =
+            QStringLiteral("The memory ran out; the picture shows what was drawn until then.");
     } catch (const std::exception& e) {
         failure = QStringLiteral("The drawing failed: %1").arg(QString::fromLocal8Bit(e.what()));
     }

@@ -314,7 +314,6 @@ private slots:
     void guardedWriteNamesAndEndings_data() {
         columns<QByteArray, bool, bool>("name", "named", "throws");
         const QByteArray longest = QByteArray(251, 'n') + ".png";
-        row("255 bytes, unnamed temporary", longest, false, false);
         row("255 bytes, named temporary", longest, true, false);
         row("out of memory, unnamed temporary", QByteArray("User.ini"), false, true);
         row("out of memory, named temporary", QByteArray("User.ini"), true, true);

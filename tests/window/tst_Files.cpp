@@ -199,13 +199,9 @@ private slots:
         QTest::newRow("close") << "close";
     }
     void tooLittleMemory() {
-#if defined(__SANITIZE_ADDRESS__)
-        QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-        QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
-#endif
-#endif
+        if (underAddressSanitizer()) {
+            QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
+        }
         QFETCH(QString, when);
         FormFixture f;
         f.folderFilled = true;

@@ -262,6 +262,7 @@ private slots:
     // markers stay hidden; a finished run leaves its drawing, also after repaints.
     void endings_data() {
         table<Ending>({{"cancelled koch curve", 3, 0, 7, true},
+                       {"cancelled cross", 1, 0, 7, true},
                        {"cancelled chaos game", 2, 1, 2000000, true},
                        {"finished cantor set", 0, 0, 3, false},
                        {"finished cantor demo", 0, 3, 3, false},

@@ -188,13 +188,16 @@ private slots:
 
     // The shown type's record takes its points from the rows (an X that is no
     // number keeps the point's X, or 0 for a row beyond the record's points; a
-    // list takes exactly as many points as there are rows). The recursive
-    // gadget cuts its holes in the background colour. The other records stay
-    // untouched.
+    // list takes exactly as many points as there are rows); the closing box
+    // goes to the lists that have one. The recursive gadget cuts its holes in
+    // the background colour. The other records stay untouched.
     void transfer() {
-        for (const auto& [type, rows, expected, colour] :
-             {std::tuple(2, 3, "0|10|100|100|101|180|102", "BackColor_pic"),
-              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|", "ForeColor_pic")}) {
+        for (const auto& [type, rows, expected, colour, closed] :
+             {std::tuple(2, 3, "0|10|100|100|101|180|102", "BackColor_pic", true),
+              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|", "ForeColor_pic",
+                         true),
+              std::tuple(1, 5, "0| 4|10|100|60|101|12|102|13|103|30|104|False|0.5",
+                         "ForeColor_pic", false)}) {
             QVERIFY(f.selectType(type));
             if (f.rows() < rows) {
                 f.button("AddFixPoint_btn")->click(); // one row beyond the record's four
@@ -206,7 +209,7 @@ private slots:
                     i == 1 || i == rows - 1 ? "12a" : QString::number(10 + i));
                 f.at<QLineEdit>("YPos_txt", i)->setText(QString::number(100 + i));
             }
-            f.tick("ConnectLast_chk", true);
+            f.tick("ConnectLast_chk", closed);
             f.form->TransferControlsToModel();
             QVERIFY(record(f.model, type).replace("\r\n", "|").startsWith(expected));
             QCOMPARE(f.model.ForeColor, f.find<zv::ColorSwatch>(colour)->color());
