@@ -478,10 +478,6 @@ QByteArray SaveTemporaryName(const QByteArray& fileName, quint32 serial) {
            QByteArray::number(serial, 16).rightJustified(8, '0') + ".tmp";
 }
 
-int RemoveSaveLeftovers(const QString& folder, const QString& fileName) {
-    return removeLeftovers(nativeName(folder), nativeName(fileName));
-}
-
 void EndOnSignalsWithoutLeftovers() {
     struct sigaction action {};
     action.sa_handler = endOnSignal;

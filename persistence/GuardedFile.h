@@ -64,7 +64,10 @@ using ContentWriter = std::function<std::optional<QString>(QIODevice& device)>;
 
 // The result is the reason of the failure, or nullopt when the file is written.
 // Every save first removes what earlier saves of the same target left behind
-// when they were killed (see RemoveSaveLeftovers).
+// when they were killed between naming their temporary file and the rename:
+// only names of exactly the form of SaveTemporaryName, for exactly this
+// target, that are the user's own regular files and that no running save
+// holds. Any other file, whatever it looks like, stays.
 std::optional<QString> WriteGuardedFile(const QString& path, const ContentWriter& write,
                                         TemporaryKind kind = TemporaryKind::UnnamedWherePossible);
 std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& content,
@@ -74,13 +77,6 @@ std::optional<QString> WriteGuardedFile(const QString& path, const QByteArray& c
 // given eight hex digits at its end: ".zv-" + 16 hex digits of a hash of the
 // name + "-" + the eight digits + ".tmp", 33 bytes whatever the target's length.
 QByteArray SaveTemporaryName(const QByteArray& fileName, quint32 serial);
-
-// Removes the temporary files that saves of fileName in folder left behind when
-// they were killed between naming their temporary file and the rename. Only
-// names of exactly the form above, for exactly this target, that are the user's
-// own regular files and that no running save holds are removed; any other file,
-// whatever it looks like, stays. Returns how many were removed.
-int RemoveSaveLeftovers(const QString& folder, const QString& fileName);
 
 // Ends the process on SIGINT, SIGTERM and SIGHUP with the status 128 + the
 // signal's number, after removing the named temporary file of a save under way
