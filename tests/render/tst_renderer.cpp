@@ -29,8 +29,9 @@ struct Run {
 // write beyond it fails as on a full disk.
 Run render(const QStringList& arguments, const QString& program = ZORVANDINE_RENDER,
            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
-           rlim_t limit = 0) {
+           rlim_t limit = 0, const QString& folder = {}) {
     QProcess p;
+    p.setWorkingDirectory(folder);
     p.setProcessEnvironment(environment);
     if (limit > 0) {
         p.setChildProcessModifier([limit] {
@@ -251,13 +252,27 @@ private slots:
             "^zorvandine [0-9]+\\.[0-9]+[a-z]\n$");
         row("renderer, unknown option", QStringList{renderer, "--bogus", "a.ini", "b.png"}, 1,
             "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
-        row("--scale 0", QStringList{renderer, "--scale", "0", "a.ini", "b.png"}, 1, "from 1 to 8");
-        row("renderer --scale 9", QStringList{renderer, "--scale", "9", "a.ini", "b.png"}, 1,
-            "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
         row("renderer --scale 8 of a 4096 area",
             QStringList{renderer, "--scale", "8", writeInput(big), "b.png"}, 1,
             "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
             "a picture is at most 16384 pixels a side\n$");
+        // A wrong value: one line naming the option, before anything is read or written.
+        const auto refused = [&](const char* arguments, const QString& message) {
+            row(arguments, QStringList{renderer} + QString(arguments).split(' '), 1,
+                "^zorvandine-render: " + QRegularExpression::escape(message) + "\n");
+        };
+        const QString scale = "--scale takes a whole number from 1 to 8",
+                      frames = "--frames takes a whole number from 1 to 10000";
+        refused("--scale 0 a.ini b.png", scale);
+        refused("--scale 9 a.ini b.png", scale);
+        refused("--frames 0 a.ini a.gif", frames);
+        refused("--frames 1e9 a.ini a.webp", frames);
+        refused("--fps 0 a.ini a.gif", "--fps takes a number from 0.1 to 50");
+        refused("--hold -1 a.ini a.webp", "--hold takes a number of seconds from 0 to 600");
+        refused("a.ini a.jpg", "OUTPUT must end in .bmp, .png, .svg, .gif or .webp");
+        refused("--frames 5 a.ini a.png", "--frames, --fps and --hold need a .gif or .webp OUTPUT");
+        refused("--elements 5 a.ini a.gif",
+                "--elements makes a still; an animation shows every element");
         row("window, unknown option", QStringList{window, "--bogus"}, 1,
             "^zorvandine: Unknown option 'bogus'\\.\nUsage: zorvandine");
         row("window without a display", QStringList{window}, 1,
@@ -278,8 +293,10 @@ private slots:
         if (command[0].startsWith("DISPLAY=")) {
             environment.insert("DISPLAY", command.takeFirst().mid(8));
         }
-        const Run run = render(command.mid(1), command[0], environment);
+        QTemporaryDir folder; // the working folder: a failure leaves nothing in it
+        const Run run = render(command.mid(1), command[0], environment, 0, folder.path());
         QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
         QVERIFY2(QRegularExpression(shown).match(exitCode == 0 ? run.out : run.err).hasMatch(),
                  qPrintable(run.out + run.err));
         QCOMPARE(exitCode == 0 ? run.err : run.out, QString());
@@ -295,7 +312,8 @@ private slots:
             const bool terminal = output != u"p.png";
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
-            QStringList arguments{"--type", "4", "--depth", "6", defaultIni(), dir_.filePath(output)};
+            QStringList arguments{"--type", "4",          "--depth",
+                                  "6",      defaultIni(), dir_.filePath(output)};
             if (output == u"quiet") {
                 arguments.last() += ".png";
                 arguments.prepend("--quiet");
@@ -304,7 +322,8 @@ private slots:
                                  {terminal, std::chrono::milliseconds(0), {}}),
                      ExitDrawn);
             errStream.flush();
-            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch() : err.isEmpty(),
+            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch()
+                                                    : err.isEmpty(),
                      qPrintable(err));
         }
     }
