@@ -43,15 +43,20 @@ bool writeRaw(const QByteArray& path, const QByteArray& content) {
     return ::close(fd) == 0 && written;
 }
 
-// A temporary folder that also removes names QTemporaryDir cannot spell.
+// A temporary folder that also removes names QTemporaryDir cannot spell, in
+// it and in its folders.
 struct RawDir {
     QTemporaryDir dir;
     QByteArray folder = QFile::encodeName(dir.path());
-    ~RawDir() {
+    static void clear(const QByteArray& folder) {
         for (const QByteArray& name : rawEntries(folder)) {
-            ::unlink(folder + '/' + name);
+            if (::unlink(folder + '/' + name) != 0) {
+                clear(folder + '/' + name);
+                ::rmdir(folder + '/' + name);
+            }
         }
     }
+    ~RawDir() { clear(folder); }
 };
 
 struct Run {
@@ -60,7 +65,7 @@ struct Run {
     QString err;
 };
 
-// Runs the renderer (or program) in folder with arguments given as raw bytes
+// Runs the renderer (or program) in folder, with arguments, all given as raw bytes
 // (a shell passes them on unchanged), standard output to outFile, under a limit
 // of the given resource (0: none).
 Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
@@ -75,7 +80,7 @@ Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
         }
         return QStringLiteral(R"x("$(printf '%b' '%1')")x").arg(escaped);
     };
-    QString script = R"(cd "$1" && R=)" + raw(program) + " && set --";
+    QString script = "cd " + raw(folder) + " && R=" + raw(program) + " && set --";
     for (const QByteArray& a : arguments) {
         script += ' ' + raw(a);
     }
@@ -100,7 +105,7 @@ Run renderRaw(const QByteArray& folder, const QByteArrayList& arguments,
             ::setrlimit(__rlimit_resource_t(resource), &l);
         });
     }
-    p.start("/bin/sh", {"-c", script, "sh", QFile::decodeName(folder)});
+    p.start("/bin/sh", {"-c", script});
     Run run;
     run.exitedNormally = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
     run.exitCode = p.exitCode();
@@ -148,93 +153,66 @@ class EndingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A name with a byte that is not UTF-8 is refused with its status, and
-    // nothing is written: not the file the decoded name would give (the
-    // replacement character's bytes), which holds something unrelated. A name
-    // of 255 bytes, the longest a file system takes, renders.
+    // A name with a byte that is not UTF-8 is refused with its status and one
+    // line, and nothing is written: not the file the decoded name would give
+    // (the replacement character's bytes), which holds something unrelated. So
+    // does the window program at its start: its own folder (where User.ini
+    // would go) or a parameter file to open. A name of 255 bytes, the longest a
+    // file system takes, renders.
     void names_data() {
-        columns<QByteArray, QByteArray, int, QString>("input", "output", "exitCode", "message");
-        const QByteArray longest = QByteArray(251, 'n') + ".png";
-        row("output not UTF-8", QByteArray("in.ini"), QByteArray("out\xff.png"), 3,
-            "cannot write out\uFFFD.png: the name is not valid UTF-8");
-        row("input not UTF-8", QByteArray("in\xff.ini"), QByteArray("out.png"), 2,
-            "in\uFFFD.ini: the name is not valid UTF-8");
-        row("output of 255 bytes", QByteArray("in.ini"), longest, 0, "");
+        // In folder: files (a decoded name's holds "unrelated", the others the
+        // factory settings), with window the window program copied there.
+        columns<QByteArray, bool, QByteArrayList, QByteArrayList, int, QString>(
+            "folder", "window", "files", "arguments", "exitCode", "message");
+        const QByteArray longest = QByteArray(251, 'n') + ".png", other = "\xef\xbf\xbd";
+        row("output not UTF-8", QByteArray("w"), false, QByteArrayList{"in.ini", "out" + other + ".png"},
+            QByteArrayList{"--quiet", "in.ini", "out\xff.png"}, 3,
+            QString("zorvandine-render: cannot write out\uFFFD.png: the name is not valid UTF-8"));
+        row("input not UTF-8", QByteArray("w"), false, QByteArrayList{"in\xff.ini", "in" + other + ".ini"},
+            QByteArrayList{"--quiet", "in\xff.ini", "out.png"}, 2,
+            QString("zorvandine-render: in\uFFFD.ini: the name is not valid UTF-8"));
+        row("output of 255 bytes", QByteArray("w"), false, QByteArrayList{"in.ini"},
+            QByteArrayList{"--quiet", "in.ini", longest}, 0, QString());
+        row("window program's folder not UTF-8", QByteArray("bin\xff"), true,
+            QByteArrayList{"Default.ini"}, QByteArrayList{}, 2,
+            QString("zorvandine: the program's folder "));
+        row("window program's parameter file not UTF-8", QByteArray("bin"), true,
+            QByteArrayList{"Default.ini", "a\xff.prm", "a" + other + ".prm"}, QByteArrayList{"a\xff.prm"}, 2,
+            QString("zorvandine: a\uFFFD.prm: the name is not valid UTF-8 and cannot be opened exactly\n"));
     }
 
     void names() {
-        QFETCH(QByteArray, input);
-        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, folder);
+        QFETCH(bool, window);
+        QFETCH(QByteArrayList, files);
+        QFETCH(QByteArrayList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         RawDir raw;
-        const QByteArray folder = raw.folder + '/';
-        QVERIFY(writeRaw(folder + input, factorySettings()));
-        // What the decoded names would reach: another input, an unrelated file.
-        const QByteArray other = "\xef\xbf\xbd";
-        if (input.contains('\xff')) {
-            QVERIFY(writeRaw(folder + QByteArray(input).replace('\xff', other), "not settings"));
+        const QByteArray in = raw.folder + '/' + folder + '/';
+        QVERIFY(::mkdir(in, 0755) == 0);
+        for (const QByteArray& name : files) {
+            QVERIFY(writeRaw(in + name, name.contains("\xef\xbf\xbd") ? "unrelated" : factorySettings()));
         }
-        if (output.contains('\xff')) {
-            QVERIFY(writeRaw(folder + QByteArray(output).replace('\xff', other), "unrelated"));
+        if (window) {
+            QVERIFY(QFile::copy(ZORVANDINE_PROGRAM, QFile::decodeName(raw.folder) + "/program"));
+            QVERIFY(::rename(raw.folder + "/program", in + "zorvandine") == 0);
         }
-        const QByteArrayList before = rawEntries(folder);
-
-        const Run run = renderRaw(folder, {"--quiet", input, output});
+        QByteArrayList after = rawEntries(in);
+        const Run run = renderRaw(in, arguments, {}, {}, window ? in + "zorvandine" : ZORVANDINE_RENDER);
         QVERIFY(run.exitedNormally);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message) && run.err.count(u'\n') == (exitCode ? 1 : 0),
                  qPrintable(run.err));
-        QByteArrayList after = before;
         if (exitCode == 0) {
-            after << output;
+            after << arguments.last();
             std::sort(after.begin(), after.end());
-            QVERIFY(fileBytes(QFile::decodeName(folder + output)).size() > 100);
+            QVERIFY(fileBytes(QFile::decodeName(in + arguments.last())).size() > 100);
         }
-        QCOMPARE(rawEntries(folder), after); // nothing else added, nothing left behind
-        if (output.contains('\xff')) {
-            QCOMPARE(fileBytes(QFile::decodeName(folder + QByteArray(output).replace('\xff', other))),
-                     QByteArray("unrelated"));
+        QCOMPARE(rawEntries(in), after); // nothing else added, nothing left behind
+        for (const QByteArray& name : files) {
+            QVERIFY(!name.contains("\xef\xbf\xbd") || fileBytes(QFile::decodeName(in + name)) == "unrelated");
         }
-    }
-
-    // The window program refuses the same names at its start, with status 2
-    // and nothing written: its own folder (where User.ini would go) or a
-    // parameter file to open whose name is not UTF-8.
-    void windowProgramNames_data() {
-        columns<QByteArray, QByteArray, QString>("folder", "argument", "message");
-        row("program folder not UTF-8", QByteArray("bin\xff"), QByteArray(),
-            "zorvandine: the program's folder ");
-        row("parameter file not UTF-8", QByteArray("bin"), QByteArray("a\xff.prm"),
-            "zorvandine: bin/a\uFFFD.prm: the name is not valid UTF-8 and cannot be opened exactly\n");
-    }
-
-    void windowProgramNames() {
-        QFETCH(QByteArray, folder);
-        QFETCH(QByteArray, argument);
-        QFETCH(QString, message);
-        RawDir raw;
-        const QByteArray bin = raw.folder + '/' + folder;
-        QVERIFY(::mkdir(bin, 0755) == 0);
-        QVERIFY(QFile::copy(ZORVANDINE_PROGRAM, QFile::decodeName(raw.folder) + "/program"));
-        QVERIFY(::rename(raw.folder + "/program", bin + "/zorvandine") == 0);
-        QVERIFY(writeRaw(bin + "/Default.ini", factorySettings()));
-        if (!argument.isEmpty()) {
-            QVERIFY(writeRaw(bin + '/' + argument, factorySettings()));
-        }
-        const QByteArrayList before = rawEntries(bin);
-        const Run run =
-            renderRaw(raw.folder,
-                      argument.isEmpty() ? QByteArrayList{} : QByteArrayList{folder + '/' + argument},
-                      {}, {}, bin + "/zorvandine");
-        QVERIFY(run.exitedNormally);
-        QCOMPARE(run.exitCode, 2);
-        QVERIFY2(run.err.startsWith(message) && run.err.count(u'\n') == 1, qPrintable(run.err));
-        QCOMPARE(rawEntries(bin), before);
-        ::unlink(bin + '/' + argument);
-        ::unlink(bin + "/zorvandine");
-        ::unlink(bin + "/Default.ini");
-        ::rmdir(bin);
     }
 
     // A standard output or error on a full device loses what the run reports:

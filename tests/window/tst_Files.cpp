@@ -3,6 +3,7 @@
 // Ctrl+P, the file choice with its typed-path fallback, and files that fight
 // back (a FIFO, a full disk, a planted link); and the captions.
 
+#include "DataRows.h"
 #include "GuardedFile.h"
 #include "HostileFiles.h"
 #include "KeyedStatusBar.h"
@@ -154,61 +155,29 @@ private slots:
         }
     }
 
-    // A name the dialog gives back with a replacement character stands for
-    // bytes that are not UTF-8: the file it spells is another one, which is
-    // neither imported nor overwritten; the user is told, and nothing changes.
-    void inexactChosenName_data() {
-        QTest::addColumn<QString>("what");
-        QTest::newRow("import") << "import";
-        QTest::newRow("export") << "export";
-        QTest::newRow("picture") << "picture";
-    }
-    void inexactChosenName() {
-        QFETCH(QString, what);
-        FormFixture f;
-        QVERIFY(f.open());
-        const QString spelled = f.path(QString("x\uFFFD.") + (what == "picture" ? "bmp" : "prm"));
-        zv::GeneralValues other = general(true);
-        const QByteArray unrelated = zv::WriteParameters(other, records(1));
-        QVERIFY(writeBytes(spelled, unrelated));
-        const zv::GeneralValues before = f.form->GeneralValuesFromControls();
-        f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << chosen(spelled);
-        if (what == "import") {
-            f.button("Import_btn")->click();
-        } else if (what == "export") {
-            f.button("Export_btn")->click();
-        } else {
-            f.key(Qt::Key_P, Qt::ControlModifier);
-        }
-        QCOMPARE(shown(f.dialogs).size(), 2);
-        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text,
-                 "Error:The file name is not valid UTF-8 and cannot be used exactly:\r\n" +
-                     spelled);
-        QCOMPARE(fileBytes(spelled), unrelated);
-        QVERIFY(f.form->GeneralValuesFromControls() == before);
-    }
-
     // Memory that runs out at the start (User.ini too big to be read under the
     // limit) or at the close (the settings too big to be written) gives a box
     // and a program that goes on; User.ini stays byte for byte. Run in a child
     // process under an address space limit.
     void tooLittleMemory_data() {
-        QTest::addColumn<QString>("when");
-        QTest::newRow("start") << "start";
-        QTest::newRow("close") << "close";
+        columns<bool, QString>("atClose", "box");
+        row("start", false,
+            QString("Bad Error:User.ini could not be read: there is not enough memory.\r\nThe default "
+                    "settings will be loaded now; User.ini stays as it is and is not replaced at "
+                    "close.\n"));
+        row("close", true,
+            QString("Settings not saved:User.ini could not be written (there is not enough memory)."));
     }
     void tooLittleMemory() {
         if (underAddressSanitizer()) {
             QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
         }
-        QFETCH(QString, when);
+        QFETCH(bool, atClose);
+        QFETCH(QString, box);
         FormFixture f;
         f.folderFilled = true;
         zv::FractalParameters big = records(1);
-        if (when == "start") {
-            big.LSystem.InitiatorString.assign(60'000'000, 'F');
-        }
+        big.LSystem.InitiatorString.assign(atClose ? 1 : 60'000'000, 'F');
         const QByteArray user = zv::WriteSettings(general(true), big);
         QVERIFY(writeBytes(f.path("User.ini"), user));
         QVERIFY(writeBytes(f.path("Default.ini"), zv::WriteSettings(general(false), records(0))));
@@ -221,25 +190,26 @@ private slots:
             for (const int signal : {SIGABRT, SIGSEGV, SIGBUS}) {
                 std::signal(signal, SIG_DFL);
             }
-            const auto limitTo = [](rlim_t more) {
+            // The limit: what the child holds now and 30 MiB more at the start
+            // (less than the 60 MB file), 8 MiB at the close.
+            const auto limit = [](rlim_t more) {
                 long pages = 0;
                 if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
                     pages = std::fscanf(statm, "%ld", &pages) == 1 ? pages : 0;
                     std::fclose(statm);
                 }
-                const rlim_t now = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE));
-                const rlimit l{now + more, RLIM_INFINITY};
+                const rlimit l{rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + more, RLIM_INFINITY};
                 ::setrlimit(RLIMIT_AS, &l);
             };
-            if (when == "start") {
-                limitTo(rlim_t(30) << 20); // less than the 60 MB file
-                f.create();
-            } else {
-                f.create();
+            if (!atClose) {
+                limit(rlim_t(30) << 20);
+            }
+            f.create();
+            if (atClose) {
                 // A record far too big for the limit (not the shown type's, which
                 // the close takes from the window): its file cannot be made.
                 f.model.LSystem.InitiatorString.assign(30'000'000, 'F');
-                limitTo(rlim_t(8) << 20);
+                limit(rlim_t(8) << 20);
                 f.form->close();
             }
             QFile out;
@@ -259,15 +229,7 @@ private slots:
         }
         QVERIFY2(WIFEXITED(status), "the child ended by a signal");
         const QString said = QString::fromUtf8(fileBytes(report.fileName()));
-        if (when == "start") {
-            QCOMPARE(said, "Bad Error:User.ini could not be read: there is not enough memory.\r\n"
-                           "The default settings will be loaded now; User.ini stays as it is and "
-                           "is not replaced at close.\n");
-        } else {
-            QVERIFY2(said.startsWith("Settings not saved:User.ini could not be written (there "
-                                     "is not enough memory)."),
-                     qPrintable(said));
-        }
+        QVERIFY2(atClose ? said.startsWith(box) : said == box, qPrintable(said));
         QCOMPARE(fileBytes(f.path("User.ini")), user);
         QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
@@ -391,22 +353,37 @@ private slots:
         }
     }
 
-    // Nothing of a damaged file reaches the window or the model, and no refresh
-    // overwrites the fields; nor after a cancelled choice. A FIFO is refused
-    // unopened.
-    void damagedFile_data() { boolRows("fifo", "elements count 256", "FIFO"); }
-    void damagedFile() {
-        QFETCH(bool, fifo);
+    // Nothing of a refused file reaches the window or the model, no refresh
+    // overwrites the fields, nothing is written; nor after a cancelled choice.
+    // A FIFO is refused unopened. A name the dialog gives back with a
+    // replacement character stands for bytes that are not UTF-8: the file it
+    // spells is another one, neither imported nor overwritten.
+    void refusedFile_data() {
+        columns<QString, QString, QString>("action", "file", "box"); // "<path>": the file's
+        const QString inexact = "Error:The file name is not valid UTF-8 and cannot be used "
+                                "exactly:\r\n<path>",
+                      damagedBox = "Error:Parameter-File is damaged!";
+        row("import, elements count 256", QString("import"), QString("damaged.prm"), damagedBox);
+        row("import, FIFO", QString("import"), QString("fifo"), damagedBox);
+        row("import, name not UTF-8", QString("import"), QString("x\uFFFD.prm"), inexact);
+        row("export, name not UTF-8", QString("export"), QString("x\uFFFD.prm"), inexact);
+        row("picture, name not UTF-8", QString("picture"), QString("x\uFFFD.bmp"), inexact);
+    }
+    void refusedFile() {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(QString, box);
         FormFixture f;
         QVERIFY(f.open());
-        const QString path = f.path("damaged.prm");
+        const QString path = f.path(file);
         std::optional<FifoWatch> watch;
-        if (fifo) {
+        const QByteArray content =
+            damaged(zv::WriteParameters(general(false), records(1)), 18, "256");
+        if (file == "fifo") {
             watch.emplace(path);
             QVERIFY(watch->made());
         } else {
-            QVERIFY(writeBytes(
-                path, damaged(zv::WriteParameters(general(false), records(1)), 18, "256")));
+            QVERIFY(writeBytes(path, content));
         }
         zv::MainForm& w = *f.form;
         f.field("StepHeight_txt")->setText(QStringLiteral("31")); // an edit not yet in the model
@@ -414,11 +391,19 @@ private slots:
         const zv::FractalParameters model = f.model;
         f.dialogs.calls.clear();
         f.dialogs.fileAnswers << chosen(path) << FileDialogResult{};
-        f.button("Import_btn")->click();
-        f.button("Import_btn")->click();
+        for (int i = 0; i < 2; ++i) {
+            if (action == "import") {
+                f.button("Import_btn")->click();
+            } else if (action == "export") {
+                f.button("Export_btn")->click();
+            } else {
+                f.key(Qt::Key_P, Qt::ControlModifier);
+            }
+        }
         QVERIFY(!watch || !watch->opened());
-        QCOMPARE(shown(f.dialogs).value(1), QString("box Error: Parameter-File is damaged!"));
         QCOMPARE(f.dialogs.calls.size(), 3);
+        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text, box.replace("<path>", path));
+        QVERIFY(watch || fileBytes(path) == content);
         QVERIFY(!f.find<QTimer>("Unload_tmr")->isActive());
         QVERIFY(w.GeneralValuesFromControls() == before);
         QVERIFY(f.model == model);
