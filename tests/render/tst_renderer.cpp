@@ -2,6 +2,7 @@
 // of their counters, in every format and scaled, the exit codes, the seed and
 // the command lines of both programs; the progress line in the process.
 
+#include "DataRows.h"
 #include "FileMod.h"
 #include "HostileFiles.h"
 #include "Renderer.h"
@@ -15,10 +16,6 @@ using namespace zv;
 using namespace zvtest;
 
 namespace {
-
-void row(const char* name, auto... cells) {
-    (QTest::newRow(name) << ... << cells);
-}
 
 struct Run {
     int exitCode = -1;
@@ -93,9 +90,7 @@ private slots:
     // background colour. At depth 4 the figure is also drawn --scale 3 times
     // larger, in lines 3 pixels wide: the ink grows nine times.
     void figures_data() {
-        QTest::addColumn<int>("type"); // 5: the chaos game
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QString>("format");
+        columns<int, int, QString>("type", "depth", "format"); // type 5: the chaos game
         for (int depth : {0, 2, 4}) {
             for (int type = 0; type <= FractalTypeCount; ++type) {
                 QTest::addRow("type %d, depth %d", type, depth) << type << depth << "png";
@@ -182,9 +177,7 @@ private slots:
     // and an old picture untouched. A full disk is
     // a file size limit of 300 bytes.
     void failures_data() {
-        QTest::addColumn<QString>("output"); // "old.png" holds an old picture
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
+        columns<QString, int, QString>("output", "exitCode", "message"); // old.png: an old picture
         row("escape and 10 MB in a value", "old.png", 2,
             "input.ini: line 1: expected a whole number from 0 to 255, found \"\\x1b[31m" +
                 QString(55, 'A') + "...\""); // 60 characters
@@ -237,9 +230,7 @@ private slots:
     // ends with 1 instead of aborting. Success writes nothing on stderr, a
     // failure nothing on stdout.
     void commandLines_data() {
-        QTest::addColumn<QStringList>("command");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("shown"); // a pattern
+        columns<QStringList, int, QString>("command", "exitCode", "shown"); // shown: a pattern
         const QString renderer = ZORVANDINE_RENDER, window = ZORVANDINE_PROGRAM;
         Factory big = factory(0);
         big.general.AreaWidth = "4096";

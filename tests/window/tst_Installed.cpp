@@ -3,6 +3,7 @@
 // also where the window's condensed font family is not installed (ctest runs
 // this a second time with that family hidden from fontconfig).
 
+#include "../DataRows.h"
 #include "FakeDialogs.h"
 #include "FileMod.h"
 #include "MainForm.h"
@@ -123,9 +124,8 @@ private slots:
     // first close stored; beside a portable program the file is lost, and so
     // is an own User.ini that is damaged.
     void firstStart_data() {
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<QByteArray>("ownSettings"); // the user's User.ini; none when null
-        QTest::addColumn<int>("boxes");
+        // ownSettings: the user's User.ini, none when null
+        zvtest::columns<bool, QByteArray, int>("installed", "ownSettings", "boxes");
         QTest::newRow("installed, the user's first start") << true << QByteArray() << 0;
         QTest::newRow("installed, the user's User.ini damaged") << true << QByteArray("0\n") << 1;
         QTest::newRow("portable, User.ini lost") << false << QByteArray() << 1;
@@ -196,8 +196,7 @@ private slots:
     // or with DontUseNativeDialog); the modes and the overwrite question
     // follow the request.
     void fileDialog_data() {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<bool>("confirmOverwrite");
+        zvtest::columns<bool, bool>("save", "confirmOverwrite");
         QTest::newRow("open") << false << true;
         QTest::newRow("save, asking before overwriting") << true << true;
         QTest::newRow("save, not asking") << true << false;
