@@ -232,8 +232,7 @@ struct FormFixture {
         const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
         // 32 bits a pixel: the lines follow each other without padding.
         const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
-        return static_cast<int>(
-            std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
+        return static_cast<int>(std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
     }
 };
 

@@ -31,13 +31,6 @@ struct Key {
     int after;
     int pictures;
 };
-struct Ending {
-    const char* tag;
-    int type;
-    int mode;
-    int depth;
-    bool cancel;
-};
 
 const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter_frm",
                             "DrawModes_frm",   "FixPoints_frm", "CantorSet_frm",
@@ -49,7 +42,6 @@ const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 } // namespace
 
 Q_DECLARE_METATYPE(Key)
-Q_DECLARE_METATYPE(Ending)
 
 class tst_Runs : public QObject {
     Q_OBJECT
@@ -261,22 +253,26 @@ private slots:
     // point preview, or nothing after the chaos game and the demos, whose
     // markers stay hidden; a finished run leaves its drawing, also after repaints.
     void endings_data() {
-        table<Ending>({{"cancelled koch curve", 3, 0, 7, true},
-                       {"cancelled cross", 1, 0, 7, true},
-                       {"cancelled chaos game", 2, 1, 2000000, true},
-                       {"finished cantor set", 0, 0, 3, false},
-                       {"finished cantor demo", 0, 3, 3, false},
-                       {"finished gadget demo", 2, 3, 2, false}});
+        columns<int, int, int, bool>("type", "mode", "depth", "cancel");
+        row("cancelled koch curve", 3, 0, 7, true);
+        row("cancelled cross", 1, 0, 7, true);
+        row("cancelled chaos game", 2, 1, 2000000, true);
+        row("finished cantor set", 0, 0, 3, false);
+        row("finished cantor demo", 0, 3, 3, false);
+        row("finished gadget demo", 2, 3, 2, false);
     }
     void endings() {
-        QFETCH(Ending, row);
-        QVERIFY(f.prepare(row.type, row.mode, row.depth));
+        QFETCH(int, type);
+        QFETCH(int, mode);
+        QFETCH(int, depth);
+        QFETCH(bool, cancel);
+        QVERIFY(f.prepare(type, mode, depth));
         std::int64_t atCancel = -1;
         QList<bool> counters; // shown during the run: elements, recursions
         int markersShown = 0;
         Script script([&] {
             markersShown += f.rows() - f.hiddenMarkers();
-            if (!row.cancel || f.model.ElementsDrawn < 1) {
+            if (!cancel || f.model.ElementsDrawn < 1) {
                 return false;
             }
             atCancel = f.model.ElementsDrawn;
@@ -288,22 +284,22 @@ private slots:
             return true;
         });
         f.draw();
-        QCOMPARE(f.model.ElementsDrawn, row.cancel ? atCancel : f.model.ElementsDrawn);
+        QCOMPARE(f.model.ElementsDrawn, cancel ? atCancel : f.model.ElementsDrawn);
         QCOMPARE(looks(), looksIn(zv::EditMode));
         // Markers are shown after a recursive run, with the preview after a cancel.
-        const bool markers = row.mode == zv::RecursiveMode;
+        const bool markers = mode == zv::RecursiveMode;
         QCOMPARE(markersShown, 0);
-        QCOMPARE(counters, row.cancel ? QList<bool>({true, markers}) : QList<bool>());
+        QCOMPARE(counters, cancel ? QList<bool>({true, markers}) : QList<bool>());
         QCOMPARE(f.hiddenMarkers(), markers ? 0 : f.rows());
         const QImage drawn = picture().copy();
         f.picture()->repaint();
         QCoreApplication::processEvents();
         QCOMPARE(picture(), drawn);
-        if (row.cancel && markers) {
+        if (cancel && markers) {
             f.form->DrawFixPointsPreview();
             QCOMPARE(picture(), drawn);
         } else {
-            QCOMPARE(ink() > 0, !row.cancel);
+            QCOMPARE(ink() > 0, !cancel);
         }
     }
 
@@ -363,17 +359,6 @@ private slots:
             f.draw(); // the whole figure, to compare
         }
         QCOMPARE(a.frames.last(), picture().convertToFormat(QImage::Format_RGB32));
-    }
-
-    // Enter in a field repairs the field first, as leaving it would, so the
-    // run uses what the field then shows.
-    void enterInField() {
-        QVERIFY(f.prepare(zv::CantorSetType, zv::RecursiveMode, 1));
-        f.field("CalcDepth_txt")->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(f.field("CalcDepth_txt"), "abc");
-        f.key(Qt::Key_Return);
-        QCOMPARE(f.model.CalcDepth, 4);
-        QCOMPARE(f.field("CalcDepth_txt")->text(), QString("4"));
     }
 
     // The window's generator is seeded once, not per run: two chaos games with
