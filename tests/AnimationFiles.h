@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QList>
+#include <algorithm>
 #include <webp/demux.h>
 
 namespace zvtest {
@@ -14,14 +15,10 @@ namespace zvtest {
 struct Animation {
     QList<QImage> frames; // Format_RGB32
     QList<int> ends;
-    int loops = -2; // 0: forever
-    QImage at(double ms) const {
-        for (qsizetype i = 0; i < frames.size(); ++i) {
-            if (ends[i] > ms) {
-                return frames[i];
-            }
-        }
-        return {};
+    int loops = -2;              // 0: forever
+    QImage at(double ms) const { // the frame shown then
+        const auto i = std::ranges::upper_bound(ends, ms) - ends.begin();
+        return i < frames.size() ? frames[i] : QImage();
     }
 };
 
@@ -53,7 +50,8 @@ inline Animation decode(const QByteArray& bytes, const QString& format) {
     a.loops = static_cast<int>(info.loop_count);
     uint8_t* pixels = nullptr;
     int end = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder) && WebPAnimDecoderGetNext(decoder, &pixels, &end)) {
+    while (WebPAnimDecoderHasMoreFrames(decoder) &&
+           WebPAnimDecoderGetNext(decoder, &pixels, &end)) {
         const QImage frame(pixels, int(info.canvas_width), int(info.canvas_height),
                            QImage::Format_ARGB32);
         a.frames << frame.convertToFormat(QImage::Format_RGB32);

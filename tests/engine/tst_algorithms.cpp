@@ -2,6 +2,7 @@
 // order, with its counters; the limits of the inputs; the turtle; then what
 // every algorithm shares: the pause, single-step and cancel protocol, the
 // counter texts and the random element colours.
+#include "../DataRows.h"
 #include "EngineTest.h"
 #include "Numeric.h"
 #include "TurtleGraphicsCls.h"
@@ -32,10 +33,9 @@ private slots:
     // Each row runs, keeps every coordinate finite, counts from 0 and ends the
     // run properly; when cancelled at a yield it stops right there.
     void drawing_data() {
-        QTest::addColumn<Figure>("figure");
-        QTest::addColumn<QString>("expected");     // "; "-joined, a pattern "^...", "": unchecked
-        QTest::addColumn<QList<qint64>>("counts"); // elements, recursions, yields; the first n
-        QTest::addColumn<int>("cancelAt"); // 0: runs to its end; < 0: paused there, then cancelled
+        // expected: "; "-joined, a pattern "^...", "": unchecked; counts: elements, recursions,
+        // yields, the first n; cancelAt: 0 runs to its end, < 0 paused there, then cancelled.
+        columns<Figure, QString, QList<qint64>, int>("figure", "expected", "counts", "cancelAt");
         auto row = [](const char* name, Figure f, const char* drawing, QList<qint64> counts,
                       int cancelAt = 0) {
             QTest::newRow(name) << f << QString(drawing) << counts << cancelAt;
@@ -219,8 +219,7 @@ private slots:
     // line, whole triangle, start point); a demo element is two operations;
     // waits is the number of elements that wait for a resume.
     void pauseProtocol_data() {
-        QTest::addColumn<Figure>("figure");
-        QTest::addColumn<QList<int>>("protocol"); // drawnFirst, opsPerElement, waits
+        columns<Figure, QList<int>>("figure", "protocol"); // drawnFirst, opsPerElement, waits
         const std::vector<zv::FixPoint> pts{{0, 100}, {200, 100}, {100, 0}};
         QTest::newRow("Cantor") << Figure{0, 0, 2, pts, 2} << QList<int>{1, 1, 6};
         QTest::newRow("Cantor demo") << Figure{0, 3, 2, pts, 2} << QList<int>{1, 2, 3};

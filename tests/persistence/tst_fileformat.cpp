@@ -308,92 +308,66 @@ private slots:
         QCOMPARE(entries(dir.path()).size(), removed ? 1 : 2);
     }
 
-    // The temporary file fits any name the file system takes (255 bytes); a write that ends in an exception, such as memory
-    // running out, leaves the old file and no temporary file; with both kinds
-    // of temporary file.
-    void guardedWriteNamesAndEndings_data() {
-        columns<QByteArray, bool, bool>("name", "named", "throws");
-        const QByteArray longest = QByteArray(251, 'n') + ".png";
-        row("255 bytes, named temporary", longest, true, false);
-        row("out of memory, unnamed temporary", QByteArray("User.ini"), false, true);
-        row("out of memory, named temporary", QByteArray("User.ini"), true, true);
+    // A save that ends early, in a child process: an exception such as memory
+    // running out, or a signal, which ends the process with 128 + its number
+    // and takes the temporary file with it (named or not); the old file stays.
+    // SIGKILL, which no handler sees, leaves at most the named temporary file,
+    // which the next save of the same file removes. The temporary file lies in
+    // the folder while the content is written and fits any name the file
+    // system takes (255 bytes).
+    void interruptedSave_data() {
+        columns<QByteArray, bool, int>("name", "named", "ending"); // ending: 0, -1 throws, signal
+        row("255 bytes, named temporary", QByteArray(251, 'n') + ".png", true, 0);
+        row("out of memory, unnamed temporary", QByteArray("User.ini"), false, -1);
+        row("out of memory, named temporary", QByteArray("User.ini"), true, -1);
+        row("SIGTERM, named temporary", QByteArray("User.ini"), true, int(SIGTERM));
+        row("SIGINT, named temporary", QByteArray("User.ini"), true, int(SIGINT));
+        row("SIGHUP, unnamed temporary", QByteArray("User.ini"), false, int(SIGHUP));
+        row("SIGKILL, named temporary", QByteArray("User.ini"), true, int(SIGKILL));
     }
 
-    void guardedWriteNamesAndEndings() {
+    void interruptedSave() {
         QFETCH(QByteArray, name);
         QFETCH(bool, named);
-        QFETCH(bool, throws);
+        QFETCH(int, ending);
         QTemporaryDir dir;
-        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
-        const auto kind = named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible;
-        const int old = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0644);
-        QVERIFY(old >= 0 && ::write(old, "old", 3) == 3 && ::close(old) == 0);
-        const QString target = QFile::decodeName(path);
-        // The temporary file must be in the folder while the content is written.
-        int whileWriting = 0;
-        const auto write = [&](QIODevice& device) -> std::optional<QString> {
-            device.write("new");
-            whileWriting = ::access(path, F_OK) == 0 ? int(entries(dir.path()).size()) : -1;
-            if (throws) {
-                throw std::bad_alloc();
-            }
-            return std::nullopt;
-        };
-        bool thrown = false;
-        try {
-            QCOMPARE(WriteGuardedFile(target, write, kind), std::nullopt);
-        } catch (const std::bad_alloc&) {
-            thrown = true;
-        }
-        QCOMPARE(thrown, throws);
-        QCOMPARE(whileWriting, named ? 2 : 1);
-        QCOMPARE(fileBytes(target), throws ? QByteArray("old") : QByteArray("new"));
-        QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
-    }
-
-    // A signal in the middle of a save ends the process with 128 + its number
-    // and takes the temporary file with it, named or not; the old file stays.
-    // SIGKILL, which no handler sees, leaves at most the named temporary file,
-    // and the next save of the same file removes it.
-    void signalDuringASave_data() {
-        columns<int, bool>("signal", "named");
-        row("SIGTERM, named temporary", SIGTERM, true);
-        row("SIGINT, named temporary", SIGINT, true);
-        row("SIGHUP, unnamed temporary", SIGHUP, false);
-        row("SIGKILL, named temporary", SIGKILL, true);
-    }
-
-    void signalDuringASave() {
-        QFETCH(int, signal);
-        QFETCH(bool, named);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("User.ini");
+        const QString path = dir.filePath(QFile::decodeName(name));
         QVERIFY(writeBytes(path, "old"));
         const pid_t child = ::fork();
-        if (child == 0) {
+        if (child == 0) { // exit status 0: finished, 1: thrown, 2: temporary not in the folder
             EndOnSignalsWithoutLeftovers();
-            WriteGuardedFile(
-                path,
-                [&](QIODevice& device) -> std::optional<QString> {
-                    device.write("new");
-                    ::raise(signal);
-                    return std::nullopt;
-                },
-                named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible);
+            try {
+                WriteGuardedFile(
+                    path,
+                    [&](QIODevice& device) -> std::optional<QString> {
+                        device.write("new");
+                        if (entries(dir.path()).size() != (named ? 2 : 1)) {
+                            ::_exit(2);
+                        }
+                        if (ending == -1) {
+                            throw std::bad_alloc();
+                        }
+                        ::raise(ending); // 0 sends nothing
+                        return std::nullopt;
+                    },
+                    named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible);
+            } catch (const std::bad_alloc&) {
+                ::_exit(1);
+            }
             ::_exit(0);
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
-        QCOMPARE(fileBytes(path), QByteArray("old"));
-        if (signal == SIGKILL) {
+        QCOMPARE(fileBytes(path), ending ? QByteArray("old") : QByteArray("new"));
+        if (ending == SIGKILL) {
             QVERIFY(WIFSIGNALED(status));
             QCOMPARE(entries(dir.path()).size(), 2);
             QCOMPARE(WriteGuardedFile(path, "newer"), std::nullopt);
         } else {
             QVERIFY(WIFEXITED(status));
-            QCOMPARE(WEXITSTATUS(status), 128 + signal);
+            QCOMPARE(WEXITSTATUS(status), ending > 0 ? 128 + ending : -ending);
         }
-        QCOMPARE(entries(dir.path()), QStringList{"User.ini"});
+        QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
     }
 
     // A new "Saved Parameter" folder receives the example files, found beside

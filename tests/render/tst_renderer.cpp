@@ -2,6 +2,7 @@
 // of their counters, in every format and scaled, the exit codes, the seed and
 // the command lines of both programs; the progress line in the process.
 
+#include "DataRows.h"
 #include "FileMod.h"
 #include "HostileFiles.h"
 #include "Renderer.h"
@@ -16,10 +17,6 @@ using namespace zvtest;
 
 namespace {
 
-void row(const char* name, auto... cells) {
-    (QTest::newRow(name) << ... << cells);
-}
-
 struct Run {
     int exitCode = -1;
     QString out, err;
@@ -29,8 +26,9 @@ struct Run {
 // write beyond it fails as on a full disk.
 Run render(const QStringList& arguments, const QString& program = ZORVANDINE_RENDER,
            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
-           rlim_t limit = 0) {
+           rlim_t limit = 0, const QString& folder = {}) {
     QProcess p;
+    p.setWorkingDirectory(folder);
     p.setProcessEnvironment(environment);
     if (limit > 0) {
         p.setChildProcessModifier([limit] {
@@ -92,9 +90,7 @@ private slots:
     // background colour. At depth 4 the figure is also drawn --scale 3 times
     // larger, in lines 3 pixels wide: the ink grows nine times.
     void figures_data() {
-        QTest::addColumn<int>("type"); // 5: the chaos game
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<QString>("format");
+        columns<int, int, QString>("type", "depth", "format"); // type 5: the chaos game
         for (int depth : {0, 2, 4}) {
             for (int type = 0; type <= FractalTypeCount; ++type) {
                 QTest::addRow("type %d, depth %d", type, depth) << type << depth << "png";
@@ -181,9 +177,7 @@ private slots:
     // and an old picture untouched. A full disk is
     // a file size limit of 300 bytes.
     void failures_data() {
-        QTest::addColumn<QString>("output"); // "old.png" holds an old picture
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("message");
+        columns<QString, int, QString>("output", "exitCode", "message"); // old.png: an old picture
         row("escape and 10 MB in a value", "old.png", 2,
             "input.ini: line 1: expected a whole number from 0 to 255, found \"\\x1b[31m" +
                 QString(55, 'A') + "...\""); // 60 characters
@@ -236,9 +230,7 @@ private slots:
     // ends with 1 instead of aborting. Success writes nothing on stderr, a
     // failure nothing on stdout.
     void commandLines_data() {
-        QTest::addColumn<QStringList>("command");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("shown"); // a pattern
+        columns<QStringList, int, QString>("command", "exitCode", "shown"); // shown: a pattern
         const QString renderer = ZORVANDINE_RENDER, window = ZORVANDINE_PROGRAM;
         Factory big = factory(0);
         big.general.AreaWidth = "4096";
@@ -251,13 +243,27 @@ private slots:
             "^zorvandine [0-9]+\\.[0-9]+[a-z]\n$");
         row("renderer, unknown option", QStringList{renderer, "--bogus", "a.ini", "b.png"}, 1,
             "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
-        row("--scale 0", QStringList{renderer, "--scale", "0", "a.ini", "b.png"}, 1, "from 1 to 8");
-        row("renderer --scale 9", QStringList{renderer, "--scale", "9", "a.ini", "b.png"}, 1,
-            "^zorvandine-render: --scale takes a whole number from 1 to 8\n");
         row("renderer --scale 8 of a 4096 area",
             QStringList{renderer, "--scale", "8", writeInput(big), "b.png"}, 1,
             "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
             "a picture is at most 16384 pixels a side\n$");
+        // A wrong value: one line naming the option, before anything is read or written.
+        const auto refused = [&](const char* arguments, const QString& message) {
+            row(arguments, QStringList{renderer} + QString(arguments).split(' '), 1,
+                "^zorvandine-render: " + QRegularExpression::escape(message) + "\n");
+        };
+        const QString scale = "--scale takes a whole number from 1 to 8",
+                      frames = "--frames takes a whole number from 1 to 10000";
+        refused("--scale 0 a.ini b.png", scale);
+        refused("--scale 9 a.ini b.png", scale);
+        refused("--frames 0 a.ini a.gif", frames);
+        refused("--frames 1e9 a.ini a.webp", frames);
+        refused("--fps 0 a.ini a.gif", "--fps takes a number from 0.1 to 50");
+        refused("--hold -1 a.ini a.webp", "--hold takes a number of seconds from 0 to 600");
+        refused("a.ini a.jpg", "OUTPUT must end in .bmp, .png, .svg, .gif or .webp");
+        refused("--frames 5 a.ini a.png", "--frames, --fps and --hold need a .gif or .webp OUTPUT");
+        refused("--elements 5 a.ini a.gif",
+                "--elements makes a still; an animation shows every element");
         row("window, unknown option", QStringList{window, "--bogus"}, 1,
             "^zorvandine: Unknown option 'bogus'\\.\nUsage: zorvandine");
         row("window without a display", QStringList{window}, 1,
@@ -278,8 +284,10 @@ private slots:
         if (command[0].startsWith("DISPLAY=")) {
             environment.insert("DISPLAY", command.takeFirst().mid(8));
         }
-        const Run run = render(command.mid(1), command[0], environment);
+        QTemporaryDir folder; // the working folder: a failure leaves nothing in it
+        const Run run = render(command.mid(1), command[0], environment, 0, folder.path());
         QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), {});
         QVERIFY2(QRegularExpression(shown).match(exitCode == 0 ? run.out : run.err).hasMatch(),
                  qPrintable(run.out + run.err));
         QCOMPARE(exitCode == 0 ? run.err : run.out, QString());
@@ -295,7 +303,8 @@ private slots:
             const bool terminal = output != u"p.png";
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
-            QStringList arguments{"--type", "4", "--depth", "6", defaultIni(), dir_.filePath(output)};
+            QStringList arguments{"--type", "4",          "--depth",
+                                  "6",      defaultIni(), dir_.filePath(output)};
             if (output == u"quiet") {
                 arguments.last() += ".png";
                 arguments.prepend("--quiet");
@@ -304,7 +313,8 @@ private slots:
                                  {terminal, std::chrono::milliseconds(0), {}}),
                      ExitDrawn);
             errStream.flush();
-            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch() : err.isEmpty(),
+            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch()
+                                                    : err.isEmpty(),
                      qPrintable(err));
         }
     }

@@ -52,14 +52,13 @@ struct FakeDialogs : zv::Dialogs {
     std::unique_ptr<zv::ProgressReport> progress(const QString& title, const QString& text) override {
         calls.append({DialogCall::Progress, 0, title, text});
         struct Box : zv::ProgressReport {
-            int steps = 0, cancelAt = 0;
+            int cancelAt, steps = 0;
+            explicit Box(int at) : cancelAt(at) {}
             bool Show(std::int64_t, std::int64_t) override {
                 return cancelAt == 0 || ++steps < cancelAt;
             }
         };
-        auto box = std::make_unique<Box>();
-        box->cancelAt = cancelAtProgressStep;
-        return box;
+        return std::make_unique<Box>(cancelAtProgressStep);
     }
 
     File file(DialogCall::Kind k, const Request& r) { return record({k, 0, r.title}, fileAnswers); }

@@ -13,8 +13,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -103,12 +103,11 @@ struct FormFixture {
     }
     // Element index of a control array.
     template <class T = QWidget> T* at(const QString& name, int index) const {
-        const QList<T*> elements = all<T>(name);
-        if (index < 0 || index >= elements.size() ||
-            elements[index]->property("Index").toInt() != index) {
+        T* element = all<T>(name).value(index);
+        if (element == nullptr || element->property("Index").toInt() != index) {
             qFatal("the window has no element %d of %s", index, qPrintable(name));
         }
-        return elements[index];
+        return element;
     }
     zv::OutputPicture* picture() const { return find<zv::OutputPicture>("Output_pic"); }
     zv::ImageCanvas& canvas() const { return picture()->canvas(); }

@@ -3,25 +3,14 @@
 // also where the window's condensed font family is not installed (ctest runs
 // this a second time with that family hidden from fontconfig).
 
+#include "../DataRows.h"
 #include "FakeDialogs.h"
 #include "FileMod.h"
 #include "MainForm.h"
 #include "QtDialogs.h"
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QFontInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QStyleOptionButton>
-#include <QStyleOptionComboBox>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -29,12 +18,10 @@ using zvtest::FakeDialogs;
 
 const QString Condensed = QStringLiteral("DejaVu Sans Condensed");
 
-QString factorySettings() {
-    return QCoreApplication::applicationDirPath() + "/Default.ini";
-}
-
 bool copyTo(const QString& folder, const QString& name) {
-    return QDir().mkpath(folder) && QFile::copy(factorySettings(), folder + "/" + name);
+    return QDir().mkpath(folder) &&
+           QFile::copy(QCoreApplication::applicationDirPath() + "/Default.ini",
+                       folder + "/" + name);
 }
 
 // A caption as drawn: "&&" is an ampersand, a single "&" marks the access key.
@@ -42,80 +29,73 @@ QString shown(QString text) {
     return text.replace("&&", QChar(1)).remove('&').replace(QChar(1), '&');
 }
 
-// The room a control's caption has, and how much of it the caption needs
-// (pixels); a caption that wraps counts its lines' height instead.
 struct Fit {
-    int room = 0;
-    int needed = 0;
+    int room, needed; // pixels; a caption that wraps counts its lines' height instead
 };
 
-Fit fitOf(const QWidget* w) {
+// The room a control's caption has and how much of it the caption needs;
+// nothing for a control without a caption to check.
+std::optional<Fit> fitOf(const QWidget* w) {
     const QFontMetrics fm = w->fontMetrics();
-    if (const auto* label = qobject_cast<const QLabel*>(w)) {
-        return {label->contentsRect().width(), fm.boundingRect(shown(label->text())).right() + 1};
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+    QString text;
+    int room = 0;
+    if (w->inherits("zv::StatusPanel")) {
+        return {}; // the status bar's texts are the run's, cut short by design
+    } else if (const auto* label = qobject_cast<const QLabel*>(w); label && !label->wordWrap()) {
+        text = label->text();
+        room = label->contentsRect().width();
+    } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
         QStyleOptionButton option;
         option.initFrom(button);
-        option.text = button->text();
+        option.text = text = button->text();
         const QStyle::SubElement contents =
             qobject_cast<const QCheckBox*>(w)      ? QStyle::SE_CheckBoxContents
             : qobject_cast<const QRadioButton*>(w) ? QStyle::SE_RadioButtonContents
                                                    : QStyle::SE_PushButtonContents;
         const QRect rect = button->style()->subElementRect(contents, &option, button);
-        const QString text = shown(button->text());
-        if (w->inherits("zv::WrappingCheckBox")) {
-            return {rect.height(), fm.boundingRect(rect, Qt::TextWordWrap, text).height()};
+        if (w->inherits("zv::WrappingCheckBox") && !text.isEmpty()) {
+            return Fit{rect.height(),
+                       fm.boundingRect(rect, Qt::TextWordWrap, shown(text)).height()};
         }
-        return {rect.width(), fm.boundingRect(text).right() + 1};
-    }
-    if (const auto* list = qobject_cast<const QComboBox*>(w)) {
+        room = rect.width();
+    } else if (const auto* list = qobject_cast<const QComboBox*>(w);
+               list && list->currentIndex() == 0) {
+        // At the narrowest only the start of a long type name shows (the tool
+        // tip has it whole); the first type's name fits the window as it starts.
         QStyleOptionComboBox option;
         option.initFrom(list);
-        const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                          QStyle::SC_ComboBoxEditField, list);
-        return {field.width(), fm.boundingRect(list->currentText()).right() + 1};
+        text = list->currentText();
+        room =
+            list->style()
+                ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+                .width();
+    } else if (const auto* frame = qobject_cast<const QGroupBox*>(w)) {
+        text = frame->title();
+        room = frame->width();
     }
-    const auto* frame = qobject_cast<const QGroupBox*>(w);
-    return {frame->width(), fm.boundingRect(shown(frame->title())).right() + 1};
-}
-
-bool hasCaption(const QWidget* w) {
-    if (w->inherits("zv::StatusPanel")) {
-        return false; // the status bar's texts are the run's, cut short by design
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(w)) {
-        return !label->text().isEmpty() && !label->wordWrap();
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
-        return !button->text().isEmpty();
-    }
-    if (const auto* list = qobject_cast<const QComboBox*>(w)) {
-        // At the narrowest only the start of a long name shows (the tool tip
-        // has it whole); the first type's name fits the window as it starts.
-        return list->currentIndex() == 0;
-    }
-    const auto* frame = qobject_cast<const QGroupBox*>(w);
-    return frame != nullptr && !frame->title().isEmpty();
+    return text.isEmpty() ? std::nullopt
+                          : std::optional(Fit{room, fm.boundingRect(shown(text)).right() + 1});
 }
 
 } // namespace
+
+// A window started on a program folder (the settings are read then), with
+// its model and the boxes it showed.
+struct Started {
+    zv::ParameterModel model;
+    FakeDialogs dialogs;
+    std::unique_ptr<zv::MainForm> form;
+    explicit Started(const QString& programFolder)
+        : form(std::make_unique<zv::MainForm>(model, dialogs, programFolder)) {}
+};
 
 class InstalledTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir root_;
     QString config_;
-    zv::ParameterModel model_;
-    FakeDialogs dialogs_;
-    std::unique_ptr<zv::MainForm> form_;
+    std::unique_ptr<Started> shown_;
     QList<QPointer<QWidget>> captioned_;
-
-    // A fresh window on the program folder; the settings are read then.
-    std::unique_ptr<zv::MainForm> start(const QString& programFolder, zv::ParameterModel& model,
-                                        FakeDialogs& dialogs) {
-        return std::make_unique<zv::MainForm>(model, dialogs, programFolder);
-    }
 
 private slots:
     void initTestCase() {
@@ -128,11 +108,11 @@ private slots:
 
         const QString portable = root_.filePath("shown");
         QVERIFY(copyTo(portable, "Default.ini") && copyTo(portable, "User.ini"));
-        form_ = start(portable, model_, dialogs_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        for (QWidget* w : form_->findChildren<QWidget*>()) {
-            if (hasCaption(w)) {
+        shown_ = std::make_unique<Started>(portable);
+        shown_->form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown_->form.get()));
+        for (QWidget* w : shown_->form->findChildren<QWidget*>()) {
+            if (fitOf(w)) {
                 captioned_.append(w);
             }
         }
@@ -144,9 +124,8 @@ private slots:
     // first close stored; beside a portable program the file is lost, and so
     // is an own User.ini that is damaged.
     void firstStart_data() {
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<QByteArray>("ownSettings"); // the user's User.ini; none when null
-        QTest::addColumn<int>("boxes");
+        // ownSettings: the user's User.ini, none when null
+        zvtest::columns<bool, QByteArray, int>("installed", "ownSettings", "boxes");
         QTest::newRow("installed, the user's first start") << true << QByteArray() << 0;
         QTest::newRow("installed, the user's User.ini damaged") << true << QByteArray("0\n") << 1;
         QTest::newRow("portable, User.ini lost") << false << QByteArray() << 1;
@@ -157,33 +136,28 @@ private slots:
         QFETCH(int, boxes);
         QTemporaryDir prefix;
         const QString bin = prefix.filePath("bin");
-        QVERIFY(QDir().mkpath(bin));
-        QVERIFY(copyTo(installed ? prefix.filePath("share/zorvandine") : bin, "Default.ini"));
+        QVERIFY(QDir().mkpath(bin) &&
+                copyTo(installed ? prefix.filePath("share/zorvandine") : bin, "Default.ini"));
         QFile::remove(config_);
-        if (!ownSettings.isNull()) {
-            QVERIFY(QDir().mkpath(QFileInfo(config_).absolutePath()));
-            QFile own(config_);
-            QVERIFY(own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0);
-        }
+        QFile own(config_);
+        QVERIFY(ownSettings.isNull() ||
+                (QDir().mkpath(QFileInfo(config_).absolutePath()) &&
+                 own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0));
+        own.close();
 
-        zv::ParameterModel model;
-        FakeDialogs dialogs;
-        auto form = start(bin, model, dialogs);
-        QCOMPARE(dialogs.calls.size(), boxes);
-        for (const zvtest::DialogCall& call : dialogs.calls) {
+        auto first = std::make_unique<Started>(bin);
+        QCOMPARE(first->dialogs.calls.size(), boxes);
+        for (const zvtest::DialogCall& call : first->dialogs.calls) {
             QCOMPARE(call.title, "Bad Error:");
         }
         // Not the shown type's: its record is written as the model holds it.
-        model.LSystem.Delta = 33;
-        QVERIFY(form->close());
-        form.reset();
-
-        zv::ParameterModel again;
-        FakeDialogs secondDialogs;
-        form = start(bin, again, secondDialogs);
-        QCOMPARE(secondDialogs.calls.size(), 0);
-        QCOMPARE(again.LSystem.Delta, 33.0);
-        QVERIFY(form->close());
+        first->model.LSystem.Delta = 33;
+        QVERIFY(first->form->close());
+        first.reset();
+        Started second(bin);
+        QCOMPARE(second.dialogs.calls.size(), 0);
+        QCOMPARE(second.model.LSystem.Delta, 33.0);
+        QVERIFY(second.form->close());
         QCOMPARE(QFileInfo::exists(config_), installed);
     }
 
@@ -207,24 +181,22 @@ private slots:
         QFETCH(int, index);
         const QWidget* w = captioned_.at(index);
         QVERIFY(w != nullptr);
-        const Fit fit = fitOf(w);
-        if (fit.needed > fit.room) {
-            QFAIL(qPrintable(QStringLiteral("%1 needs %2 pixels, has %3 (font %4, stretch %5)")
-                                 .arg(w->objectName())
-                                 .arg(fit.needed)
-                                 .arg(fit.room)
-                                 .arg(QFontInfo(w->font()).family())
-                                 .arg(w->font().stretch())));
-        }
+        const std::optional<Fit> fit = fitOf(w);
+        QVERIFY2(fit && fit->needed <= fit->room,
+                 qPrintable(QStringLiteral("%1 needs %2 pixels, has %3 (font %4, stretch %5)")
+                                .arg(w->objectName())
+                                .arg(fit ? fit->needed : -1)
+                                .arg(fit ? fit->room : -1)
+                                .arg(QFontInfo(w->font()).family())
+                                .arg(w->font().stretch())));
     }
 
     // The file dialogs are left to the desktop where it has its own (Qt
     // decides that from the platform theme and never does it for a subclass
-    // or with DontUseNativeDialog); the German title, the filter, the suffix
-    // and the overwrite question stay what the request says.
+    // or with DontUseNativeDialog); the modes and the overwrite question
+    // follow the request.
     void fileDialog_data() {
-        QTest::addColumn<bool>("save");
-        QTest::addColumn<bool>("confirmOverwrite");
+        zvtest::columns<bool, bool>("save", "confirmOverwrite");
         QTest::newRow("open") << false << true;
         QTest::newRow("save, asking before overwriting") << true << true;
         QTest::newRow("save, not asking") << true << false;
@@ -232,21 +204,17 @@ private slots:
     void fileDialog() {
         QFETCH(bool, save);
         QFETCH(bool, confirmOverwrite);
-        const zv::FileDialogRequest request{"Paramaterdatei speichern:", root_.path(),
-                                            "Parameter-Dateien (*.prm)", save ? "prm" : "",
-                                            confirmOverwrite};
-        const auto dialog = zv::createFileDialog(nullptr, request, save);
+        const auto dialog = zv::createFileDialog(
+            nullptr, {"Paramaterdatei speichern:", root_.path(), "*.prm", "prm", confirmOverwrite},
+            save);
         QCOMPARE(dialog->metaObject(), &QFileDialog::staticMetaObject);
         QVERIFY(!dialog->testOption(QFileDialog::DontUseNativeDialog));
-        QCOMPARE(dialog->windowTitle(), request.title);
-        QCOMPARE(dialog->nameFilters(), QStringList{request.filter});
-        QCOMPARE(dialog->defaultSuffix(), request.defaultSuffix);
         QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         QCOMPARE(dialog->fileMode(), save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         QCOMPARE(dialog->testOption(QFileDialog::DontConfirmOverwrite), !confirmOverwrite);
     }
 
-    void cleanupTestCase() { form_.reset(); }
+    void cleanupTestCase() { shown_.reset(); }
 };
 
 QTEST_MAIN(InstalledTest)

@@ -12,23 +12,24 @@ using namespace zvtest;
 
 namespace {
 
-// A swatch given a colour by the dialog, and the colour its caption must have.
-struct Caption {
+// A swatch given a colour by the dialog (then clicked once more and the dialog
+// cancelled, when cancel), and the colour its caption must have.
+struct Swatch {
     const char* tag;
     const char* swatch;
     std::int32_t color;
     std::int32_t caption;
+    bool cancel;
 };
 
 } // namespace
 
-Q_DECLARE_METATYPE(Caption)
+Q_DECLARE_METATYPE(Swatch)
 
 class tst_Layout : public QObject {
     Q_OBJECT
     FormFixture f;
 
-    zv::ImageCanvas& canvas() const { return f.canvas(); }
     QLineEdit* field(const QString& name) const { return f.field(name); }
 
 private slots:
@@ -129,35 +130,29 @@ private slots:
 
     // A swatch's click opens the dialog on its colour; the answer, or the old
     // colour after a cancel, reaches the swatch and the drawing area, which is
-    // cleared.
-    void chooseColour_data() { boolRows("cancel", "background", "drawing colour, cancelled"); }
-    void chooseColour() {
-        QFETCH(bool, cancel);
-        auto* s = f.find<zv::ColorSwatch>(cancel ? "ForeColor_pic" : "BackColor_pic");
-        const std::int32_t before = s->color();
-        const std::int32_t expected = cancel ? before : 0x0000FF;
-        canvas().Box(5, 5, 40, 40, 0x008000);
-        f.dialogs.colorAnswers.enqueue(cancel ? std::nullopt : std::optional(expected));
-        QTest::mouseClick(s, Qt::LeftButton);
-        QCOMPARE(f.dialogs.calls.value(f.dialogs.calls.size() - 1).color, before);
-        QCOMPARE(s->color(), expected);
-        QCOMPARE(cancel ? canvas().ForeColor() : canvas().BackColor(), expected);
-        QCOMPARE(f.pixelsOf(0x008000), 0);
-    }
-
-    // A swatch's caption is drawn centred in the complementary colour of the
+    // cleared. The caption is drawn centred in the complementary colour of the
     // swatch, pixel for pixel, so it stays readable on any colour.
-    void swatchCaption_data() {
-        table<Caption>({{"red background, cyan caption", "BackColor_pic", 0x0000FF, 0xFFFF00},
-                        {"black drawing colour, white", "ForeColor_pic", 0x000000, 0xFFFFFF},
-                        {"mid-grey, one step darker", "BackColor_pic", 0x808080, 0x7F7F7F},
-                        {"three different channels", "ForeColor_pic", 0x123456, 0xEDCBA9}});
+    void swatches_data() {
+        table<Swatch>(
+            {{"red background, cyan caption", "BackColor_pic", 0x0000FF, 0xFFFF00, false},
+             {"black drawing colour, white, cancelled", "ForeColor_pic", 0x000000, 0xFFFFFF, true},
+             {"mid-grey, one step darker, cancelled", "BackColor_pic", 0x808080, 0x7F7F7F, true},
+             {"three different channels", "ForeColor_pic", 0x123456, 0xEDCBA9, false}});
     }
-    void swatchCaption() {
-        QFETCH(Caption, row);
+    void swatches() {
+        QFETCH(Swatch, row);
         auto* swatch = f.find<zv::ColorSwatch>(row.swatch);
+        const std::int32_t before = swatch->color();
         f.dialogs.colorAnswers.enqueue(row.color);
-        QTest::mouseClick(swatch, Qt::LeftButton);
+        for (int click = 0; click < (row.cancel ? 2 : 1); ++click) { // the second finds no answer
+            f.canvas().Box(5, 5, 40, 40, 0x008000);
+            QTest::mouseClick(swatch, Qt::LeftButton);
+            QCOMPARE(f.pixelsOf(0x008000), 0);
+        }
+        QCOMPARE(f.dialogs.calls.last().color, row.cancel ? row.color : before);
+        QCOMPARE(swatch->color(), row.color);
+        const bool fore = QString(row.swatch) == "ForeColor_pic";
+        QCOMPARE(fore ? f.canvas().ForeColor() : f.canvas().BackColor(), row.color);
         const QImage image = swatch->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect inside = swatch->contentsRect();
         QRect caption;
@@ -180,17 +175,23 @@ private slots:
     }
 
     // Enter presses the draw button (Return in a field: the real window's
-    // test), the keypad's too, unless another button has the focus.
+    // test), the keypad's too, unless another button has the focus. In a field
+    // it repairs the field first, as leaving it would, so the run uses what the
+    // field then shows.
     void keypadEnter_data() { boolRows("onButton", "in a field", "on Params_btn"); }
     void keypadEnter() {
         QFETCH(bool, onButton);
-        field("CalcDepth_txt")->setText("0"); // a short run
+        QLineEdit* depth = field("CalcDepth_txt");
+        depth->setText("0");
         QSignalSpy draw(f.button("Draw_btn"), &QPushButton::clicked);
         QSignalSpy params(f.button("Params_btn"), &QPushButton::clicked);
-        f.find(onButton ? "Params_btn" : "AreaWidth_txt")->setFocus(Qt::TabFocusReason);
+        f.find(onButton ? "Params_btn" : "CalcDepth_txt")->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(QApplication::focusWidget(), "abc"); // a field's text is replaced
         f.key(Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(draw.count(), onButton ? 0 : 1);
         QCOMPARE(params.count(), onButton ? 1 : 0);
+        QCOMPARE(depth->text(), QString(onButton ? "0" : "4"));
+        QVERIFY(onButton || f.model.CalcDepth == 4);
     }
 };
 

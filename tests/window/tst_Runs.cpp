@@ -10,6 +10,7 @@
 // after each op." waits paused before its first element.
 
 #include "AnimationFiles.h"
+#include "DataRows.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
@@ -30,29 +31,6 @@ struct Key {
     int after;
     int pictures;
 };
-struct BuildUp {
-    const char* tag;
-    const char* format;
-    int cancelAt; // the progress box's step at which the user cancels, 0 never
-    bool duringRun;
-};
-
-struct Ending {
-    const char* tag;
-    int type;
-    int mode;
-    int depth;
-    bool cancel;
-};
-// One sleep of 10 ms that ends late, then the next sleep after a gap (both in
-// milliseconds), with or without a pause in between.
-struct Pace {
-    const char* tag;
-    int late;
-    int gap;
-    bool pause;
-    int nextLength;
-};
 
 const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter_frm",
                             "DrawModes_frm",   "FixPoints_frm", "CantorSet_frm",
@@ -64,9 +42,6 @@ const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 } // namespace
 
 Q_DECLARE_METATYPE(Key)
-Q_DECLARE_METATYPE(Ending)
-Q_DECLARE_METATYPE(BuildUp)
-Q_DECLARE_METATYPE(Pace)
 
 class tst_Runs : public QObject {
     Q_OBJECT
@@ -83,13 +58,24 @@ class tst_Runs : public QObject {
     bool reached(int state, std::int64_t elements = 0) const {
         return f.model.GlobalState == state && f.model.ElementsDrawn >= elements;
     }
-    void expectEditState() {
-        QCOMPARE(panel("Help")->text(), Help[0]);
-        QCOMPARE(f.button("Draw_btn")->text(), QString("&Draw Fractal"));
-        for (const QString& name : Locked) {
-            QVERIFY2(f.find(name)->isEnabled(), qPrintable(name));
+    // What the window shows of its state: the draw button's caption, the help
+    // text, the pen width and the controls disabled.
+    QStringList looks() const {
+        QStringList seen = {f.button("Draw_btn")->text(), panel("Help")->text(),
+                            QString::number(f.canvas().PenWidth())};
+        for (const QString& name :
+             Locked + QStringList{"Draw_btn", "Params_btn", "Export_btn", "Output_pic"}) {
+            if (!f.find(name)->isEnabled()) {
+                seen << name;
+            }
         }
-        QCOMPARE(f.canvas().PenWidth(), 2);
+        return seen;
+    }
+    // During a run the parameters cannot change and the button offers the
+    // cancel; the bar button, export and the drawing area stay usable.
+    static QStringList looksIn(int state) {
+        return state == zv::EditMode ? QStringList{"&Draw Fractal", Help[0], "2"}
+                                     : QStringList{"&Cancel", Help[state], "1"} + Locked;
     }
 
 private slots:
@@ -104,6 +90,7 @@ private slots:
     // S pauses and resumes only a run, whatever the modifiers; the focused
     // control still gets the key. Ctrl+P (only) asks for the picture. A close
     // request is refused while a run draws or waits paused, and the run stays.
+    // What the window shows and locks follows the state.
     void keys_data() {
         const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
         const Qt::Key close = Qt::Key_unknown;
@@ -120,7 +107,7 @@ private slots:
         QFETCH(Key, row);
         QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7, row.before == zv::PauseMode));
         QSignalSpy pictures(f.form.get(), &zv::MainForm::pictureExportRequested);
-        QStringList seen; // state, help text and state tip after the key; the boxes shown
+        QStringList seen; // state, its tip and the window's looks after the key; the boxes
         const auto press = [&] {
             f.find(row.focus)->setFocus(Qt::TabFocusReason); // selects the field's text
             if (row.key == Qt::Key_unknown) {
@@ -128,8 +115,8 @@ private slots:
             } else {
                 f.key(row.key, row.mods);
             }
-            seen << QString::number(f.model.GlobalState) << panel("Help")->text()
-                 << panel("GlobalState")->toolTip();
+            seen << QString::number(f.model.GlobalState) << panel("GlobalState")->toolTip()
+                 << looks();
             for (const DialogCall& c : f.dialogs.calls) {
                 if (c.kind == DialogCall::Message) {
                     seen << c.title + c.text + (c.icon == zv::MessageIcon::Exclamation ? "!" : "");
@@ -149,7 +136,8 @@ private slots:
             });
             f.draw();
         }
-        QStringList expected = {QString::number(row.after), Help[row.after], States[row.after]};
+        QStringList expected =
+            QStringList{QString::number(row.after), States[row.after]} + looksIn(row.after);
         if (row.key == Qt::Key_unknown) {
             expected.prepend("open");
             expected << "Not possible:Please abort the current operation first.!";
@@ -158,30 +146,6 @@ private slots:
         QCOMPARE(pictures.count(), row.pictures);
         const bool typed = row.key == Qt::Key_S && row.before == zv::EditMode;
         QCOMPARE(f.field("CalcDepth_txt")->text(), typed ? QString("s") : QString("7"));
-    }
-
-    // While a run is under way the parameters cannot change, the caption
-    // offers the cancel, and the bar button, export and the drawing area stay
-    // usable; afterwards everything returns.
-    void locking() {
-        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 6));
-        QStringList during;
-        Script script([&] {
-            during << f.button("Draw_btn")->text() << panel("Help")->text()
-                   << QString::number(f.canvas().PenWidth())
-                   << QString::number(f.rows() - f.hiddenMarkers()); // markers shown
-            for (const QString& name :
-                 Locked + QStringList{"Draw_btn", "Params_btn", "Export_btn", "Output_pic"}) {
-                if (!f.find(name)->isEnabled()) {
-                    during << name;
-                }
-            }
-            f.button("Draw_btn")->click();
-            return true;
-        });
-        f.draw();
-        QCOMPARE(during, QStringList({"&Cancel", Help[1], "1", "0"}) + Locked);
-        expectEditState();
     }
 
     // With "Pause after each op." the run starts paused and draws nothing;
@@ -209,7 +173,7 @@ private slots:
         f.draw();
         QCOMPARE(f.model.ElementsDrawn, 2);
         QVERIFY(slowest < 5 && script.passes - inputAt < 5);
-        expectEditState();
+        QCOMPARE(looks(), looksIn(zv::EditMode));
     }
 
     // A chaos game plots over the whole drawing area as it is now: after the
@@ -257,49 +221,58 @@ private slots:
     // A sleep that ended late shortens the next one, so the run keeps its
     // pace, by at most a whole sleep; longer work between two sleeps or a
     // pause starts the pace afresh.
+    // One sleep of 10 ms ends late, then the next one follows after a gap
+    // (both in milliseconds), with or without a pause in between.
     void sleepPace_data() {
-        table<Pace>({{"on time", 0, 1, false, 10},
-                     {"3 ms late", 3, 1, false, 7},
-                     {"later than a whole sleep", 25, 1, false, 0},
-                     {"late, then longer work", 3, 11, false, 10},
-                     {"late, then a pause", 3, 1, true, 10}});
+        columns<int, int, bool, int>("late", "gap", "pause", "nextLength");
+        row("on time", 0, 1, false, 10);
+        row("3 ms late", 3, 1, false, 7);
+        row("later than a whole sleep", 25, 1, false, 0);
+        row("late, then longer work", 3, 11, false, 10);
+        row("late, then a pause", 3, 1, true, 10);
     }
     void sleepPace() {
-        QFETCH(Pace, row);
+        QFETCH(int, late);
+        QFETCH(int, gap);
+        QFETCH(bool, pause);
         using ms = std::chrono::milliseconds;
         zv::SleepPace pace;
         const zv::SleepPace::Clock::time_point start{std::chrono::hours(1)};
         const auto first = pace.deadline(start, ms(10));
         QVERIFY(first == start + ms(10));
-        pace.ended(first, first + ms(row.late), ms(10));
-        if (row.pause) {
+        pace.ended(first, first + ms(late), ms(10));
+        if (pause) {
             pace.restart();
         }
-        const auto next = first + ms(row.late + row.gap);
-        QCOMPARE(std::chrono::duration_cast<ms>(pace.deadline(next, ms(10)) - next).count(),
-                 row.nextLength);
+        const auto next = first + ms(late + gap);
+        QTEST(int(std::chrono::duration_cast<ms>(pace.deadline(next, ms(10)) - next).count()),
+              "nextLength");
     }
 
     // A cancel stops the run before its next element and leaves only the fix
     // point preview, or nothing after the chaos game and the demos, whose
     // markers stay hidden; a finished run leaves its drawing, also after repaints.
     void endings_data() {
-        table<Ending>({{"cancelled koch curve", 3, 0, 7, true},
-                       {"cancelled cross", 1, 0, 7, true},
-                       {"cancelled chaos game", 2, 1, 2000000, true},
-                       {"finished cantor set", 0, 0, 3, false},
-                       {"finished cantor demo", 0, 3, 3, false},
-                       {"finished gadget demo", 2, 3, 2, false}});
+        columns<int, int, int, bool>("type", "mode", "depth", "cancel");
+        row("cancelled koch curve", 3, 0, 7, true);
+        row("cancelled cross", 1, 0, 7, true);
+        row("cancelled chaos game", 2, 1, 2000000, true);
+        row("finished cantor set", 0, 0, 3, false);
+        row("finished cantor demo", 0, 3, 3, false);
+        row("finished gadget demo", 2, 3, 2, false);
     }
     void endings() {
-        QFETCH(Ending, row);
-        QVERIFY(f.prepare(row.type, row.mode, row.depth));
+        QFETCH(int, type);
+        QFETCH(int, mode);
+        QFETCH(int, depth);
+        QFETCH(bool, cancel);
+        QVERIFY(f.prepare(type, mode, depth));
         std::int64_t atCancel = -1;
         QList<bool> counters; // shown during the run: elements, recursions
         int markersShown = 0;
         Script script([&] {
             markersShown += f.rows() - f.hiddenMarkers();
-            if (!row.cancel || f.model.ElementsDrawn < 1) {
+            if (!cancel || f.model.ElementsDrawn < 1) {
                 return false;
             }
             atCancel = f.model.ElementsDrawn;
@@ -311,22 +284,22 @@ private slots:
             return true;
         });
         f.draw();
-        QCOMPARE(f.model.ElementsDrawn, row.cancel ? atCancel : f.model.ElementsDrawn);
-        expectEditState();
+        QCOMPARE(f.model.ElementsDrawn, cancel ? atCancel : f.model.ElementsDrawn);
+        QCOMPARE(looks(), looksIn(zv::EditMode));
         // Markers are shown after a recursive run, with the preview after a cancel.
-        const bool markers = row.mode == zv::RecursiveMode;
+        const bool markers = mode == zv::RecursiveMode;
         QCOMPARE(markersShown, 0);
-        QCOMPARE(counters, row.cancel ? QList<bool>({true, markers}) : QList<bool>());
+        QCOMPARE(counters, cancel ? QList<bool>({true, markers}) : QList<bool>());
         QCOMPARE(f.hiddenMarkers(), markers ? 0 : f.rows());
         const QImage drawn = picture().copy();
         f.picture()->repaint();
         QCoreApplication::processEvents();
         QCOMPARE(picture(), drawn);
-        if (row.cancel && markers) {
+        if (cancel && markers) {
             f.form->DrawFixPointsPreview();
             QCOMPARE(picture(), drawn);
         } else {
-            QCOMPARE(ink() > 0, !row.cancel);
+            QCOMPARE(ink() > 0, !cancel);
         }
     }
 
@@ -335,70 +308,57 @@ private slots:
     // paused run the run, its state and its picture stay as they were; a
     // cancel while counting or drawing leaves no file.
     void buildUp_data() {
-        table<BuildUp>({{"GIF after a run", "gif", 0, false},
-                        {"WebP after a run", "webp", 0, false},
-                        {"GIF during a paused run", "gif", 0, true},
-                        {"cancelled while counting", "gif", 1, false},
-                        {"cancelled while drawing", "webp", 2, false}});
+        // cancelAt: the progress box's step at which the user cancels, 0 never
+        columns<QString, int, bool>("format", "cancelAt", "duringRun");
+        row("GIF after a run", QString("gif"), 0, false);
+        row("WebP during a paused run", QString("webp"), 0, true);
+        row("cancelled while counting", QString("gif"), 1, false);
+        row("cancelled while drawing", QString("webp"), 2, false);
     }
     void buildUp() {
-        QFETCH(BuildUp, row);
+        QFETCH(QString, format);
+        QFETCH(int, cancelAt);
+        QFETCH(bool, duringRun);
         QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 4));
-        for (const QString& old : QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files)) {
+        const auto files = [&] {
+            return QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden);
+        };
+        for (const QString& old : files()) {
             QFile::remove(f.path(old));
         }
-        const QString path = f.path(QString("build-up.") + row.format);
-        zv::FileDialogResult chosen;
-        chosen.path = path;
-        f.dialogs.fileAnswers << chosen;
-        f.dialogs.cancelAtProgressStep = row.cancelAt;
-        f.dialogs.calls.clear();
-        const auto save = [this] { f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier); };
-        QImage before;
-        bool untouched = false;
-        if (row.duringRun) {
-            QVERIFY(f.whilePaused([&] {
-                before = picture().copy();
-                const std::int64_t drawn = f.model.ElementsDrawn;
-                save();
-                untouched = picture() == before && f.model.GlobalState == zv::PauseMode &&
-                            f.model.ElementsDrawn == drawn;
-            }));
-        } else {
+        f.dialogs.fileAnswers << chosen(f.path("build-up." + format));
+        f.dialogs.cancelAtProgressStep = cancelAt;
+        if (!duringRun) {
             f.draw();
-            before = picture().copy();
-            save();
-            untouched = picture() == before;
         }
+        bool untouched = false; // the picture, the state and the elements drawn
+        QVERIFY(f.whilePaused(
+            [&] {
+                const QImage before = picture().copy();
+                const auto state = f.model.GlobalState;
+                const std::int64_t drawn = f.model.ElementsDrawn;
+                f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+                untouched = picture() == before && f.model.GlobalState == state &&
+                            f.model.ElementsDrawn == drawn;
+            },
+            duringRun));
         f.dialogs.cancelAtProgressStep = 0;
         QVERIFY(untouched);
         QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
         QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
-        QCOMPARE(QFile::exists(path), row.cancelAt == 0);
-        if (row.cancelAt != 0) {
-            QCOMPARE(QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden),
-                     {});
+        // A cancel leaves no file, not even a partial or hidden one.
+        QCOMPARE(files(), cancelAt != 0 ? QStringList() : QStringList{"build-up." + format});
+        if (cancelAt != 0) {
             return;
         }
-        QFile file(path);
+        QFile file(f.path("build-up." + format));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const Animation a = decode(file.readAll(), row.format);
+        const Animation a = decode(file.readAll(), format);
         QVERIFY(a.frames.size() > 10);
-        if (row.duringRun) {
+        if (duringRun) {
             f.draw(); // the whole figure, to compare
         }
         QCOMPARE(a.frames.last(), picture().convertToFormat(QImage::Format_RGB32));
-    }
-
-    // Enter in a field repairs the field first, as leaving it would, so the
-    // run uses what the field then shows.
-    void enterInField() {
-        QVERIFY(f.prepare(zv::CantorSetType, zv::RecursiveMode, 1));
-        f.field("CalcDepth_txt")->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(f.field("CalcDepth_txt"), "abc");
-        f.key(Qt::Key_Return);
-        QCOMPARE(f.model.CalcDepth, 4);
-        QCOMPARE(f.field("CalcDepth_txt")->text(), QString("4"));
     }
 
     // The window's generator is seeded once, not per run: two chaos games with
