@@ -18,19 +18,25 @@ struct Failure {
     const char* tag;
     int type;
     int mode;
-    const char* depth;
+    int depth;
     int drawnBeforeFailure; // drawing operations that succeed first
     bool outOfMemory;       // std::bad_alloc, else a std::runtime_error
-    const char* text;       // the box's text
 };
 
 // A drawing area whose drawing operation number `drawnBeforeFailure` + 1
 // throws; it keeps only the mouse pointer.
-class FailingCanvas : public zv::Canvas {
-public:
-    explicit FailingCanvas(const Failure& row) : row_(row) {}
+struct FailingCanvas : zv::Canvas {
+    explicit FailingCanvas(const Failure& r) : row(r) {}
+    const Failure& row;
+    int drawn = 0;
     int pointer = zv::DefaultPointer;
 
+    void drawing() {
+        if (drawn++ == row.drawnBeforeFailure) {
+            row.outOfMemory ? throw std::bad_alloc()
+                            : throw std::runtime_error("the drawing area went away");
+        }
+    }
     void Clear() override {}
     void SetMousePointer(int p) override { pointer = p; }
     void Line(float, float, float, float, std::int32_t) override { drawing(); }
@@ -43,29 +49,6 @@ public:
     float ScaleWidth() const override { return 200; }
     float ScaleHeight() const override { return 250; }
     void Refresh() override {}
-
-private:
-    void drawing() {
-        if (drawn_++ == row_.drawnBeforeFailure) {
-            if (row_.outOfMemory) {
-                throw std::bad_alloc();
-            }
-            throw std::runtime_error("the drawing area went away");
-        }
-    }
-
-    const Failure& row_;
-    int drawn_ = 0;
-};
-
-// The model draws on the failing canvas for one test, and on the window's own again after it.
-struct CanvasSwap {
-    zv::ParameterModel& model;
-    zv::Canvas* real;
-    CanvasSwap(zv::ParameterModel& m, zv::Canvas& replacement) : model(m), real(m.Canvas) {
-        model.Canvas = &replacement;
-    }
-    ~CanvasSwap() { model.Canvas = real; }
 };
 
 } // namespace
@@ -80,57 +63,51 @@ private slots:
     void initTestCase() { QVERIFY(f.open()); }
 
     void failedRun_data() {
-        const char* memory = "The memory ran out; the picture shows what was drawn until then.";
         table<Failure>({
-            {"memory, at the first bar", zv::CantorSetType, zv::RecursiveMode, "4", 0, true,
-             memory},
-            {"memory, half-way through the curve", zv::KochCurveType, zv::RecursiveMode, "3", 40,
-             true, memory},
-            {"another error, in the chaos game", zv::SierpinskyGadgetType, zv::ChaosGameMode,
-             "300", 25, false, "The drawing failed: the drawing area went away"},
+            {"memory, at the first bar", zv::CantorSetType, zv::RecursiveMode, 4, 0, true},
+            {"memory, half-way through the curve", zv::KochCurveType, zv::RecursiveMode, 3, 40,
+             true},
+            {"another error, in the chaos game", zv::SierpinskyGadgetType, zv::ChaosGameMode, 300,
+             25, false},
         });
     }
     void failedRun() {
         QFETCH(Failure, row);
         f.dialogs.calls.clear();
-        f.model.CantorSet.DrawMode = zv::RecursiveMode;
-        f.model.KochCurve.DrawMode = zv::RecursiveMode;
-        f.model.SierpinskyGadget.DrawMode = std::uint8_t(row.mode);
-        QVERIFY(f.selectType(row.type));
-        f.find<QLineEdit>("CalcDepth_txt")->setText(row.depth);
-        auto* draw = f.find<QPushButton>("Draw_btn");
-        draw->click(); // a complete run stores the window's values in the model
+        QVERIFY(f.prepare(row.type, row.mode, row.depth));
+        f.draw(); // a complete run stores the window's values in the model
         const zv::ParameterModel before = f.model;
 
         // What the user sees behind the box while it is open.
+        auto* draw = f.button("Draw_btn");
         QString shownBehind;
         f.dialogs.whileMessage = [&] {
             shownBehind = QString("%1 %2 %3")
                               .arg(f.model.GlobalState)
-                              .arg(draw->text())
-                              .arg(int(f.find<QWidget>("FixPoints_frm")->isEnabled()));
+                              .arg(draw->text(), f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
         };
         FailingCanvas failing(row);
-        {
-            CanvasSwap swap(f.model, failing);
-            draw->click();
-        }
+        f.model.Canvas = &failing; // the run catches what the canvas throws, so no guard
+        f.draw();
+        f.model.Canvas = before.Canvas;
         f.dialogs.whileMessage = [] {};
 
         QCOMPARE(f.dialogs.calls.size(), 1);
         const DialogCall& box = f.dialogs.calls.first();
-        QCOMPARE(box.title, QString("Drawing stopped:"));
-        QCOMPARE(box.text, QString(row.text));
+        QCOMPARE(box.title + ' ' + box.text,
+                 row.outOfMemory
+                     ? "Drawing stopped: The memory ran out; the picture shows what was drawn "
+                       "until then."
+                     : "Drawing stopped: The drawing failed: the drawing area went away");
         QVERIFY(box.icon == zv::MessageIcon::Exclamation);
         QCOMPARE(shownBehind, QString("0 &Draw Fractal 1"));
         QVERIFY(f.model.ElementsDrawn <= row.drawnBeforeFailure);
         QCOMPARE(failing.pointer, zv::DefaultPointer);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == before);
-        QCOMPARE(f.model.CalcDepth, before.CalcDepth);
-        QCOMPARE(f.model.ForeColor, before.ForeColor);
+        QVERIFY(f.model.CalcDepth == before.CalcDepth && f.model.ForeColor == before.ForeColor);
 
         // The window draws on: the next run is a whole one, without a box.
-        draw->click();
+        f.draw();
         QCOMPARE(f.model.ElementsDrawn, before.ElementsDrawn);
         QCOMPARE(f.dialogs.calls.size(), 1);
     }

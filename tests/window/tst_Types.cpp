@@ -17,9 +17,8 @@ namespace {
 struct Panels {
     const char* tag;
     int type;
-    int mode;     // chosen by the user when clicked; stored for the cross
-    int points;   // of the list type, -1: as stored
-    bool clicked; // the user clicks the mode after the type is shown
+    int points;         // of the list type, -1: as stored
+    const char* clicks; // the draw modes the user clicks after the type is shown
     const char* view;
 };
 struct Number {
@@ -57,6 +56,7 @@ class tst_Types : public QObject {
             v += on(f.find(name));
         }
         v += f.box("ConnectLast_chk")->checkState() == Qt::Checked ? " ticked" : "";
+        v += f.field("ElementsCount_txt")->isHidden() ? " no count" : "";
         return v + (f.pixelsOf(0xFFFFFF) == 200 * 250 ? " blank" : "");
     }
 private slots:
@@ -76,17 +76,18 @@ private slots:
     }
 
     // The panels each type gets from its record, also from a record the window
-    // cannot show as it is, and after the user chooses a draw mode.
+    // cannot show as it is, and after the user chooses draw modes (the turtle's
+    // cut rows stay cut).
     void panels_data() {
         table<Panels>({
-            {"cantor set", 0, 0, -1, false, "*001 FixPoints 2 rows 0 hidden 1000"},
-            {"cross, 9 points, mode 7", 1, 7, 9, false,
-             "*000 FixPoints 8 rows 0 hidden 1111 ticked"},
-            {"koch curve, one point", 3, 0, 1, false, "*010 FixPoints 2 rows 0 hidden 0111"},
-            {"l-system: always turtle", 4, 0, -1, false, "00*0 FixPoints 2 rows 0 hidden 1000"},
-            {"cantor demo chosen", 0, 3, -1, true, "100* CantorSet 2 rows 2 hidden 0000 blank"},
-            {"gadget chaos game chosen", 2, 1, -1, true, "1*01 3 rows 3 hidden 0000 ticked blank"},
-            {"gadget demo chosen", 2, 3, -1, true, "110* 3 rows 3 hidden 0000 ticked blank"},
+            {"cantor set", 0, -1, "", "*001 FixPoints 2 rows 0 hidden 1000"},
+            {"cross, 9 points, mode 7", 1, 9, "", "*000 FixPoints 8 rows 0 hidden 1111 ticked"},
+            {"koch curve, one point", 3, 1, "", "*010 FixPoints 2 rows 0 hidden 0111"},
+            {"koch turtle and back", 3, -1, "20", "*010 FixPoints 2 rows 0 hidden 0111"},
+            {"l-system: always turtle", 4, -1, "", "00*0 FixPoints 2 rows 0 hidden 1000"},
+            {"cantor demo", 0, -1, "3", "100* CantorSet 2 rows 2 hidden 0000 no count blank"},
+            {"gadget chaos game chosen", 2, -1, "1", "1*01 3 rows 3 hidden 0000 ticked blank"},
+            {"gadget demo chosen", 2, -1, "3", "110* 3 rows 3 hidden 0000 ticked blank"},
         });
     }
     void panels() {
@@ -96,19 +97,18 @@ private slots:
                 auto& pts = row.type == zv::CrossType ? f.model.Cross.FixPoints
                                                       : f.model.KochCurve.FixPoints;
                 pts.resize(std::size_t(row.points), {77, 88});
-                f.model.Cross.DrawMode = std::uint8_t(row.mode);
+                f.model.Cross.DrawMode = 7; // no mode of the cross
             }
         }));
         f.canvas().Box(150, 150, 180, 180, 0x00FF00);
-        if (row.clicked) {
-            f.at<QRadioButton>("DrawMode_opt", row.mode)->click();
+        for (const char mode : std::string_view(row.clicks)) {
+            f.at<QRadioButton>("DrawMode_opt", mode - '0')->click();
         }
         QCOMPARE(view(), QString(row.view));
         // The markers sit on the rows' points.
         for (int i = 0; i < f.rows(); ++i) {
             QCOMPARE(f.fieldsAt(i), f.markerAt(i));
         }
-        QCOMPARE(f.field("ElementsCount_txt")->isHidden(), row.type == 0 && row.mode == 3);
         QVERIFY(f.dialogs.calls.isEmpty()); // no refusal while the rows are set up
     }
 
@@ -131,14 +131,10 @@ private slots:
                  std::string("F\351+FF\351F?"));
     }
 
-    // The turtle's cut rows stay cut. Opening the type list, or two arrow keys
-    // that change the type without opening it, store the edits of the type
-    // being left (and not in the record passed on the way).
+    // Opening the type list, or two arrow keys that change the type without
+    // opening it, store the edits of the type being left (and not in the
+    // record passed on the way).
     void typeChanges() {
-        QVERIFY(f.selectType(zv::KochCurveType));
-        f.at<QRadioButton>("DrawMode_opt", zv::TurtleGraphicsMode)->click();
-        f.at<QRadioButton>("DrawMode_opt", zv::RecursiveMode)->click();
-        QVERIFY(view().startsWith("*010 FixPoints 2 rows 0 hidden 0111"));
         QVERIFY(f.selectType(zv::CrossType));
         auto* list = f.find<QComboBox>("FractalType_cmb");
         f.typeAndLeave(f.at("XPos_txt", 0), "33");
@@ -192,26 +188,25 @@ private slots:
     // goes to the lists that have one. The recursive gadget cuts its holes in
     // the background colour. The other records stay untouched.
     void transfer() {
-        for (const auto& [type, rows, expected, colour, closed] :
-             {std::tuple(2, 3, "0|10|100|100|101|180|102", "BackColor_pic", true),
-              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|", "ForeColor_pic",
-                         true),
-              std::tuple(1, 5, "0| 4|10|100|60|101|12|102|13|103|30|104|False|0.5",
-                         "ForeColor_pic", false)}) {
+        for (const auto& [type, rows, expected, closed] :
+             {std::tuple(2, 3, "0|10|100|100|101|180|102", true),
+              std::tuple(3, 5, "0| 4|10|100|60|101|12|102|13|103|0|104|True|", true),
+              std::tuple(1, 5, "0| 4|10|100|60|101|12|102|13|103|30|104|False|0.5", false)}) {
             QVERIFY(f.selectType(type));
             if (f.rows() < rows) {
                 f.button("AddFixPoint_btn")->click(); // one row beyond the record's four
             }
-            QCOMPARE(f.rows(), rows);
             const zv::FractalParameters before = f.model;
             for (int i = 0; i < rows; ++i) {
-                f.at<QLineEdit>("XPos_txt", i)->setText(
-                    i == 1 || i == rows - 1 ? "12a" : QString::number(10 + i));
+                f.at<QLineEdit>("XPos_txt", i)
+                    ->setText(i == 1 || i == rows - 1 ? "12a" : QString::number(10 + i));
                 f.at<QLineEdit>("YPos_txt", i)->setText(QString::number(100 + i));
             }
             f.tick("ConnectLast_chk", closed);
             f.form->TransferControlsToModel();
             QVERIFY(record(f.model, type).replace("\r\n", "|").startsWith(expected));
+            const char* colour =
+                type == zv::SierpinskyGadgetType ? "BackColor_pic" : "ForeColor_pic";
             QCOMPARE(f.model.ForeColor, f.find<zv::ColorSwatch>(colour)->color());
             for (int t = 0; t < zv::FractalTypeCount; ++t) {
                 QCOMPARE(record(f.model, t) == record(before, t), t != type);
