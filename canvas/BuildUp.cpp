@@ -169,7 +169,7 @@ private:
 
 // Draws without pauses or sleeps, tells the observer after each element and
 // hands the marks to the frame taker, if any.
-class BuildUpHost : public RunHost {
+class BuildUpHost : public UnpacedRunHost {
 public:
     BuildUpHost(ParameterModel& model, std::int32_t backColor, BuildUpObserver& observer,
                 std::int64_t total, FrameTaker* frames)
@@ -177,10 +177,6 @@ public:
           frames_(frames) {}
 
     void YieldToEvents() override { tell(); }
-    void Sleep(int) override {}
-    void EnterPauseMode() override {}
-    void SetElementsText(std::string_view) override {}
-    void SetRecursionsText(std::string_view) override {}
     std::int32_t BackColor() const override { return backColor_; }
     std::int64_t NextElementMark(std::int64_t elementsDrawn) override {
         if (frames_ == nullptr) {

@@ -45,4 +45,14 @@ public:
     virtual std::int64_t NextElementMark(std::int64_t /*elementsDrawn*/) { return NoElementMark; }
 };
 
+// A host that draws as fast as it can and shows nothing while it draws: no
+// sleeps, no pauses, no status texts (the renderer, an off-screen build-up).
+class UnpacedRunHost : public RunHost {
+public:
+    void Sleep(int) override {}
+    void EnterPauseMode() override {}
+    void SetElementsText(std::string_view) override {}
+    void SetRecursionsText(std::string_view) override {}
+};
+
 } // namespace zv

@@ -103,7 +103,7 @@ private:
 // The renderer draws as fast as it can: no pauses, no event loop. It stops the
 // run as soon as the output has failed: a deep SVG on a full disk would draw
 // on for minutes into nothing.
-class RenderHost : public RunHost {
+class RenderHost : public UnpacedRunHost {
 public:
     RenderHost(ParameterModel& model, std::int32_t backColor, ProgressLine& progress,
                std::function<bool()> failed, std::optional<std::int64_t> elementLimit)
@@ -118,10 +118,6 @@ public:
     // The yield has work only with a progress line or a canvas that can fail;
     // otherwise it is left out.
     bool YieldsToEvents() const override { return progress_.Enabled() || bool(failed_); }
-    void Sleep(int) override {}
-    void EnterPauseMode() override {}
-    void SetElementsText(std::string_view) override {}
-    void SetRecursionsText(std::string_view) override {}
     std::int32_t BackColor() const override { return backColor_; }
     // --elements: the run ends at the first count that reaches the limit.
     std::int64_t NextElementMark(std::int64_t elementsDrawn) override {
