@@ -192,17 +192,18 @@ struct FormFixture {
         button("Draw_btn")->click();
     }
 
-    // Presses the draw button with "Pause after each op." ticked, calls act
-    // while the run waits paused before its first element, then cancels the
-    // run; without paused it just calls act. False when act was never called.
-    bool whilePaused(const std::function<void()>& act, bool paused = true) {
-        if (!paused) {
+    // Starts a run and calls act once the run is in state (drawing: after
+    // its first element; paused: "Pause after each op." makes it wait before
+    // its first element), then cancels the run; in the edit state it just
+    // calls act. False when act was never called.
+    bool during(int state, const std::function<void()>& act) {
+        if (state == zv::EditMode) {
             act();
             return true;
         }
-        tick("Pause_chk", true);
+        tick("Pause_chk", state == zv::PauseMode);
         Script script([&] {
-            if (model.GlobalState != zv::PauseMode) {
+            if (model.GlobalState != state || model.ElementsDrawn < (state == zv::WorkingMode ? 1 : 0)) {
                 return false;
             }
             act();
@@ -212,6 +213,9 @@ struct FormFixture {
         draw();
         tick("Pause_chk", false);
         return script.done;
+    }
+    bool whilePaused(const std::function<void()>& act, bool paused = true) {
+        return during(paused ? zv::PauseMode : zv::EditMode, act);
     }
 
     int rows() const { return static_cast<int>(all<QLabel>("FixPoint_img").size()); }

@@ -11,6 +11,7 @@
 
 #include "AnimationFiles.h"
 #include "DataRows.h"
+#include "HostileFiles.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
@@ -105,10 +106,10 @@ private slots:
     }
     void keys() {
         QFETCH(Key, row);
-        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7, row.before == zv::PauseMode));
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7));
         QSignalSpy pictures(f.form.get(), &zv::MainForm::pictureExportRequested);
         QStringList seen; // state, its tip and the window's looks after the key; the boxes
-        const auto press = [&] {
+        QVERIFY(f.during(row.before, [&] {
             f.find(row.focus)->setFocus(Qt::TabFocusReason); // selects the field's text
             if (row.key == Qt::Key_unknown) {
                 seen << (f.form->close() ? "closed" : "open");
@@ -122,20 +123,7 @@ private slots:
                     seen << c.title + c.text + (c.icon == zv::MessageIcon::Exclamation ? "!" : "");
                 }
             }
-        };
-        if (row.before == zv::EditMode) {
-            press();
-        } else {
-            Script script([&] {
-                if (!reached(row.before, row.before == zv::WorkingMode ? 1 : 0)) {
-                    return false;
-                }
-                press();
-                f.button("Draw_btn")->click();
-                return true;
-            });
-            f.draw();
-        }
+        }));
         QStringList expected =
             QStringList{QString::number(row.after), States[row.after]} + looksIn(row.after);
         if (row.key == Qt::Key_unknown) {
@@ -220,33 +208,23 @@ private slots:
 
     // A sleep that ended late shortens the next one, so the run keeps its
     // pace, by at most a whole sleep; longer work between two sleeps or a
-    // pause starts the pace afresh.
-    // One sleep of 10 ms ends late, then the next one follows after a gap
-    // (both in milliseconds), with or without a pause in between.
-    void sleepPace_data() {
-        columns<int, int, bool, int>("late", "gap", "pause", "nextLength");
-        row("on time", 0, 1, false, 10);
-        row("3 ms late", 3, 1, false, 7);
-        row("later than a whole sleep", 25, 1, false, 0);
-        row("late, then longer work", 3, 11, false, 10);
-        row("late, then a pause", 3, 1, true, 10);
-    }
+    // pause starts the pace afresh. Per case: how late a sleep of 10 ms
+    // ended, the gap before the next one (both in ms), whether a pause came
+    // in between, and that next sleep's length.
     void sleepPace() {
-        QFETCH(int, late);
-        QFETCH(int, gap);
-        QFETCH(bool, pause);
         using ms = std::chrono::milliseconds;
-        zv::SleepPace pace;
-        const zv::SleepPace::Clock::time_point start{std::chrono::hours(1)};
-        const auto first = pace.deadline(start, ms(10));
-        QVERIFY(first == start + ms(10));
-        pace.ended(first, first + ms(late), ms(10));
-        if (pause) {
-            pace.restart();
+        for (const auto& [late, gap, pause, length] :
+             {std::tuple(0, 1, false, 10), std::tuple(3, 1, false, 7), std::tuple(25, 1, false, 0),
+              std::tuple(3, 11, false, 10), std::tuple(3, 1, true, 10)}) {
+            zv::SleepPace pace;
+            const auto first = pace.deadline(zv::SleepPace::Clock::time_point(), ms(10));
+            pace.ended(first, first + ms(late), ms(10));
+            if (pause) {
+                pace.restart();
+            }
+            const auto next = first + ms(late + gap);
+            QCOMPARE(int((pace.deadline(next, ms(10)) - next) / ms(1)), length);
         }
-        const auto next = first + ms(late + gap);
-        QTEST(int(std::chrono::duration_cast<ms>(pace.deadline(next, ms(10)) - next).count()),
-              "nextLength");
     }
 
     // A cancel stops the run before its next element and leaves only the fix
@@ -320,13 +298,9 @@ private slots:
         QFETCH(int, cancelAt);
         QFETCH(bool, duringRun);
         QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 4));
-        const auto files = [&] {
-            return QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden);
-        };
-        for (const QString& old : files()) {
-            QFile::remove(f.path(old));
-        }
-        f.dialogs.fileAnswers << chosen(f.path("build-up." + format));
+        const QTemporaryDir folder; // for the build-up alone
+        const QString name = "build-up." + format;
+        f.dialogs.fileAnswers << chosen(folder.filePath(name));
         f.dialogs.cancelAtProgressStep = cancelAt;
         if (!duringRun) {
             f.draw();
@@ -347,13 +321,12 @@ private slots:
         QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
         QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
         // A cancel leaves no file, not even a partial or hidden one.
-        QCOMPARE(files(), cancelAt != 0 ? QStringList() : QStringList{"build-up." + format});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 cancelAt != 0 ? QStringList() : QStringList{name});
         if (cancelAt != 0) {
             return;
         }
-        QFile file(f.path("build-up." + format));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const Animation a = decode(file.readAll(), format);
+        const Animation a = decode(fileBytes(folder.filePath(name)), format);
         QVERIFY(a.frames.size() > 10);
         if (duringRun) {
             f.draw(); // the whole figure, to compare
