@@ -32,12 +32,10 @@ class tst_FixPoints : public QObject {
 
     // Row i alone shows the selected row's green fields.
     bool selected(int i) const {
-        for (int row = 0; row < f.rows(); ++row) {
-            for (const char* name : {"XPos_txt", "YPos_txt"}) {
-                const QColor base = f.at(name, row)->palette().color(QPalette::Base);
-                if ((base == QColor(0, 255, 0)) != (row == i)) {
-                    return false;
-                }
+        for (const QWidget* e : f.all("XPos_txt") + f.all("YPos_txt")) {
+            const bool green = e->palette().color(QPalette::Base) == QColor(Qt::green);
+            if (green != (e->property("Index").toInt() == i)) {
+                return false;
             }
         }
         return true;
