@@ -162,13 +162,6 @@ struct FormFixture {
         }
         return refreshed();
     }
-    // Shows "Cross" with these points in recursive mode.
-    bool showCross(const std::vector<zv::FixPoint>& pts) {
-        return selectType(zv::CrossType, [&] {
-            model.Cross.FixPoints = pts;
-            model.Cross.DrawMode = zv::RecursiveMode;
-        });
-    }
     // Shows a type with its draw mode, depth and single steps, for a run.
     bool prepare(int type, int mode, int depth, bool pause = false) {
         if (!selectType(type)) {
@@ -203,7 +196,8 @@ struct FormFixture {
         }
         tick("Pause_chk", state == zv::PauseMode);
         Script script([&] {
-            if (model.GlobalState != state || model.ElementsDrawn < (state == zv::WorkingMode ? 1 : 0)) {
+            if (model.GlobalState != state ||
+                model.ElementsDrawn < (state == zv::WorkingMode ? 1 : 0)) {
                 return false;
             }
             act();
@@ -236,7 +230,8 @@ struct FormFixture {
         const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
         // 32 bits a pixel: the lines follow each other without padding.
         const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
-        return static_cast<int>(std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
+        return static_cast<int>(
+            std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
     }
 };
 

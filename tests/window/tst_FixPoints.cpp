@@ -40,6 +40,10 @@ class tst_FixPoints : public QObject {
         }
         return true;
     }
+    // The cross offers only its recursive mode, whatever its record holds.
+    bool showCross(const std::vector<zv::FixPoint>& pts) {
+        return f.selectType(zv::CrossType, [&] { f.model.Cross.FixPoints = pts; });
+    }
     QPoint resolve(QPoint p) const {
         const auto rel = [](int v, int size) { return v < 0 && v > -100 ? size + v : v; };
         return {rel(p.x(), f.field("AreaWidth_txt")->text().toInt()),
@@ -63,8 +67,8 @@ private slots:
     // height, as the selected row.
     void rowLimits() {
         const double inf = std::numeric_limits<double>::infinity();
-        QVERIFY(f.showCross(
-            {{5, 30}, {25, 40}, {inf, -1e30}, {std::nan(""), 1e30}, {1e30, 9}, {}, {}}));
+        QVERIFY(
+            showCross({{5, 30}, {25, 40}, {inf, -1e30}, {std::nan(""), 1e30}, {1e30, 9}, {}, {}}));
         for (int i = 0; i < 7; ++i) {
             QVERIFY(QRect(QPoint(0, 0), resolve({-10, -10})).contains(f.markerAt(i)));
             QCOMPARE(f.fieldsAt(i), f.markerAt(i));
@@ -111,10 +115,9 @@ private slots:
     }
     void moves() {
         QFETCH(Move, row);
-        QVERIFY(row.cantor
-                    ? f.selectType(zv::CantorSetType,
-                                   [&] { f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}}; })
-                    : f.showCross({{20, 30}, {40, 50}, {60, 70}}));
+        const auto cantor = [&] { f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}}; };
+        QVERIFY(row.cantor ? f.selectType(zv::CantorSetType, cantor)
+                           : showCross({{20, 30}, {40, 50}, {60, 70}}));
         auto* marker = f.at<QLabel>("FixPoint_img", 0);
         const auto dragAndRelease = [&] {
             QPoint at;
@@ -147,7 +150,7 @@ private slots:
         const std::int32_t red = 0x0000FF;
         f.dialogs.colorAnswers << red;
         QTest::mouseClick(f.find("ForeColor_pic"), Qt::LeftButton);
-        QVERIFY(f.showCross({{0, 0}, {100, 0}, {100, 100}}));
+        QVERIFY(showCross({{0, 0}, {100, 0}, {100, 100}}));
         f.tick("ConnectLast_chk", !connectLast);
         f.canvas().Box(150, 150, 180, 180, red); // erased by the preview
         f.box("ConnectLast_chk")->click();

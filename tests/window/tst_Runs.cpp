@@ -296,15 +296,16 @@ private slots:
         if (!duringRun) {
             f.draw();
         }
-        bool untouched = false; // the picture, the state and the elements drawn
+        // What a paused run must keep: its picture, its state, the elements drawn.
+        const auto run = [&] {
+            return std::tuple(picture().copy(), f.model.GlobalState, f.model.ElementsDrawn);
+        };
+        bool untouched = false;
         QVERIFY(f.whilePaused(
             [&] {
-                const QImage before = picture().copy();
-                const auto state = f.model.GlobalState;
-                const std::int64_t drawn = f.model.ElementsDrawn;
+                const auto before = run();
                 f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-                untouched = picture() == before && f.model.GlobalState == state &&
-                            f.model.ElementsDrawn == drawn;
+                untouched = run() == before;
             },
             duringRun));
         f.dialogs.cancelAtProgressStep = 0;
