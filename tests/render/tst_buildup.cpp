@@ -58,10 +58,22 @@ std::optional<QList<qint64>> closedForm(const Figure& f, const FractalParameters
     return std::nullopt;
 }
 
-qint64 inkOf(const QImage& image) { // pixels not in the factory back colour, white
-    const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
-    return std::count_if(pixels, pixels + image.sizeInBytes() / 4,
-                         [](QRgb p) { return p != qRgb(255, 255, 255); });
+struct Ink {
+    qint64 pixels = 0; // not in the factory back colour, white
+    QRect bounds;
+};
+
+Ink inkOf(const QImage& image) {
+    Ink ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
+                ++ink.pixels;
+                ink.bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
 }
 
 } // namespace
@@ -164,7 +176,7 @@ private slots:
     // of the first round(k E / N) elements; the frames last 1/fps (the GIF's
     // centiseconds rounded each from the start), the last one the hold; both
     // formats loop forever. Drawn --scale 3 times larger, in lines 3 pixels
-    // wide, the ink grows nine times.
+    // wide, the ink grows nine times and spans three times the pixels.
     void figures_data() {
         QTest::addColumn<Figure>("figure");
         for (int depth : {0, 2, 4}) {
@@ -198,7 +210,7 @@ private slots:
         }
         const QImage whole = picture("whole.bmp");
         QCOMPARE(whole.size(), QSize(180, 160));
-        QVERIFY(total == 0 || inkOf(whole) > 0);
+        QVERIFY(total == 0 || inkOf(whole).pixels > 0);
         if (figure.depth > 100 || figure.randomColors) { // another seed, other points or colours
             QCOMPARE(render(figure, {"--seed", "12"}, "other.png"), counts);
             QVERIFY(picture("other.png") != whole);
@@ -207,8 +219,13 @@ private slots:
             QCOMPARE(render(figure, {"--scale", "3"}, "large.png"), counts);
             const QImage large = picture("large.png");
             QCOMPARE(large.size(), whole.size() * 3);
-            const double growth = double(inkOf(large)) / double(inkOf(whole) * 9);
-            QVERIFY2(growth > 0.6 && growth < 1.6, qPrintable(QString::number(growth)));
+            const Ink plain = inkOf(whole), big = inkOf(large);
+            const QRect scaled(plain.bounds.topLeft() * 3, plain.bounds.size() * 3);
+            const double growth = double(big.pixels) / double(plain.pixels * 9);
+            QVERIFY2(growth > 0.6 && growth < 1.6 &&
+                         (big.bounds.topLeft() - scaled.topLeft()).manhattanLength() <= 4 &&
+                         (big.bounds.bottomRight() - scaled.bottomRight()).manhattanLength() <= 4,
+                     qPrintable(QString::number(growth) + QDebug::toString(big.bounds)));
         }
         if (total < 5 || total > 100'000) {
             return; // too few elements to build up, or too many to draw ten times
@@ -226,7 +243,7 @@ private slots:
                      qPrintable(QString("%1 for %2").arg(drawn).arg(m)));
             stills << picture("part.png");
         }
-        QCOMPARE(inkOf(stills[0]), 0);
+        QCOMPARE(inkOf(stills[0]).pixels, 0);
         QCOMPARE(stills[n + 1], whole);
         QCOMPARE(stills[n], stills[n + 1]);
         for (const QString format : {"gif", "webp"}) {
