@@ -4,13 +4,10 @@
 // counter texts and the random element colours.
 #include "../DataRows.h"
 #include "EngineTest.h"
-#include "Numeric.h"
-#include "TurtleGraphicsCls.h"
 
 #include <array>
 #include <cmath>
 #include <map>
-#include <random>
 
 using namespace zvtest;
 using zv::FixPoint;
@@ -54,8 +51,8 @@ private slots:
             {6, 5, 5});
         row("cross at 45 degrees: the bar lies on its segment",
             {1, 0, 1, {{0, 0}, {100, 100}}, 0.5}, "line 0,0 100,100; line 25,25 75,75", {2, 1, 1});
-        row("gadget midpoints halve to even", {2, 0, 1, {{0, 0}, {5, 0}, {0, 3}}},
-            "poly 0,0 5,0 0,3 #abcdef; poly 2,0 2,2 0,2", {1, 1, 1});
+        row("gadget midpoints halve to even", {2, 0, 1, {{0, 0}, {5, 0}, {0, -3}}},
+            "poly 0,0 5,0 0,-3 #abcdef; poly 2,0 2,-2 0,-2", {1, 1, 1});
         // Green start, silver jumps to red points of radius 2, whatever the pen.
         row("gadget demo colours", {2, 3, 2, {{0, 200}, {200, 200}, {100, 0}}},
             "^circle \\S+ 2 #ff00(; line \\S+ \\S+ #c0c0c0; circle \\S+ 2 #ff){2}$", {2, 0, 2});
@@ -138,28 +135,6 @@ private slots:
         }
     }
 
-    // The engine's own rounding must give what std::nearbyint gives (halves to
-    // even) at every magnitude; the first range is halves and near halves, each
-    // value is also tried negated.
-    void nearestAsTheLibrary() {
-        std::mt19937_64 random(7);
-        std::vector<double> values{Inf, 0.0, 0.4, 0.49999999999999994, 4503599627370495.5};
-        for (const double scale : {8.0, 4096.0, 9007199254740992.0, 1e300}) {
-            std::uniform_real_distribution<double> value(-scale, scale);
-            for (int i = 0; i < 20000; ++i) {
-                const double v = value(random);
-                values.push_back(scale == 8.0 ? std::round(v * 2) / 2 + (i % 3 - 1) * 1e-16 : v);
-            }
-        }
-        for (const double v : values) {
-            const double got = zv::nearest(v), negated = zv::nearest(-v);
-            QVERIFY2(got == std::nearbyint(v) && std::signbit(got) == std::signbit(v) &&
-                         negated == -got && std::signbit(negated) != std::signbit(v),
-                     qPrintable(QString::number(v, 'g', 17)));
-        }
-        QVERIFY(std::isnan(zv::nearest(NaN)));
-    }
-
     // From A = (1, 200) to B = (271, 200) at D 3: 448 characters, 192 steps of
     // 10; the first side ends at B, the second at the corner above, the third at
     // A. Past 7 passes the shape stays that of 7 while the step shrinks with the
@@ -175,42 +150,6 @@ private slots:
         seven.draw({3, 2, 7, {{1, 200}, {31, 200}}});
         QCOMPARE(nine.ops.size(), 3 << 14);
         QCOMPARE(nine.ops, seven.ops);
-    }
-
-    // The walk expands the rewrite lazily, in runs; joined, they must be the
-    // string the plain rewrite builds pass by pass, and the turtle must make
-    // one element, one yield and, for each "F", one line per character of it.
-    void walkMatchesPlainRewrite() {
-        std::mt19937 rng(20261206);
-        auto text = [&](int maxLength) {
-            std::string s(rng() % std::uint32_t(maxLength + 1), ' ');
-            for (char& c : s) {
-                c = "Ff+-[]X "[rng() % 8];
-            }
-            return s;
-        };
-        for (int i = 0; i < 1200; ++i) {
-            const Figure f{4, 0, int(rng() % 5), {{0, 0}, {1, 1}}, 45, false, text(6), text(7)};
-            std::string rewritten = f.init;
-            for (int pass = 0; pass < f.depth; ++pass) {
-                std::string next;
-                for (char c : rewritten) {
-                    next += c == 'F' ? f.gen : std::string(1, c);
-                }
-                rewritten = next;
-            }
-            zv::RewriteWalk walk(f.init, f.gen, f.depth);
-            std::string walked;
-            for (std::string_view run; walk.NextRun(run);) {
-                walked += run;
-            }
-            QCOMPARE(walked, rewritten);
-            Run r;
-            r.draw(f);
-            const auto n = qint64(rewritten.size());
-            QCOMPARE((QList<qint64>{r.model.ElementsDrawn, r.yields, r.ops.size()}),
-                     (QList<qint64>{n, n, qint64(std::ranges::count(rewritten, 'F'))}));
-        }
     }
 
     // Started paused in single steps, as the draw command does: each element
