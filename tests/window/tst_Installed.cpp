@@ -4,9 +4,9 @@
 // this a second time with that family hidden from fontconfig).
 
 #include "../DataRows.h"
-#include "FakeDialogs.h"
 #include "MainForm.h"
 #include "QtDialogs.h"
+#include "WindowTestSupport.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -153,11 +153,8 @@ private slots:
         } else if (QFontInfo(QFont(Condensed)).family() != Condensed) {
             QSKIP("\"DejaVu Sans Condensed\" is not installed (package fonts-dejavu-extra)");
         }
-        const QString portable = root_.filePath("shown");
-        QVERIFY(copyTo(portable, "Default.ini") && copyTo(portable, "User.ini"));
-        Started window(portable);
-        window.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.form.get()));
+        zvtest::FormFixture window; // a portable copy with its settings
+        QVERIFY(window.open());
         QStringList clipped;
         int captions = 0;
         for (const QWidget* w : window.form->findChildren<QWidget*>()) {
@@ -188,8 +185,7 @@ private slots:
         QFETCH(bool, save);
         QFETCH(bool, confirmOverwrite);
         const auto dialog = zv::createFileDialog(
-            nullptr, {"Paramaterdatei speichern:", root_.path(), "*.prm", "prm", confirmOverwrite},
-            save);
+            nullptr, {"", root_.path(), "*.prm", "prm", confirmOverwrite}, save);
         QCOMPARE(dialog->metaObject(), &QFileDialog::staticMetaObject);
         QVERIFY(!dialog->testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
