@@ -17,12 +17,6 @@ using zvtest::FakeDialogs;
 
 const QString Condensed = QStringLiteral("DejaVu Sans Condensed");
 
-bool copyTo(const QString& folder, const QString& name) {
-    return QDir().mkpath(folder) &&
-           QFile::copy(QCoreApplication::applicationDirPath() + "/Default.ini",
-                       folder + "/" + name);
-}
-
 // A caption as drawn: "&&" is an ampersand, a single "&" marks the access key.
 QString shown(QString text) {
     return text.replace("&&", QChar(1)).remove('&').replace(QChar(1), '&');
@@ -120,14 +114,15 @@ private slots:
         QFETCH(QByteArray, ownSettings);
         QFETCH(int, boxes);
         QTemporaryDir prefix;
-        const QString bin = prefix.filePath("bin");
-        QVERIFY(QDir().mkpath(bin) &&
-                copyTo(installed ? prefix.filePath("share/zorvandine") : bin, "Default.ini"));
+        const QString bin = prefix.filePath("bin"),
+                      factory = installed ? prefix.filePath("share/zorvandine") : bin;
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(factory) &&
+                QFile::copy(QCoreApplication::applicationDirPath() + "/Default.ini",
+                            factory + "/Default.ini"));
         QFile::remove(config_);
         QFile own(config_);
         QVERIFY(ownSettings.isNull() ||
-                (own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0));
-        own.close();
+                (own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0 && own.flush()));
 
         auto first = std::make_unique<Started>(bin);
         QCOMPARE(first->dialogs.calls.size(), boxes);
@@ -139,7 +134,6 @@ private slots:
         Started second(bin);
         QCOMPARE(second.dialogs.calls.size(), 0);
         QCOMPARE(second.model.LSystem.Delta, 33.0);
-        QVERIFY(second.form->close());
         QCOMPARE(QFileInfo::exists(config_), installed);
     }
 
