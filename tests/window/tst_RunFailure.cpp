@@ -5,7 +5,7 @@
 
 #include "WindowTestSupport.h"
 
-#include "Canvas.h"
+#include "ImageCanvas.h"
 
 #include <new>
 #include <stdexcept>
@@ -24,12 +24,11 @@ struct Failure {
 };
 
 // A drawing area whose drawing operation number `drawnBeforeFailure` + 1
-// throws; it keeps only the mouse pointer.
-struct FailingCanvas : zv::Canvas {
-    explicit FailingCanvas(const Failure& r) : row(r) {}
+// throws.
+struct FailingCanvas : zv::ImageCanvas {
+    explicit FailingCanvas(const Failure& r) : ImageCanvas(200, 250), row(r) {}
     const Failure& row;
     int drawn = 0;
-    int pointer = zv::DefaultPointer;
 
     void drawing() {
         if (drawn++ == row.drawnBeforeFailure) {
@@ -37,18 +36,11 @@ struct FailingCanvas : zv::Canvas {
                             : throw std::runtime_error("the drawing area went away");
         }
     }
-    void Clear() override {}
-    void SetMousePointer(int p) override { pointer = p; }
     void Line(float, float, float, float, std::int32_t) override { drawing(); }
     void Box(float, float, float, float, std::int32_t) override { drawing(); }
     void Circle(float, float, float, std::int32_t) override { drawing(); }
     void SetPixelV(std::int32_t, std::int32_t, std::int32_t) override { drawing(); }
     void Polygon(std::span<const zv::IntPoint>) override { drawing(); }
-    void SetFillColor(std::int32_t) override {}
-    std::int32_t ForeColor() const override { return 0; }
-    float ScaleWidth() const override { return 200; }
-    float ScaleHeight() const override { return 250; }
-    void Refresh() override {}
 };
 
 } // namespace
@@ -78,13 +70,10 @@ private slots:
         f.draw(); // a complete run stores the window's values in the model
         const zv::ParameterModel before = f.model;
 
-        // What the user sees behind the box while it is open.
-        auto* draw = f.button("Draw_btn");
-        QString shownBehind;
+        QString shownBehind; // what the user sees behind the box while it is open
         f.dialogs.whileMessage = [&] {
-            shownBehind = QString("%1 %2 %3")
-                              .arg(f.model.GlobalState)
-                              .arg(draw->text(), f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
+            shownBehind = QString::number(f.model.GlobalState) + f.button("Draw_btn")->text() +
+                          (f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
         };
         FailingCanvas failing(row);
         f.model.Canvas = &failing; // the run catches what the canvas throws, so no guard
@@ -100,9 +89,9 @@ private slots:
                        "until then."
                      : "Drawing stopped: The drawing failed: the drawing area went away");
         QVERIFY(box.icon == zv::MessageIcon::Exclamation);
-        QCOMPARE(shownBehind, QString("0 &Draw Fractal 1"));
+        QCOMPARE(shownBehind, QString("0&Draw Fractal1"));
         QVERIFY(f.model.ElementsDrawn <= row.drawnBeforeFailure);
-        QCOMPARE(failing.pointer, zv::DefaultPointer);
+        QCOMPARE(failing.MousePointer(), zv::DefaultPointer);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == before);
         QVERIFY(f.model.CalcDepth == before.CalcDepth && f.model.ForeColor == before.ForeColor);
 
