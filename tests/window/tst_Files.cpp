@@ -1,7 +1,7 @@
 // The window's files: the settings read at start and stored at the close,
 // parameter files through the import and export buttons, the picture saved by
 // Ctrl+P, the file choice with its typed-path fallback, and files that fight
-// back (a FIFO, a full disk, a planted link, too little memory); and the captions.
+// back (a full disk, a planted link, too little memory); and the captions.
 
 #include "DataRows.h"
 #include "HostileFiles.h"
@@ -15,7 +15,6 @@
 
 using namespace zvtest;
 using zv::FileDialogResult;
-using zv::MessageResult;
 
 namespace {
 
@@ -52,10 +51,6 @@ const QString NoMemory = "there is not enough memory";
 const QString Choice = "box Auswahl: Wiederholen - Versuchen die normale Programmausführung wieder "
                        "aufzunehmen\r\nAbbrechen - Programm beenden";
 
-FileDialogResult failing(int number, const QString& text = {}) {
-    return {{}, true, number, text};
-}
-
 // The dialogs shown, each as kind and title; a message with its text.
 QStringList shown(const FakeDialogs& dialogs) {
     const char* kinds[] = {"box", "colour", "open", "save", "input"};
@@ -68,7 +63,7 @@ QStringList shown(const FakeDialogs& dialogs) {
 }
 
 // This process's address space held to what it uses now and `more` bytes
-// beyond, as long as the object lives.
+// beyond (no limit for RLIM_INFINITY), as long as the object lives.
 struct AddressSpaceLimit {
     explicit AddressSpaceLimit(rlim_t more) {
         ::getrlimit(RLIMIT_AS, &old_);
@@ -76,7 +71,9 @@ struct AddressSpaceLimit {
         const rlim_t pages = statm.open(QIODevice::ReadOnly)
                                  ? statm.readLine().split(' ').value(0).toULongLong()
                                  : 0;
-        const rlimit limit{pages * rlim_t(::sysconf(_SC_PAGESIZE)) + more, old_.rlim_max};
+        const rlimit limit{more == RLIM_INFINITY ? old_.rlim_cur
+                                                 : pages * rlim_t(::sysconf(_SC_PAGESIZE)) + more,
+                           old_.rlim_max};
         ::setrlimit(RLIMIT_AS, &limit);
     }
     ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &old_); }
@@ -88,8 +85,8 @@ struct AddressSpaceLimit {
 class tst_Files : public QObject {
     Q_OBJECT
 private slots:
-    // A refused User.ini is kept beside it, unopened when it is a FIFO, before
-    // the factory settings take over, and the box says where; an older kept
+    // A refused User.ini is kept beside it before the factory settings take
+    // over, and the box says where; an older kept
     // copy gives way. Where no copy can be made (a folder in its way), the box
     // says so and the close leaves the damaged file as it is, as it leaves one
     // too big to be read in the memory left. A start that read no settings at
@@ -99,7 +96,6 @@ private slots:
         QTest::newRow("good") << "good";
         QTest::newRow("a word in a colour line, an older copy") << "damaged";
         QTest::newRow("damaged, no copy possible") << "uncopied";
-        QTest::newRow("FIFO") << "FIFO";
         QTest::newRow("too big for the memory left") << "memory";
         QTest::newRow("greyed boxes") << "greyed";
         QTest::newRow("User.ini lost, Default.ini damaged") << "none";
@@ -120,15 +116,8 @@ private slots:
         zv::FractalParameters mine = records(1);
         mine.LSystem.InitiatorString.resize(kind == "memory" ? 60'000'000 : 2, 'F');
         const QByteArray user = zv::WriteSettings(kind == "greyed" ? g : general(true), mine);
-        mine = {};
         const QByteArray written = factory && kind != "memory" ? damaged(user, 8, "white") : user;
-        std::optional<FifoWatch> fifo;
-        if (kind == "FIFO") {
-            fifo.emplace(userIni);
-            QVERIFY(fifo->made());
-        } else if (!none) {
-            QVERIFY(writeBytes(userIni, written));
-        }
+        QVERIFY(none || writeBytes(userIni, written));
         if (kind == "uncopied") {
             QVERIFY(QDir().mkpath(kept + "/in the way"));
         } else {
@@ -137,13 +126,10 @@ private slots:
         const QByteArray defaults = zv::WriteSettings(general(false), records(0));
         QVERIFY(writeBytes(f.path("Default.ini"), none ? damaged(defaults, 8, "white") : defaults));
         {
-            std::optional<AddressSpaceLimit> limit;
-            if (kind == "memory") {
-                limit.emplace(rlim_t(30) << 20); // less than the 60 MB file
-            }
+            // Less than the 60 MB file needs.
+            const AddressSpaceLimit limit(kind == "memory" ? rlim_t(30) << 20 : RLIM_INFINITY);
             f.create();
         }
-        QVERIFY(!fifo || !fifo->opened());
         const QString lost = "box Bad Error: User.ini seems to be damaged or lost.\r\nThe default "
                              "settings will be loaded now.";
         QStringList said;
@@ -173,7 +159,7 @@ private slots:
         if (kind == "uncopied" || kind == "memory" || none) {
             QCOMPARE(fileBytes(userIni), none ? QByteArray() : written);
         } else {
-            QVERIFY(kind == "FIFO" || fileBytes(kept) == (factory ? written : "an older copy"));
+            QCOMPARE(fileBytes(kept), factory ? written : QByteArray("an older copy"));
             QVERIFY(QFileInfo(userIni).isFile() && fileBytes(userIni) != written);
         }
     }
@@ -203,7 +189,7 @@ private slots:
         QVERIFY(writeBytes(path, old));
         QVERIFY(what != "link" || (QFile::rename(path, victim) && QFile::link(victim, path)));
         f.dialogs.calls.clear();
-        f.dialogs.messageAnswers << MessageResult::Retry << MessageResult::Cancel;
+        f.dialogs.messageAnswers << zv::MessageResult::Retry << zv::MessageResult::Cancel;
         std::optional<FileSizeLimit> limit;
         std::optional<AddressSpaceLimit> memory;
         if (what == "memory") {
@@ -242,7 +228,6 @@ private slots:
         const int type = commandLine ? zv::KochCurveType : zv::CrossType;
         FormFixture f;
         QVERIFY(f.open());
-        zv::MainForm& w = *f.form;
         QVERIFY(
             f.selectType(type, [&] { static_cast<zv::FractalParameters&>(f.model) = records(0); }));
         f.typeAndLeave("CalcDepth_txt", QStringLiteral("8"));
@@ -252,15 +237,14 @@ private slots:
         const QString file = f.path("Saved Parameter/round trip.prm");
         f.dialogs.fileAnswers << chosen(file);
         f.button("Export_btn")->click();
-        const zv::GeneralValues exported = w.GeneralValuesFromControls();
-        QCOMPARE(fileBytes(file).split('\n').mid(11).join('\n'), record(edited, type));
+        const zv::GeneralValues exported = f.form->GeneralValuesFromControls();
 
         QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount, [&] {
             static_cast<zv::FractalParameters&>(f.model) = records(1); // the window shows them
         }));
         f.typeAndLeave("CalcDepth_txt", QStringLiteral("2"));
         if (commandLine) {
-            w.OpenParameterFile(file);
+            f.form->OpenParameterFile(file);
         } else {
             f.dialogs.fileAnswers << chosen(file);
             f.button("Import_btn")->click();
@@ -270,7 +254,7 @@ private slots:
         QCOMPARE(list->currentIndex(), type);
         QCOMPARE(list->toolTip(), list->currentText()); // the whole name, however narrow the list
         QCOMPARE(f.at<QLineEdit>("XPos_txt", 0)->text(), QStringLiteral("41")); // refreshed
-        QVERIFY(w.GeneralValuesFromControls() == exported);
+        QVERIFY(f.form->GeneralValuesFromControls() == exported);
         for (int t = 0; t < zv::FractalTypeCount; ++t) {
             QCOMPARE(record(f.model, t), record(t == type ? edited : records(1), t));
         }
@@ -307,9 +291,8 @@ private slots:
         const QByteArray content =
             damaged(zv::WriteParameters(general(false), records(1)), 18, "256");
         QVERIFY(writeBytes(path, content));
-        zv::MainForm& w = *f.form;
         f.field("StepHeight_txt")->setText(QStringLiteral("31")); // an edit not yet in the model
-        const zv::GeneralValues before = w.GeneralValuesFromControls();
+        const zv::GeneralValues before = f.form->GeneralValuesFromControls();
         const zv::FractalParameters model = f.model;
         f.dialogs.calls.clear();
         f.dialogs.fileAnswers << chosen(path) << FileDialogResult{};
@@ -328,53 +311,31 @@ private slots:
         QCOMPARE(shown(f.dialogs).value(1), "box " + box.replace("<path>", path));
         QCOMPARE(fileBytes(path), content);
         QVERIFY(!f.find<QTimer>("Unload_tmr")->isActive());
-        QVERIFY(w.GeneralValuesFromControls() == before);
+        QVERIFY(f.form->GeneralValuesFromControls() == before);
         QVERIFY(action == "export" || f.model == model); // an export stores the fields first
         QCOMPARE(f.field("StepHeight_txt")->text(), QStringLiteral("31"));
     }
 
-    // When the dialog cannot be shown the user types the path, which must
-    // name a file to open; a dialog error asks whether to go on or to end the
-    // program, and ending it is a normal close: the settings are stored.
+    // The file choice. During a run the choice to end the program that a
+    // dialog error offers is refused, and the user types the path: Ctrl+P
+    // saves the drawing area there (no extension appended) as a 24-bit bitmap,
+    // pixel for pixel, and the run stays paused. Where the dialog cannot be
+    // shown, a typed path must name a file to open. Ending the program after a
+    // dialog error is a normal close: the settings are stored.
     void fileChoice() {
         FormFixture f;
         QVERIFY(f.open());
-        const QString existing = f.path("exists.prm");
+        const QString picture = f.path("typed"), existing = f.path("exists.prm");
         QVERIFY(writeBytes(existing, {}));
         QVERIFY(QFile::remove(f.path("User.ini")));
-        f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << failing(FileDialogResult::CannotInitialize)
-                              << failing(4711, "no dialog today");
-        f.dialogs.inputAnswers << f.path("missing.prm") << existing;
-        QCOMPARE(f.form->AskParameterFileToOpen(), existing);
-        QVERIFY(f.form->isVisible() && !QFile::exists(f.path("User.ini")));
-        QCOMPARE(f.form->AskParameterFileToOpen(), QString()); // the choice: end the program
-        QVERIFY(!f.form->isVisible() && QFile::exists(f.path("User.ini")));
-        QCOMPARE(shown(f.dialogs),
-                 QStringList({"open Paramaterdatei laden:",
-                              "box Fehler: Der 'Datei laden'-Dialog konnte wegen eines globalen "
-                              "Betriebssystemfehlers nicht geladen werden.\r\nSie können nun immer "
-                              "noch den Pfad der Datei manuell angeben.\r\nAlternativ benutzen Sie "
-                              "Datei-Drag&Drop vom Explorer.",
-                              "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
-                              "input Datei laden:", "open Paramaterdatei laden:",
-                              "box Fataler Fehler: 4711\r\nno dialog today", Choice}));
-    }
-
-    // Ctrl+P during a run saves the drawing area as a 24-bit bitmap, pixel for
-    // pixel, to a path typed by hand (no extension appended) after a dialog
-    // error, whose choice to end the program the run refuses; the run stays
-    // paused.
-    void pictureExport() {
-        FormFixture f;
-        QVERIFY(f.open());
-        const QString path = f.path("typed");
-        f.dialogs.fileAnswers << failing(4711, "no dialog today");
-        f.dialogs.inputAnswers << path;
+        const FileDialogResult error{{}, true, 4711, "no dialog today"},
+            none{{}, true, FileDialogResult::CannotInitialize, {}}; // none shown at all
+        f.dialogs.fileAnswers << error << none << error;
+        f.dialogs.inputAnswers << picture << f.path("missing.prm") << existing;
         zv::ImageCanvas& canvas = f.canvas();
         QImage atPress;
         int stateAfter = -1;
-        const auto press = [&] {
+        QVERIFY(f.whilePaused([&] {
             canvas.SetBackColor(0x0A0B0C); // odd low bits that a lossy format would change
             canvas.Clear();
             canvas.Line(0, 0, 150, 120, 0x123457);
@@ -382,21 +343,32 @@ private slots:
             f.dialogs.calls.clear();
             f.key(Qt::Key_P, Qt::ControlModifier);
             stateAfter = f.model.GlobalState;
-        };
-        QVERIFY(f.whilePaused(press));
-        QCOMPARE(shown(f.dialogs),
-                 QStringList({"save Bild speichern:", "box Fataler Fehler: 4711\r\nno dialog today",
-                              Choice, "box Not possible: Please abort the current operation first.",
-                              "input Bild speichern:"}));
+        }));
         QCOMPARE(stateAfter, int(zv::PauseMode));
-        const QByteArray bytes = fileBytes(path);
+        const QByteArray bytes = fileBytes(picture);
         QVERIFY(bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24);
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), atPress);
+        QCOMPARE(f.form->AskParameterFileToOpen(), existing);
+        QVERIFY(f.form->isVisible() && !QFile::exists(f.path("User.ini")));
+        QCOMPARE(f.form->AskParameterFileToOpen(), QString()); // the choice: end the program
+        QVERIFY(!f.form->isVisible() && QFile::exists(f.path("User.ini")));
+        const QString fatal = "box Fataler Fehler: 4711\r\nno dialog today";
+        QCOMPARE(shown(f.dialogs),
+                 QStringList({"save Bild speichern:", fatal, Choice,
+                              "box Not possible: Please abort the current operation first.",
+                              "input Bild speichern:", "open Paramaterdatei laden:",
+                              "box Fehler: Der 'Datei laden'-Dialog konnte wegen eines globalen "
+                              "Betriebssystemfehlers nicht geladen werden.\r\nSie können nun immer "
+                              "noch den Pfad der Datei manuell angeben.\r\nAlternativ benutzen Sie "
+                              "Datei-Drag&Drop vom Explorer.",
+                              "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
+                              "input Datei laden:", "open Paramaterdatei laden:", fatal, Choice}));
     }
 
     // Captions in the window's own font: a label beside a field shows its whole
-    // text and ends before the field; the longest help text is drawn whole in the narrowest window
-    // (the bar closed, the area at its minimum): its last ink lies clear of the frame.
+    // text and ends before the field; the longest help text is drawn whole in
+    // the narrowest window (the bar closed, the area at its minimum): its last
+    // ink lies clear of the frame.
     void captionsShownWhole() {
         FormFixture f;
         QVERIFY(f.open());
@@ -417,17 +389,17 @@ private slots:
         auto* help = f.find<zv::StatusPanel>("Help");
         QVERIFY(help && help->isVisible() && help->geometry().right() < f.form->width());
         help->setText(QStringLiteral("arrange the Fixpoint on the left to your desire"));
-        const QImage image = help->grab().toImage();
-        const int background = qGray(image.pixel(image.width() / 2, 1));
-        const QRect inside = help->contentsRect();
+        const QImage inside = help->grab(help->contentsRect()).toImage();
+        const int background = qGray(inside.pixel(0, 0)); // the indent before the text
+        // The last column with ink.
         int last = -1;
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            for (int y = inside.top(); y <= inside.bottom(); ++y) {
-                last = qGray(image.pixel(x, y)) < background - 80 ? x : last;
+        for (int x = 0; x < inside.width(); ++x) {
+            for (int y = 0; y < inside.height(); ++y) {
+                last = qGray(inside.pixel(x, y)) < background - 80 ? x : last;
             }
         }
-        QVERIFY2(last > inside.left() + inside.width() / 3, "no text drawn");
-        QVERIFY2(last < inside.right() - 1, qPrintable(QString::number(last)));
+        QVERIFY2(last > inside.width() / 3 && last < inside.width() - 2,
+                 qPrintable(QString::number(last)));
     }
 };
 

@@ -3,6 +3,7 @@
 // window is back in editing before the box shows, every parameter is as it
 // was, and the next run draws.
 
+#include "../DataRows.h"
 #include "WindowTestSupport.h"
 
 #include "ImageCanvas.h"
@@ -14,26 +15,18 @@ using namespace zvtest;
 
 namespace {
 
-struct Failure {
-    const char* tag;
-    int type;
-    int mode;
-    int depth;
-    int drawnBeforeFailure; // drawing operations that succeed first
-    bool outOfMemory;       // std::bad_alloc, else a std::runtime_error
-};
-
-// A drawing area whose drawing operation number `drawnBeforeFailure` + 1
-// throws.
+// A drawing area whose drawing operation number `drawnBefore` + 1 throws
+// std::bad_alloc where outOfMemory, else a std::runtime_error.
 struct FailingCanvas : zv::ImageCanvas {
-    explicit FailingCanvas(const Failure& r) : ImageCanvas(200, 250), row(r) {}
-    const Failure& row;
-    int drawn = 0;
+    FailingCanvas(int drawnBefore, bool outOfMemory)
+        : ImageCanvas(200, 250), left(drawnBefore), outOfMemory(outOfMemory) {}
+    int left;
+    bool outOfMemory;
 
     void drawing() {
-        if (drawn++ == row.drawnBeforeFailure) {
-            row.outOfMemory ? throw std::bad_alloc()
-                            : throw std::runtime_error("the drawing area went away");
+        if (left-- == 0) {
+            outOfMemory ? throw std::bad_alloc()
+                        : throw std::runtime_error("the drawing area went away");
         }
     }
     void Line(float, float, float, float, std::int32_t) override { drawing(); }
@@ -45,8 +38,6 @@ struct FailingCanvas : zv::ImageCanvas {
 
 } // namespace
 
-Q_DECLARE_METATYPE(Failure)
-
 class tst_RunFailure : public QObject {
     Q_OBJECT
     FormFixture f;
@@ -55,18 +46,22 @@ private slots:
     void initTestCase() { QVERIFY(f.open()); }
 
     void failedRun_data() {
-        table<Failure>({
-            {"memory, at the first bar", zv::CantorSetType, zv::RecursiveMode, 4, 0, true},
-            {"memory, half-way through the curve", zv::KochCurveType, zv::RecursiveMode, 3, 40,
-             true},
-            {"another error, in the chaos game", zv::SierpinskyGadgetType, zv::ChaosGameMode, 300,
-             25, false},
-        });
+        // drawnBefore: the drawing operations that succeed first
+        columns<int, int, int, int, bool>("type", "mode", "depth", "drawnBefore", "outOfMemory");
+        row("memory, at the first bar", +zv::CantorSetType, +zv::RecursiveMode, 4, 0, true);
+        row("memory, half-way through the curve", +zv::KochCurveType, +zv::RecursiveMode, 3, 40,
+            true);
+        row("another error, in the chaos game", +zv::SierpinskyGadgetType, +zv::ChaosGameMode, 300,
+            25, false);
     }
     void failedRun() {
-        QFETCH(Failure, row);
+        QFETCH(int, type);
+        QFETCH(int, mode);
+        QFETCH(int, depth);
+        QFETCH(int, drawnBefore);
+        QFETCH(bool, outOfMemory);
         f.dialogs.calls.clear();
-        QVERIFY(f.prepare(row.type, row.mode, row.depth));
+        QVERIFY(f.prepare(type, mode, depth));
         f.draw(); // a complete run stores the window's values in the model
         const zv::ParameterModel before = f.model;
 
@@ -75,7 +70,7 @@ private slots:
             shownBehind = QString::number(f.model.GlobalState) + f.button("Draw_btn")->text() +
                           (f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
         };
-        FailingCanvas failing(row);
+        FailingCanvas failing(drawnBefore, outOfMemory);
         f.model.Canvas = &failing; // the run catches what the canvas throws, so no guard
         f.draw();
         f.model.Canvas = before.Canvas;
@@ -84,13 +79,13 @@ private slots:
         QCOMPARE(f.dialogs.calls.size(), 1);
         const DialogCall& box = f.dialogs.calls.first();
         QCOMPARE(box.title + ' ' + box.text,
-                 row.outOfMemory
+                 outOfMemory
                      ? "Drawing stopped: The memory ran out; the picture shows what was drawn "
                        "until then."
                      : "Drawing stopped: The drawing failed: the drawing area went away");
         QVERIFY(box.icon == zv::MessageIcon::Exclamation);
         QCOMPARE(shownBehind, QString("0&Draw Fractal1"));
-        QVERIFY(f.model.ElementsDrawn <= row.drawnBeforeFailure);
+        QVERIFY(f.model.ElementsDrawn <= drawnBefore);
         QCOMPARE(failing.MousePointer(), zv::DefaultPointer);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == before);
         QVERIFY(f.model.CalcDepth == before.CalcDepth && f.model.ForeColor == before.ForeColor);
