@@ -81,9 +81,4 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A file of the given size that takes no disk space.
-inline bool makeSparseFile(const QString& path, qint64 size) {
-    return writeBytes(path, {}) && QFile::resize(path, size);
-}
-
 } // namespace zvtest

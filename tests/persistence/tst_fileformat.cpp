@@ -26,8 +26,8 @@ QStringList splitLines(const QByteArray& content) { // content ends in CR LF
 }
 
 QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden,
-                                  QDir::Name);
+    const QDir::Filters all = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden;
+    return QDir(folder).entryList(all, QDir::Name);
 }
 
 void useLocale(const QString& name) {
@@ -123,8 +123,6 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(int, lineNumber);
         QFETCH(QString, lineText);
-        QFETCH(int, failureLine);
-        QFETCH(QString, rewritten);
         const QByteArray sample = WriteSettings(SampleGeneral, SampleRecords);
         QVERIFY(sample.endsWith("\r\n"));
         QStringList lines = splitLines(sample);
@@ -142,8 +140,8 @@ private slots:
         GeneralValuesCollector target;
         const std::optional<ReadFailure> failure =
             ReadSettings((lines.join(u'\n') + u'\n').toLatin1(), target, r);
-        QCOMPARE(failure ? failure->Line : 0, failureLine);
-        QCOMPARE(splitLines(WriteSettings(target.Values, r)).value(lineNumber - 1), rewritten);
+        QTEST(failure ? failure->Line : 0, "failureLine");
+        QTEST(splitLines(WriteSettings(target.Values, r)).value(lineNumber - 1), "rewritten");
     }
 
     // Neither a missing file, a folder, an endless device, a FIFO nor a file past
@@ -152,9 +150,10 @@ private slots:
         QTemporaryDir dir;
         FractalParameters records;
         GeneralValuesCollector target;
-        QVERIFY(makeSparseFile(dir.filePath("limit"), MaxFileBytes));
-        QCOMPARE(ReadGuardedFile(dir.filePath("limit")).bytes.size(), MaxFileBytes);
-        QVERIFY(makeSparseFile(dir.filePath("big"), MaxFileBytes + 1));
+        QFile limit(dir.filePath("limit")), big(dir.filePath("big")); // sparse: no disk space
+        QVERIFY(limit.open(QIODevice::WriteOnly) && limit.resize(MaxFileBytes));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(MaxFileBytes + 1));
+        QCOMPARE(ReadGuardedFile(limit.fileName()).bytes.size(), MaxFileBytes);
         FifoWatch fifo(dir.filePath("fifo"));
         for (const QString& bad :
              {dir.filePath("none.ini"), dir.path(), QStringLiteral("/dev/zero"),
@@ -221,7 +220,6 @@ private slots:
 
     void guardedWrite() {
         QFETCH(QString, kind);
-        QFETCH(QByteArray, linkedAfter);
         QTemporaryDir dir;
         const QString path = dir.filePath("User.ini"), linked = dir.filePath("linked.ini");
         QVERIFY(writeBytes(kind == "file" ? path : linked, "old"));
@@ -234,7 +232,7 @@ private slots:
 
         QCOMPARE(WriteGuardedFile(path, "new"), std::nullopt);
         QCOMPARE(fileBytes(path), QByteArray("new"));
-        QCOMPARE(fileBytes(linked), linkedAfter);
+        QTEST(fileBytes(linked), "linkedAfter");
         QCOMPARE(QFileInfo(path).isSymLink(), kind == "own link");
         QCOMPARE(entries(dir.path()).size(), kind == "file" ? 1 : 2);
         struct stat info {};
@@ -255,41 +253,31 @@ private slots:
     // leftovers of another target's save, not a folder or a link of that name,
     // not a file some other user owns, not the file of a save still under way.
     void saveLeftovers_data() {
-        // entry: a name, or "ours" / "ours:<target>" for a save's temporary name;
         // form: file, folder, link, held (a running save's lock), foreign (another owner)
-        columns<QString, QString, bool>("entry", "form", "removed");
-        row("killed save of User.ini", "ours", "file", true);
-        for (const char* own : {"User.ini.backup", "User.ini.before", "User.ini.orig01"}) {
-            row(own, own, "file", false); // the user's own files
+        columns<QByteArray, QString, bool>("name", "form", "removed");
+        const QByteArray ours = SaveTemporaryName("User.ini", 0xab12);
+        row("killed save of User.ini", ours, "file", true);
+        // The user's own files, and what a save of old left (NAME.XXXXXX).
+        for (const char* own : {"User.ini.backup", "User.ini.orig01", "User.ini.Ab12Cd"}) {
+            row(own, QByteArray(own), "file", false);
         }
-        row("old-style NAME.XXXXXX", "User.ini.Ab12Cd", "file", false);
-        row("another target's leftover", "ours:Default.ini", "file", false);
-        row("capital hex digits", "ours:upper", "file", false);
-        row("one digit more", "ours:longer", "file", false);
-        row("folder of that name", "ours", "folder", false);
-        row("link of that name", "ours", "link", false);
-        row("save under way", "ours", "held", false);
-        row("another user's", "ours", "foreign", false);
+        row("another target's leftover", SaveTemporaryName("Default.ini", 0xab12), "file", false);
+        row("capital hex digits", QByteArray(ours).replace("ab12", "AB12"), "file", false);
+        row("one digit more", QByteArray(ours).replace(".tmp", "0.tmp"), "file", false);
+        row("folder of that name", ours, "folder", false);
+        row("link of that name", ours, "link", false);
+        row("save under way", ours, "held", false);
+        row("another user's", ours, "foreign", false);
     }
 
     void saveLeftovers() {
-        QFETCH(QString, entry);
+        QFETCH(QByteArray, name);
         QFETCH(QString, form);
         QFETCH(bool, removed);
         QTemporaryDir dir;
-        QByteArray name = entry.toLatin1();
-        if (entry.startsWith("ours")) {
-            const QString target = entry.section(u':', 1);
-            name = SaveTemporaryName(target.startsWith("D") ? "Default.ini" : "User.ini", 0xab12);
-            if (target == "upper") {
-                name.replace("ab12", "AB12");
-            } else if (target == "longer") {
-                name.replace(".tmp", "0.tmp");
-            }
-        }
         const QString path = dir.filePath(QFile::decodeName(name));
         if (form == "folder") {
-            QVERIFY(QDir(dir.path()).mkdir(QFile::decodeName(name)));
+            QVERIFY(QDir().mkdir(path));
         } else if (form == "link") {
             QVERIFY(QFile::link(dir.filePath("elsewhere"), path));
         } else {
@@ -300,7 +288,7 @@ private slots:
         if (form == "foreign" && ::chown(QFile::encodeName(path), 65534, 65534) != 0) {
             QSKIP("giving a file to another user needs root");
         }
-        for (const TemporaryKind kind : {TemporaryKind::UnnamedWherePossible, TemporaryKind::Named}) {
+        for (const auto kind : {TemporaryKind::UnnamedWherePossible, TemporaryKind::Named}) {
             QCOMPARE(WriteGuardedFile(dir.filePath("User.ini"), "new", kind), std::nullopt);
         }
         ::close(held);
@@ -316,14 +304,15 @@ private slots:
     // the folder while the content is written and fits any name the file
     // system takes (255 bytes).
     void interruptedSave_data() {
-        columns<QByteArray, bool, int>("name", "named", "ending"); // ending: 0, -1 throws, signal
-        row("255 bytes, named temporary", QByteArray(251, 'n') + ".png", true, 0);
-        row("out of memory, unnamed temporary", QByteArray("User.ini"), false, -1);
-        row("out of memory, named temporary", QByteArray("User.ini"), true, -1);
-        row("SIGTERM, named temporary", QByteArray("User.ini"), true, int(SIGTERM));
-        row("SIGINT, named temporary", QByteArray("User.ini"), true, int(SIGINT));
-        row("SIGHUP, unnamed temporary", QByteArray("User.ini"), false, int(SIGHUP));
-        row("SIGKILL, named temporary", QByteArray("User.ini"), true, int(SIGKILL));
+        // ending: 0, -1 throws, or a signal; status: the exit status, or minus the killing signal
+        columns<QByteArray, bool, int, int>("name", "named", "ending", "status");
+        const QByteArray user = "User.ini";
+        row("255 bytes, named temporary", QByteArray(251, 'n') + ".png", true, 0, 0);
+        row("out of memory, named temporary", user, true, -1, 1);
+        row("SIGTERM, named temporary", user, true, int(SIGTERM), 128 + SIGTERM);
+        row("SIGINT, named temporary", user, true, int(SIGINT), 128 + SIGINT);
+        row("SIGHUP, unnamed temporary", user, false, int(SIGHUP), 128 + SIGHUP);
+        row("SIGKILL, named temporary", user, true, int(SIGKILL), -SIGKILL);
     }
 
     void interruptedSave() {
@@ -333,24 +322,24 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QFile::decodeName(name));
         QVERIFY(writeBytes(path, "old"));
+        const auto kind = named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible;
+        // In the child, exit status 1: thrown, 2: the temporary file not in the folder.
+        const auto write = [&](QIODevice& device) -> std::optional<QString> {
+            device.write("new");
+            if (entries(dir.path()).size() != (named ? 2 : 1)) {
+                ::_exit(2);
+            }
+            if (ending == -1) {
+                throw std::bad_alloc();
+            }
+            ::raise(ending); // 0 sends nothing
+            return std::nullopt;
+        };
         const pid_t child = ::fork();
-        if (child == 0) { // exit status 0: finished, 1: thrown, 2: temporary not in the folder
+        if (child == 0) {
             EndOnSignalsWithoutLeftovers();
             try {
-                WriteGuardedFile(
-                    path,
-                    [&](QIODevice& device) -> std::optional<QString> {
-                        device.write("new");
-                        if (entries(dir.path()).size() != (named ? 2 : 1)) {
-                            ::_exit(2);
-                        }
-                        if (ending == -1) {
-                            throw std::bad_alloc();
-                        }
-                        ::raise(ending); // 0 sends nothing
-                        return std::nullopt;
-                    },
-                    named ? TemporaryKind::Named : TemporaryKind::UnnamedWherePossible);
+                WriteGuardedFile(path, write, kind);
             } catch (const std::bad_alloc&) {
                 ::_exit(1);
             }
@@ -358,14 +347,11 @@ private slots:
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
+        QTEST(WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), "status");
         QCOMPARE(fileBytes(path), ending ? QByteArray("old") : QByteArray("new"));
-        if (ending == SIGKILL) {
-            QVERIFY(WIFSIGNALED(status));
+        if (ending == SIGKILL) { // its temporary file is left, for the next save to remove
             QCOMPARE(entries(dir.path()).size(), 2);
             QCOMPARE(WriteGuardedFile(path, "newer"), std::nullopt);
-        } else {
-            QVERIFY(WIFEXITED(status));
-            QCOMPARE(WEXITSTATUS(status), ending > 0 ? 128 + ending : -ending);
         }
         QCOMPARE(entries(dir.path()), QStringList{QFile::decodeName(name)});
     }
@@ -417,14 +403,12 @@ private slots:
     void programFiles_data() {
         // first: no User.ini of the user's yet, which is no loss.
         columns<QString, bool, QString, bool>("existing", "writable", "expected", "first");
-        row("read-only, User.ini beside the program", "P/Default.ini P/User.ini", false, "PCPD",
-            false);
+        row("read-only, User.ini beside it", "P/Default.ini P/User.ini", false, "PCPD", false);
         row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD",
             false);
         row("read-only, no User.ini anywhere", "P/Default.ini", false, "CCPD", true);
         row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD", true);
-        row("factory settings beside the program first", "P/Default.ini S/Default.ini", true,
-            "PPPP", false);
+        row("factory settings beside it first", "P/Default.ini S/Default.ini", true, "PPPP", false);
     }
 
     void programFiles() {
