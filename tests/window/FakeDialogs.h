@@ -49,7 +49,8 @@ struct FakeDialogs : zv::Dialogs {
         return record({DialogCall::Input, 0, title, prompt}, inputAnswers);
     }
 
-    std::unique_ptr<zv::ProgressReport> progress(const QString& title, const QString& text) override {
+    std::unique_ptr<zv::ProgressReport> progress(const QString& title,
+                                                 const QString& text) override {
         calls.append({DialogCall::Progress, 0, title, text});
         struct Box : zv::ProgressReport {
             int cancelAt, steps = 0;

@@ -162,13 +162,6 @@ struct FormFixture {
         }
         return refreshed();
     }
-    // Shows "Cross" with these points in recursive mode.
-    bool showCross(const std::vector<zv::FixPoint>& pts) {
-        return selectType(zv::CrossType, [&] {
-            model.Cross.FixPoints = pts;
-            model.Cross.DrawMode = zv::RecursiveMode;
-        });
-    }
     // Shows a type with its draw mode, depth and single steps, for a run.
     bool prepare(int type, int mode, int depth, bool pause = false) {
         if (!selectType(type)) {
@@ -192,17 +185,19 @@ struct FormFixture {
         button("Draw_btn")->click();
     }
 
-    // Presses the draw button with "Pause after each op." ticked, calls act
-    // while the run waits paused before its first element, then cancels the
-    // run; without paused it just calls act. False when act was never called.
-    bool whilePaused(const std::function<void()>& act, bool paused = true) {
-        if (!paused) {
+    // Starts a run and calls act once the run is in state (drawing: after
+    // its first element; paused: "Pause after each op." makes it wait before
+    // its first element), then cancels the run; in the edit state it just
+    // calls act. False when act was never called.
+    bool during(int state, const std::function<void()>& act) {
+        if (state == zv::EditMode) {
             act();
             return true;
         }
-        tick("Pause_chk", true);
+        tick("Pause_chk", state == zv::PauseMode);
         Script script([&] {
-            if (model.GlobalState != zv::PauseMode) {
+            if (model.GlobalState != state ||
+                model.ElementsDrawn < (state == zv::WorkingMode ? 1 : 0)) {
                 return false;
             }
             act();
@@ -212,6 +207,9 @@ struct FormFixture {
         draw();
         tick("Pause_chk", false);
         return script.done;
+    }
+    bool whilePaused(const std::function<void()>& act, bool paused = true) {
+        return during(paused ? zv::PauseMode : zv::EditMode, act);
     }
 
     int rows() const { return static_cast<int>(all<QLabel>("FixPoint_img").size()); }
@@ -232,7 +230,8 @@ struct FormFixture {
         const QImage part = image.copy(rect.isNull() ? image.rect() : rect & image.rect());
         // 32 bits a pixel: the lines follow each other without padding.
         const auto* first = reinterpret_cast<const QRgb*>(part.constBits());
-        return static_cast<int>(std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
+        return static_cast<int>(
+            std::count(first, first + part.width() * part.height(), rgbOf(rgb)));
     }
 };
 

@@ -11,6 +11,7 @@
 
 #include "AnimationFiles.h"
 #include "DataRows.h"
+#include "HostileFiles.h"
 #include "WindowTestSupport.h"
 
 #include "KeyedStatusBar.h"
@@ -22,16 +23,6 @@ using namespace zvtest;
 
 namespace {
 
-struct Key {
-    const char* tag;
-    Qt::Key key;
-    Qt::KeyboardModifiers mods;
-    const char* focus;
-    int before; // the state the key finds: no run, a run drawing, a run paused
-    int after;
-    int pictures;
-};
-
 const QStringList Locked = {"FractalType_cmb", "Import_btn",    "CommonParameter_frm",
                             "DrawModes_frm",   "FixPoints_frm", "CantorSet_frm",
                             "Cross_frm",       "LSystem_frm"};
@@ -40,8 +31,6 @@ const QStringList Help = {"arrange the Fixpoint on the left to your desire", "pa
 const QStringList States = {"EditMode", "WorkingMode", "PauseMode"};
 
 } // namespace
-
-Q_DECLARE_METATYPE(Key)
 
 class tst_Runs : public QObject {
     Q_OBJECT
@@ -91,29 +80,35 @@ private slots:
     // control still gets the key. Ctrl+P (only) asks for the picture. A close
     // request is refused while a run draws or waits paused, and the run stays.
     // What the window shows and locks follows the state.
+    // keys: as a shortcut spells them, none for a close request; before and
+    // after: the state the key finds and leaves (no run, a run drawing, a
+    // run paused).
     void keys_data() {
-        const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-        const Qt::Key close = Qt::Key_unknown;
-        table<Key>({{"S in edit, in a field: typed", Qt::Key_S, {}, "CalcDepth_txt", 0, 0, 0},
-                    {"S drawing, on the area: pause", Qt::Key_S, {}, "Output_pic", 1, 2, 0},
-                    {"Ctrl+Shift+S paused: resume", Qt::Key_S, ctrlShift, "Draw_btn", 2, 1, 0},
-                    {"Ctrl+P drawing", Qt::Key_P, Qt::ControlModifier, "Output_pic", 1, 1, 1},
-                    {"Ctrl+P paused", Qt::Key_P, Qt::ControlModifier, "Draw_btn", 2, 2, 1},
-                    {"Ctrl+Shift+P: no picture", Qt::Key_P, ctrlShift, "Draw_btn", 0, 0, 0},
-                    {"close drawing: refused", close, {}, "Draw_btn", 1, 1, 0},
-                    {"close paused: refused", close, {}, "Draw_btn", 2, 2, 0}});
+        columns<QString, QString, int, int, int>("keys", "focus", "before", "after", "pictures");
+        row("S in edit, in a field: typed", "S", "CalcDepth_txt", 0, 0, 0);
+        row("S drawing, on the area: pause", "S", "Output_pic", 1, 2, 0);
+        row("Ctrl+Shift+S paused: resume", "Ctrl+Shift+S", "Draw_btn", 2, 1, 0);
+        row("Ctrl+P drawing", "Ctrl+P", "Output_pic", 1, 1, 1);
+        row("Ctrl+P paused", "Ctrl+P", "Draw_btn", 2, 2, 1);
+        row("Ctrl+Shift+P: no picture", "Ctrl+Shift+P", "Draw_btn", 0, 0, 0);
+        row("close drawing: refused", "", "Draw_btn", 1, 1, 0);
+        row("close paused: refused", "", "Draw_btn", 2, 2, 0);
     }
     void keys() {
-        QFETCH(Key, row);
-        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7, row.before == zv::PauseMode));
+        QFETCH(QString, keys);
+        QFETCH(QString, focus);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 7));
         QSignalSpy pictures(f.form.get(), &zv::MainForm::pictureExportRequested);
         QStringList seen; // state, its tip and the window's looks after the key; the boxes
-        const auto press = [&] {
-            f.find(row.focus)->setFocus(Qt::TabFocusReason); // selects the field's text
-            if (row.key == Qt::Key_unknown) {
+        QVERIFY(f.during(before, [&] {
+            f.find(focus)->setFocus(Qt::TabFocusReason); // selects the field's text
+            if (keys.isEmpty()) {
                 seen << (f.form->close() ? "closed" : "open");
             } else {
-                f.key(row.key, row.mods);
+                const QKeyCombination key = QKeySequence(keys)[0];
+                f.key(key.key(), key.keyboardModifiers());
             }
             seen << QString::number(f.model.GlobalState) << panel("GlobalState")->toolTip()
                  << looks();
@@ -122,29 +117,15 @@ private slots:
                     seen << c.title + c.text + (c.icon == zv::MessageIcon::Exclamation ? "!" : "");
                 }
             }
-        };
-        if (row.before == zv::EditMode) {
-            press();
-        } else {
-            Script script([&] {
-                if (!reached(row.before, row.before == zv::WorkingMode ? 1 : 0)) {
-                    return false;
-                }
-                press();
-                f.button("Draw_btn")->click();
-                return true;
-            });
-            f.draw();
-        }
-        QStringList expected =
-            QStringList{QString::number(row.after), States[row.after]} + looksIn(row.after);
-        if (row.key == Qt::Key_unknown) {
+        }));
+        QStringList expected = QStringList{QString::number(after), States[after]} + looksIn(after);
+        if (keys.isEmpty()) {
             expected.prepend("open");
             expected << "Not possible:Please abort the current operation first.!";
         }
         QCOMPARE(seen, expected);
-        QCOMPARE(pictures.count(), row.pictures);
-        const bool typed = row.key == Qt::Key_S && row.before == zv::EditMode;
+        QTEST(int(pictures.count()), "pictures");
+        const bool typed = keys == "S" && before == zv::EditMode;
         QCOMPARE(f.field("CalcDepth_txt")->text(), typed ? QString("s") : QString("7"));
     }
 
@@ -187,26 +168,24 @@ private slots:
         QVERIFY(f.prepare(zv::SierpinskyGadgetType, zv::ChaosGameMode, 3000));
         std::int64_t atResize = -1;
         QString states;
+        // After 10 points the window grows (the paused row pauses first);
+        // once the area has grown, the state is noted (and the run resumed).
         Script script([&] {
-            if (atResize < 0) {
-                if (!reached(zv::WorkingMode, 10)) {
-                    return false;
-                }
-                if (paused) {
-                    f.key(Qt::Key_S);
-                }
-                f.form->resize(2000, 2000); // held at the largest area, 700 x 600
-                atResize = f.model.ElementsDrawn;
+            const bool grown = picture().width() == 700;
+            if (atResize < 0 ? !reached(zv::WorkingMode, 10) : !grown) {
                 return false;
             }
-            if (picture().width() < 700) {
-                return false;
+            if (grown) {
+                states = States[f.model.GlobalState];
             }
-            states = States[f.model.GlobalState];
             if (paused) {
                 f.key(Qt::Key_S);
             }
-            return true;
+            if (!grown) {
+                f.form->resize(2000, 2000); // held at the largest area, 700 x 600
+                atResize = f.model.ElementsDrawn;
+            }
+            return grown;
         });
         f.draw();
         QVERIFY(script.done);
@@ -220,33 +199,23 @@ private slots:
 
     // A sleep that ended late shortens the next one, so the run keeps its
     // pace, by at most a whole sleep; longer work between two sleeps or a
-    // pause starts the pace afresh.
-    // One sleep of 10 ms ends late, then the next one follows after a gap
-    // (both in milliseconds), with or without a pause in between.
-    void sleepPace_data() {
-        columns<int, int, bool, int>("late", "gap", "pause", "nextLength");
-        row("on time", 0, 1, false, 10);
-        row("3 ms late", 3, 1, false, 7);
-        row("later than a whole sleep", 25, 1, false, 0);
-        row("late, then longer work", 3, 11, false, 10);
-        row("late, then a pause", 3, 1, true, 10);
-    }
+    // pause starts the pace afresh. Per case: how late a sleep of 10 ms
+    // ended, the gap before the next one (both in ms), whether a pause came
+    // in between, and that next sleep's length.
     void sleepPace() {
-        QFETCH(int, late);
-        QFETCH(int, gap);
-        QFETCH(bool, pause);
         using ms = std::chrono::milliseconds;
-        zv::SleepPace pace;
-        const zv::SleepPace::Clock::time_point start{std::chrono::hours(1)};
-        const auto first = pace.deadline(start, ms(10));
-        QVERIFY(first == start + ms(10));
-        pace.ended(first, first + ms(late), ms(10));
-        if (pause) {
-            pace.restart();
+        for (const auto& [late, gap, pause, length] :
+             {std::tuple(0, 1, false, 10), std::tuple(3, 1, false, 7), std::tuple(25, 1, false, 0),
+              std::tuple(3, 11, false, 10), std::tuple(3, 1, true, 10)}) {
+            zv::SleepPace pace;
+            const auto first = pace.deadline(zv::SleepPace::Clock::time_point(), ms(10));
+            pace.ended(first, first + ms(late), ms(10));
+            if (pause) {
+                pace.restart();
+            }
+            const auto next = first + ms(late + gap);
+            QCOMPARE(int((pace.deadline(next, ms(10)) - next) / ms(1)), length);
         }
-        const auto next = first + ms(late + gap);
-        QTEST(int(std::chrono::duration_cast<ms>(pace.deadline(next, ms(10)) - next).count()),
-              "nextLength");
     }
 
     // A cancel stops the run before its next element and leaves only the fix
@@ -320,26 +289,23 @@ private slots:
         QFETCH(int, cancelAt);
         QFETCH(bool, duringRun);
         QVERIFY(f.prepare(zv::KochCurveType, zv::RecursiveMode, 4));
-        const auto files = [&] {
-            return QDir(f.folder.path()).entryList({"build-up*"}, QDir::Files | QDir::Hidden);
-        };
-        for (const QString& old : files()) {
-            QFile::remove(f.path(old));
-        }
-        f.dialogs.fileAnswers << chosen(f.path("build-up." + format));
+        const QTemporaryDir folder; // for the build-up alone
+        const QString name = "build-up." + format;
+        f.dialogs.fileAnswers << chosen(folder.filePath(name));
         f.dialogs.cancelAtProgressStep = cancelAt;
         if (!duringRun) {
             f.draw();
         }
-        bool untouched = false; // the picture, the state and the elements drawn
+        // What a paused run must keep: its picture, its state, the elements drawn.
+        const auto run = [&] {
+            return std::tuple(picture().copy(), f.model.GlobalState, f.model.ElementsDrawn);
+        };
+        bool untouched = false;
         QVERIFY(f.whilePaused(
             [&] {
-                const QImage before = picture().copy();
-                const auto state = f.model.GlobalState;
-                const std::int64_t drawn = f.model.ElementsDrawn;
+                const auto before = run();
                 f.key(Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
-                untouched = picture() == before && f.model.GlobalState == state &&
-                            f.model.ElementsDrawn == drawn;
+                untouched = run() == before;
             },
             duringRun));
         f.dialogs.cancelAtProgressStep = 0;
@@ -347,13 +313,12 @@ private slots:
         QCOMPARE(f.dialogs.calls.value(0).title, QString("Animation speichern:"));
         QCOMPARE(f.dialogs.calls.value(1).kind, DialogCall::Progress);
         // A cancel leaves no file, not even a partial or hidden one.
-        QCOMPARE(files(), cancelAt != 0 ? QStringList() : QStringList{"build-up." + format});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 cancelAt != 0 ? QStringList() : QStringList{name});
         if (cancelAt != 0) {
             return;
         }
-        QFile file(f.path("build-up." + format));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const Animation a = decode(file.readAll(), format);
+        const Animation a = decode(fileBytes(folder.filePath(name)), format);
         QVERIFY(a.frames.size() > 10);
         if (duringRun) {
             f.draw(); // the whole figure, to compare
