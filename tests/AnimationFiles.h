@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QList>
 #include <algorithm>
+#include <memory>
 #include <webp/demux.h>
 
 namespace zvtest {
@@ -38,26 +39,22 @@ inline Animation decode(const QByteArray& bytes, const QString& format) {
     }
     const WebPData data{reinterpret_cast<const uint8_t*>(bytes.constData()),
                         static_cast<size_t>(bytes.size())};
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_BGRA; // QImage::Format_ARGB32 in memory
-    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    // No options: the frames come as RGBA bytes.
+    const std::unique_ptr<WebPAnimDecoder, void (*)(WebPAnimDecoder*)> decoder(
+        WebPAnimDecoderNew(&data, nullptr), WebPAnimDecoderDelete);
     WebPAnimInfo info;
-    if (decoder == nullptr || !WebPAnimDecoderGetInfo(decoder, &info)) {
-        WebPAnimDecoderDelete(decoder);
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info)) {
         return a;
     }
     a.loops = static_cast<int>(info.loop_count);
     uint8_t* pixels = nullptr;
     int end = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder) &&
-           WebPAnimDecoderGetNext(decoder, &pixels, &end)) {
+    while (WebPAnimDecoderGetNext(decoder.get(), &pixels, &end)) {
         const QImage frame(pixels, int(info.canvas_width), int(info.canvas_height),
-                           QImage::Format_ARGB32);
+                           QImage::Format_RGBA8888);
         a.frames << frame.convertToFormat(QImage::Format_RGB32);
         a.ends << end;
     }
-    WebPAnimDecoderDelete(decoder);
     return a;
 }
 

@@ -6,10 +6,8 @@
 #include "ImageCanvas.h"
 #include "SvgCanvas.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QTest>
-#include <QXmlStreamReader>
+#include <QtTest>
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -117,7 +115,6 @@ private slots:
             found << xml.name().toString() + u' ' + attributes.join(u' ');
             xml.skipCurrentElement();
         }
-        QVERIFY(!xml.hasError());
         QCOMPARE(found,
                  (QStringList{"rect fill=#00ff80 height=50 width=40 x=0 y=0",
                               "line stroke=#ff0000 x1=1.5 x2=3 y1=2 y2=4.25", // red in the low byte

@@ -128,6 +128,10 @@ private slots:
         const double fps = 8, hold = 1.5;
         const qint64 total = render(figure, {}, "whole.png");
         QVERIFY(total > 4);
+        if (figure.mode == 1 || figure.randomColors) { // another seed, other points or colours
+            QCOMPARE(render(figure, {"--seed", "12"}, "other.png"), total);
+            QVERIFY(picture("other.png") != picture("whole.png"));
+        }
         const bool pairs =
             (figure.type == 3 && figure.mode == 0) || (figure.type == 0 && figure.mode == 3);
         QList<QImage> stills; // 0 elements, frames 1 to n, more than all

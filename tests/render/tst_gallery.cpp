@@ -16,44 +16,40 @@ struct Drawing {
     int shown = 0;          // shapes in a colour other than the background
 };
 
-// Reads what the renderer wrote as SVG: where its shapes lie (a
-// box's far corner and a circle's radius included), and how many are in a
-// colour other than the clearing rectangle's. A one-pixel box without a stroke
-// is a plotted point and counts as its corner, so the chaos game's points on the
-// right and bottom edge count as inside.
+// Reads what the renderer wrote as SVG: where its shapes lie (a box's far
+// corner and a circle's radius included), and how many are in a colour other
+// than the clearing rectangle's. A one-pixel box without a stroke is a plotted
+// point and counts as its corner, so the chaos game's points on the right and
+// bottom edge count as inside.
 Drawing readSvg(const QString& path) {
     QFile file(path);
     QXmlStreamReader xml(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    xml.readNextStartElement(); // the svg element
+    xml.readNextStartElement(); // the clearing rectangle
+    const QString background = xml.attributes().value("fill").toString();
+    xml.skipCurrentElement();
     Drawing d;
-    QString background; // the clearing rectangle's fill
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) {
-            continue;
-        }
+    while (xml.readNextStartElement()) {
         const QXmlStreamAttributes a = xml.attributes();
         const auto v = [&a](const QString& name) { return a.value(name).toDouble(); };
         const QString stroke = a.value("stroke").toString(), fill = a.value("fill").toString();
-        if (background.isNull()) {
-            background = xml.name() == u"svg" ? QString() : fill;
-        } else {
-            d.shown += (!stroke.isEmpty() && stroke != background) ||
-                       (fill != u"none" && !fill.isEmpty() && fill != background);
-            const bool point = v("width") == 1 && v("height") == 1 && stroke.isEmpty();
-            const QPointF size = point ? QPointF() : QPointF(v("width"), v("height")),
-                          radius(v("r"), v("r"));
-            for (const QString x : {"x", "x1", "x2", "cx"}) {
-                const QPointF corner(v(x), v(QString(x).replace(u'x', u'y')));
-                if (a.hasAttribute(x)) {
-                    d.corners << corner - radius << corner + radius + size;
-                }
-            }
-            for (const QString& p : a.value("points").toString().split(u' ', Qt::SkipEmptyParts)) {
-                d.corners << QPointF(p.section(u',', 0, 0).toDouble(),
-                                     p.section(u',', 1).toDouble());
+        d.shown += (!stroke.isEmpty() && stroke != background) ||
+                   (fill != u"none" && !fill.isEmpty() && fill != background);
+        const bool point = v("width") == 1 && v("height") == 1 && stroke.isEmpty();
+        const QPointF size = point ? QPointF() : QPointF(v("width"), v("height")),
+                      radius(v("r"), v("r"));
+        for (const QString x : {"x", "x1", "x2", "cx"}) {
+            const QPointF corner(v(x), v(QString(x).replace(u'x', u'y')));
+            if (a.hasAttribute(x)) {
+                d.corners << corner - radius << corner + radius + size;
             }
         }
+        for (const QString& p : a.value("points").toString().split(u' ', Qt::SkipEmptyParts)) {
+            d.corners << QPointF(p.section(u',', 0, 0).toDouble(), p.section(u',', 1).toDouble());
+        }
+        xml.skipCurrentElement();
     }
-    return xml.hasError() ? Drawing() : d;
+    return xml.hasError() || background.isEmpty() ? Drawing() : d;
 }
 
 } // namespace
