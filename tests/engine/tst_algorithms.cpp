@@ -4,13 +4,10 @@
 // counter texts and the random element colours.
 #include "../DataRows.h"
 #include "EngineTest.h"
-#include "Numeric.h"
-#include "TurtleGraphicsCls.h"
 
 #include <array>
 #include <cmath>
 #include <map>
-#include <random>
 
 using namespace zvtest;
 using zv::FixPoint;
@@ -31,36 +28,43 @@ class AlgorithmsTest : public QObject {
 
 private slots:
     // Each row runs, keeps every coordinate finite, counts from 0 and ends the
-    // run properly; when cancelled at a yield it stops right there.
+    // run properly; when cancelled at a yield it stops right there. A row with
+    // steps runs again, started paused in single steps as the draw command does:
+    // each step waits (over two wake-ups here) without drawing, then one S
+    // press draws it, and the picture is the same.
     void drawing_data() {
         // expected: "; "-joined, a pattern "^...", "": unchecked; counts: elements, recursions,
         // yields, the first n; cancelAt: 0 runs to its end, < 0 paused there, then cancelled.
-        columns<Figure, QString, QList<qint64>, int>("figure", "expected", "counts", "cancelAt");
+        columns<Figure, QString, QList<qint64>, int, int>("figure", "expected", "counts",
+                                                          "cancelAt", "steps");
         auto row = [](const char* name, Figure f, const char* drawing, QList<qint64> counts,
-                      int cancelAt = 0) {
-            QTest::newRow(name) << f << QString(drawing) << counts << cancelAt;
+                      int cancelAt = 0, int steps = 0) {
+            QTest::newRow(name) << f << QString(drawing) << counts << cancelAt << steps;
         };
         row("Cantor k 3: fifths", {0, 0, 1, {{0, 10}, {500, 99}}, 3},
-            "box 0,10 500,30; box 0,30 100,50; box 200,30 300,50; box 400,30 500,50", {4, 3, 3});
+            "box 0,10 500,30; box 0,30 100,50; box 200,30 300,50; box 400,30 500,50", {4, 3, 3}, 0,
+            3);
         // Spans the 270 wide canvas; level colours 14737632 / D * level; top bar not counted.
         row("Cantor demo, D 2", {0, 3, 2, {{50, 50}, {60, 60}}, 5},
             "box 0,0 270,20; box 0,20 90,40 #707070; box 180,20 270,40 #707070; "
             "box 0,40 30,60 #e0e0e0; box 60,40 90,60 #e0e0e0; box 180,40 210,60 #e0e0e0; "
             "box 240,40 270,60 #e0e0e0",
-            {6, 0, 3});
+            {6, 0, 3}, 0, 3); // a step: a pair of bars
         row("cross D 2: half-segments, then half-bars", {1, 0, 2, {{0, 100}, {200, 100}}, 0.5},
             "line 0,100 200,100; line 100,50 100,150; line 50,125 50,75; line 150,75 150,125; "
             "line 112.5,75 87.5,75; line 87.5,125 112.5,125",
-            {6, 5, 5});
+            {6, 5, 5}, 0, 5);
         row("cross at 45 degrees: the bar lies on its segment",
             {1, 0, 1, {{0, 0}, {100, 100}}, 0.5}, "line 0,0 100,100; line 25,25 75,75", {2, 1, 1});
-        row("gadget midpoints halve to even", {2, 0, 1, {{0, 0}, {5, 0}, {0, 3}}},
-            "poly 0,0 5,0 0,3 #abcdef; poly 2,0 2,2 0,2", {1, 1, 1});
+        row("gadget midpoints halve to even", {2, 0, 1, {{0, 0}, {5, 0}, {0, -3}}},
+            "poly 0,0 5,0 0,-3 #abcdef; poly 2,0 2,-2 0,-2", {1, 1, 1}, 0, 1);
         // Green start, silver jumps to red points of radius 2, whatever the pen.
         row("gadget demo colours", {2, 3, 2, {{0, 200}, {200, 200}, {100, 0}}},
-            "^circle \\S+ 2 #ff00(; line \\S+ \\S+ #c0c0c0; circle \\S+ 2 #ff){2}$", {2, 0, 2});
+            "^circle \\S+ 2 #ff00(; line \\S+ \\S+ #c0c0c0; circle \\S+ 2 #ff){2}$", {2, 0, 2}, 0,
+            2);
         // Points only, a refresh and a yield after every tenth.
-        row("chaos game", {2, 1, 30}, "^pixel \\S+(; pixel \\S+){29}$", {30, 0, 3});
+        row("chaos game", {2, 1, 30}, "^pixel \\S+(; pixel \\S+){29}$", {30, 0, 3}, 0, 30);
+        row("Koch D 2: a step is a bump", {3, 0, 2, {{0, 100}, {200, 100}}}, "", {11, 5, 5}, 0, 5);
         row("Koch closed: both ways, bumps on both sides",
             {3, 0, 1, {{0, 100}, {300, 100}}, 0, true},
             "line 0,100 300,100; line 100,100 150,14.5; line 150,14.5 200,100; line 300,100 0,100; "
@@ -73,7 +77,7 @@ private slots:
         row("heading straight up", turtle("F", "", 0, {1, -50}), "line 1,1 1,-9", {1, 0, 1});
         row("nested branches", turtle("F[+F[+F]]fX[-F]F"),
             "line 1,1 11,1; line 11,1 11,11; line 11,11 1,11; line 21,1 21,-9; line 21,1 31,1",
-            {16, 0, 16});
+            {16, 0, 16}, 0, 16);
 
         const std::vector<FixPoint> huge{{1e300, -1e300}, {-1e300, 1e300}, {0, 1e300}},
             infinite{{Inf, 0}, {-Inf, Inf}, {0, -Inf}}, notANumber{{NaN, 0}, {100, NaN}, {5, 5}};
@@ -81,13 +85,13 @@ private slots:
              {std::pair{0, 0}, {0, 3}, {1, 0}, {2, 0}, {2, 1}, {2, 3}, {3, 0}, {3, 2}, {4, 0}}) {
             QTest::addRow("depth 2^31-1, cancelled while paused, type %d mode %d", type, mode)
                 << Figure{type, mode, MaxLong, {{0, 200}, {200, 200}}, 2, true} << QString()
-                << QList<qint64>{} << -300;
+                << QList<qint64>{} << -300 << 0;
         }
         for (int type = 0; type < 5; ++type) {
             for (const auto& [what, pts] :
                  {std::pair{"1e300", huge}, {"inf", infinite}, {"NaN", notANumber}}) {
                 QTest::addRow("type %d, fix points at %s", type, what)
-                    << Figure{type, 0, 2, pts, 0.5, true} << QString() << QList<qint64>{} << 0;
+                    << Figure{type, 0, 2, pts, 0.5, true} << QString() << QList<qint64>{} << 0 << 0;
             }
         }
         row("L-system, 7 passes of 20 F: drawn lazily", turtle("F", std::string(20, 'F'), 7), "",
@@ -112,6 +116,7 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(QList<qint64>, counts);
         QFETCH(int, cancelAt);
+        QFETCH(int, steps);
         Run r;
         r.model.ElementsDrawn = r.model.RecursionsDone = 1LL << 40;
         QList<qint64> atCancel; // drawn, counted, yields
@@ -136,28 +141,26 @@ private slots:
         if (cancelAt != 0) { // nothing more after the cancel, not even a base segment
             QCOMPARE((QList<qint64>{r.ops.size(), r.model.ElementsDrawn, r.yields}), atCancel);
         }
-    }
-
-    // The engine's own rounding must give what std::nearbyint gives (halves to
-    // even) at every magnitude; the first range is halves and near halves, each
-    // value is also tried negated.
-    void nearestAsTheLibrary() {
-        std::mt19937_64 random(7);
-        std::vector<double> values{Inf, 0.0, 0.4, 0.49999999999999994, 4503599627370495.5};
-        for (const double scale : {8.0, 4096.0, 9007199254740992.0, 1e300}) {
-            std::uniform_real_distribution<double> value(-scale, scale);
-            for (int i = 0; i < 20000; ++i) {
-                const double v = value(random);
-                values.push_back(scale == 8.0 ? std::round(v * 2) / 2 + (i % 3 - 1) * 1e-16 : v);
+        if (steps == 0) {
+            return;
+        }
+        Run stepped;
+        stepped.model.PauseAfterEachOp = true;
+        stepped.model.GlobalState = zv::PauseMode;
+        QList<qsizetype> drawnAtWakeUps;
+        stepped.onYield = [&](int) {
+            if (stepped.wakingUp()) { // the user presses S at every second one
+                drawnAtWakeUps << stepped.ops.size();
+                stepped.model.GlobalState =
+                    drawnAtWakeUps.size() % 2 ? zv::PauseMode : zv::WorkingMode;
             }
+        };
+        stepped.draw(figure);
+        QCOMPARE(drawnAtWakeUps.size(), 2 * steps);                // none after the last step
+        for (qsizetype i = 0; i < drawnAtWakeUps.size(); i += 2) { // nothing drawn while waiting
+            QCOMPARE(drawnAtWakeUps[i], drawnAtWakeUps[i + 1]);
         }
-        for (const double v : values) {
-            const double got = zv::nearest(v), negated = zv::nearest(-v);
-            QVERIFY2(got == std::nearbyint(v) && std::signbit(got) == std::signbit(v) &&
-                         negated == -got && std::signbit(negated) != std::signbit(v),
-                     qPrintable(QString::number(v, 'g', 17)));
-        }
-        QVERIFY(std::isnan(zv::nearest(NaN)));
+        QCOMPARE(stepped.ops, r.ops);
     }
 
     // From A = (1, 200) to B = (271, 200) at D 3: 448 characters, 192 steps of
@@ -175,82 +178,6 @@ private slots:
         seven.draw({3, 2, 7, {{1, 200}, {31, 200}}});
         QCOMPARE(nine.ops.size(), 3 << 14);
         QCOMPARE(nine.ops, seven.ops);
-    }
-
-    // The walk expands the rewrite lazily, in runs; joined, they must be the
-    // string the plain rewrite builds pass by pass, and the turtle must make
-    // one element, one yield and, for each "F", one line per character of it.
-    void walkMatchesPlainRewrite() {
-        std::mt19937 rng(20261206);
-        auto text = [&](int maxLength) {
-            std::string s(rng() % std::uint32_t(maxLength + 1), ' ');
-            for (char& c : s) {
-                c = "Ff+-[]X "[rng() % 8];
-            }
-            return s;
-        };
-        for (int i = 0; i < 1200; ++i) {
-            const Figure f{4, 0, int(rng() % 5), {{0, 0}, {1, 1}}, 45, false, text(6), text(7)};
-            std::string rewritten = f.init;
-            for (int pass = 0; pass < f.depth; ++pass) {
-                std::string next;
-                for (char c : rewritten) {
-                    next += c == 'F' ? f.gen : std::string(1, c);
-                }
-                rewritten = next;
-            }
-            zv::RewriteWalk walk(f.init, f.gen, f.depth);
-            std::string walked;
-            for (std::string_view run; walk.NextRun(run);) {
-                walked += run;
-            }
-            QCOMPARE(walked, rewritten);
-            Run r;
-            r.draw(f);
-            const auto n = qint64(rewritten.size());
-            QCOMPARE((QList<qint64>{r.model.ElementsDrawn, r.yields, r.ops.size()}),
-                     (QList<qint64>{n, n, qint64(std::ranges::count(rewritten, 'F'))}));
-        }
-    }
-
-    // Started paused in single steps, as the draw command does: each element
-    // waits (over two wake-ups here) without drawing, then one S press draws
-    // it. drawnFirst is what comes before the first element (top bar, base
-    // line, whole triangle, start point); a demo element is two operations;
-    // waits is the number of elements that wait for a resume.
-    void pauseProtocol_data() {
-        columns<Figure, QList<int>>("figure", "protocol"); // drawnFirst, opsPerElement, waits
-        const std::vector<zv::FixPoint> pts{{0, 100}, {200, 100}, {100, 0}};
-        QTest::newRow("Cantor") << Figure{0, 0, 2, pts, 2} << QList<int>{1, 1, 6};
-        QTest::newRow("Cantor demo") << Figure{0, 3, 2, pts, 2} << QList<int>{1, 2, 3};
-        QTest::newRow("cross") << Figure{1, 0, 2, {pts[0], pts[1]}, 0.5} << QList<int>{1, 1, 5};
-        QTest::newRow("gadget") << Figure{2, 0, 2, pts} << QList<int>{1, 1, 4};
-        QTest::newRow("chaos game") << Figure{2, 1, 12, pts} << QList<int>{0, 1, 12};
-        QTest::newRow("gadget demo") << Figure{2, 3, 12, pts} << QList<int>{1, 2, 12};
-        QTest::newRow("Koch") << Figure{3, 0, 2, {pts[0], pts[1]}} << QList<int>{1, 2, 5};
-        QTest::newRow("L-system") << turtle("F", "FF", 2) << QList<int>{0, 1, 4};
-    }
-
-    void pauseProtocol() {
-        QFETCH(Figure, figure);
-        QFETCH(QList<int>, protocol);
-        Run r;
-        r.model.PauseAfterEachOp = true;
-        r.model.GlobalState = zv::PauseMode;
-        QList<qsizetype> drawnAtWakeUps;
-        r.onYield = [&](int) {
-            if (r.wakingUp()) {
-                drawnAtWakeUps << r.ops.size(); // the user presses S at every second one
-                r.model.GlobalState = drawnAtWakeUps.size() % 2 ? zv::PauseMode : zv::WorkingMode;
-            }
-        };
-        r.draw(figure);
-        QList<qsizetype> expected; // two wake-ups per element, none after the last
-        for (int i = 0; i < protocol[2]; ++i) {
-            expected << protocol[0] + i * protocol[1] << protocol[0] + i * protocol[1];
-        }
-        QCOMPARE(drawnAtWakeUps, expected);
-        QCOMPARE(r.ops.size(), protocol[0] + protocol[2] * protocol[1]);
     }
 
     // Both counters stepped alike: their texts come at totals that are

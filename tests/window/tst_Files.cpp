@@ -1,10 +1,9 @@
 // The window's files: the settings read at start and stored at the close,
 // parameter files through the import and export buttons, the picture saved by
 // Ctrl+P, the file choice with its typed-path fallback, and files that fight
-// back (a FIFO, a full disk, a planted link); and the captions.
+// back (a full disk, a planted link, too little memory); and the captions.
 
 #include "DataRows.h"
-#include "GuardedFile.h"
 #include "HostileFiles.h"
 #include "KeyedStatusBar.h"
 #include "WindowTestSupport.h"
@@ -12,26 +11,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QtEndian>
-
-#include <sys/wait.h>
 
 using namespace zvtest;
 using zv::FileDialogResult;
-using zv::MessageResult;
-
-Q_DECLARE_METATYPE(zv::FileDialogResult)
-Q_DECLARE_METATYPE(zv::MessageResult)
 
 namespace {
-
-struct Save {
-    const char* tag;
-    const char* what; // settings, parameters, picture or link (User.ini planted as a link)
-    const char* box;  // its start; the path and the reason follow
-    bool freed;       // room is made while the box shows
-};
 
 // Two clearly different states whose two check boxes differ too; both fit an
 // 800 x 600 screen at 15 twips a pixel.
@@ -60,45 +45,67 @@ QByteArray damaged(const QByteArray& content, int line, const QByteArray& text) 
     return lines.join('\n');
 }
 
-FileDialogResult failing(int number, const QString& text = {}) {
-    return {{}, true, number, text};
-}
+const QString NoMemory = "there is not enough memory";
 
-// The dialogs shown, each as kind and title; a message with its first line.
+// The choice a dialog error offers, as shown() lists it.
+const QString Choice = "box Auswahl: Wiederholen - Versuchen die normale Programmausführung wieder "
+                       "aufzunehmen\r\nAbbrechen - Programm beenden";
+
+// The dialogs shown, each as kind and title; a message with its text.
 QStringList shown(const FakeDialogs& dialogs) {
     const char* kinds[] = {"box", "colour", "open", "save", "input"};
     QStringList calls;
     for (const DialogCall& c : dialogs.calls) {
         calls << kinds[c.kind] + (" " + c.title) +
-                     (c.kind == DialogCall::Message ? " " + c.text.section("\r\n", 0, 0) : "");
+                     (c.kind == DialogCall::Message ? " " + c.text : "");
     }
     return calls;
 }
 
-} // namespace
+// This process's address space held to what it uses now and `more` bytes
+// beyond (no limit for RLIM_INFINITY), as long as the object lives.
+struct AddressSpaceLimit {
+    explicit AddressSpaceLimit(rlim_t more) {
+        ::getrlimit(RLIMIT_AS, &old_);
+        QFile statm("/proc/self/statm"); // its first number: the pages in use
+        const rlim_t pages = statm.open(QIODevice::ReadOnly)
+                                 ? statm.readLine().split(' ').value(0).toULongLong()
+                                 : 0;
+        const rlimit limit{more == RLIM_INFINITY ? old_.rlim_cur
+                                                 : pages * rlim_t(::sysconf(_SC_PAGESIZE)) + more,
+                           old_.rlim_max};
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+    ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &old_); }
+    rlimit old_{};
+};
 
-Q_DECLARE_METATYPE(Save)
+} // namespace
 
 class tst_Files : public QObject {
     Q_OBJECT
 private slots:
-    // A refused User.ini is kept beside it, unopened when it is a FIFO, before
-    // the factory settings take over, and the box says where; an older kept
+    // A refused User.ini is kept beside it before the factory settings take
+    // over, and the box says where; an older kept
     // copy gives way. Where no copy can be made (a folder in its way), the box
-    // says so and the close leaves the damaged file as it is. The user's own
-    // files that merely look like leftovers of a save survive; greyed boxes
-    // stay greyed.
+    // says so and the close leaves the damaged file as it is, as it leaves one
+    // too big to be read in the memory left. A start that read no settings at
+    // all stores nothing at the close. Greyed boxes stay greyed.
     void startUp_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("good, look-alikes of leftovers beside it") << "good";
+        QTest::newRow("good") << "good";
         QTest::newRow("a word in a colour line, an older copy") << "damaged";
         QTest::newRow("damaged, no copy possible") << "uncopied";
-        QTest::newRow("FIFO") << "FIFO";
+        QTest::newRow("too big for the memory left") << "memory";
         QTest::newRow("greyed boxes") << "greyed";
+        QTest::newRow("User.ini lost, Default.ini damaged") << "none";
     }
     void startUp() {
         QFETCH(QString, kind);
-        const bool factory = kind == "damaged" || kind == "FIFO" || kind == "uncopied";
+        if (kind == "memory" && underAddressSanitizer()) {
+            QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
+        }
+        const bool factory = kind != "good" && kind != "greyed", none = kind == "none";
         zv::GeneralValues g = general(!factory);
         if (kind == "greyed") {
             g.RandomForeColor = g.Pause = 2;
@@ -106,212 +113,111 @@ private slots:
         FormFixture f;
         f.folderFilled = true;
         const QString userIni = f.path("User.ini"), kept = userIni + ".damaged";
-        const QByteArray user = zv::WriteSettings(kind == "greyed" ? g : general(true), records(1));
-        const QByteArray written = kind == "good" || kind == "greyed" ? user : damaged(user, 8, "white");
-        std::optional<FifoWatch> fifo;
-        if (kind == "FIFO") {
-            fifo.emplace(userIni);
-            QVERIFY(fifo->made());
-        } else {
-            QVERIFY(writeBytes(userIni, written));
-        }
+        zv::FractalParameters mine = records(1);
+        mine.LSystem.InitiatorString.resize(kind == "memory" ? 60'000'000 : 2, 'F');
+        const QByteArray user = zv::WriteSettings(kind == "greyed" ? g : general(true), mine);
+        const QByteArray written = factory && kind != "memory" ? damaged(user, 8, "white") : user;
+        QVERIFY(none || writeBytes(userIni, written));
         if (kind == "uncopied") {
             QVERIFY(QDir().mkpath(kept + "/in the way"));
         } else {
             QVERIFY(writeBytes(kept, "an older copy"));
         }
-        const QStringList own{"User.ini.backup", "User.ini.before", "User.ini.orig01",
-                              "User.ini.k1lL3d"};
-        for (const QString& name : own) {
-            QVERIFY(writeBytes(f.path(name), name.toLatin1()));
+        const QByteArray defaults = zv::WriteSettings(general(false), records(0));
+        QVERIFY(writeBytes(f.path("Default.ini"), none ? damaged(defaults, 8, "white") : defaults));
+        {
+            // Less than the 60 MB file needs.
+            const AddressSpaceLimit limit(kind == "memory" ? rlim_t(30) << 20 : RLIM_INFINITY);
+            f.create();
         }
-        QVERIFY(writeBytes(f.path("Default.ini"), zv::WriteSettings(general(false), records(0))));
-        f.create();
-        QVERIFY(!fifo || !fifo->opened());
-        QString bad = "Bad Error:User.ini seems to be damaged or lost.\r\nThe default "
-                      "settings will be loaded now.\r\n";
-        bad += kind == "uncopied" ? "It could not be kept as " + kept + " (" +
-                                        qt_error_string(EISDIR) +
-                                        "), so it stays as it is and the settings are not "
-                                        "saved at close."
-                                  : "The unreadable file was kept as " + kept + ".";
-        QCOMPARE(f.dialogs.calls.size(), factory ? 1 : 0);
-        QVERIFY(!factory || f.dialogs.calls[0].title + f.dialogs.calls[0].text == bad);
-        QVERIFY(f.form->GeneralValuesFromControls() == g);
-        QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(!factory));
-        f.form->TransferControlsToModel();
-        QCOMPARE(f.model.ForeColor, g.RandomForeColor == 1 ? -1 : g.ForeColor);
-        QCOMPARE(f.model.PauseAfterEachOp, g.Pause == 1);
-        QVERIFY(f.form->close()); // stores User.ini anew unless the damaged one stayed
-        QCOMPARE(f.dialogs.calls.size(), factory ? 1 : 0);
-        if (kind == "uncopied") {
-            QCOMPARE(fileBytes(userIni), written);
+        const QString lost = "box Bad Error: User.ini seems to be damaged or lost.\r\nThe default "
+                             "settings will be loaded now.";
+        QStringList said;
+        if (kind == "memory") {
+            said << "box Bad Error: User.ini could not be read: " + NoMemory +
+                        ".\r\nThe default settings will be loaded now; User.ini stays as it is "
+                        "and is not replaced at close.";
+        } else if (none) {
+            said << lost
+                 << "box Fatal Error: Default.ini seems to be damaged or lost.\r\nPlease "
+                    "reinstall the programm in order to proceed.";
+        } else if (kind == "uncopied") {
+            said << lost + "\r\nIt could not be kept as " + kept + " (" + qt_error_string(EISDIR) +
+                        "), so it stays as it is and the settings are not saved at close.";
+        } else if (factory) {
+            said << lost + "\r\nThe unreadable file was kept as " + kept + ".";
+        }
+        QCOMPARE(shown(f.dialogs), said);
+        if (!none) {
+            QVERIFY(f.form->GeneralValuesFromControls() == g);
+            QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == records(!factory));
+            f.form->TransferControlsToModel();
+            QCOMPARE(f.model.ForeColor, g.RandomForeColor == 1 ? -1 : g.ForeColor);
+            QCOMPARE(f.model.PauseAfterEachOp, g.Pause == 1);
+        }
+        QVERIFY(f.form->close()); // stores User.ini anew unless it is to stay as it is
+        if (kind == "uncopied" || kind == "memory" || none) {
+            QCOMPARE(fileBytes(userIni), none ? QByteArray() : written);
         } else {
-            QVERIFY(kind == "FIFO" || fileBytes(kept) == (factory ? written : "an older copy"));
+            QCOMPARE(fileBytes(kept), factory ? written : QByteArray("an older copy"));
             QVERIFY(QFileInfo(userIni).isFile() && fileBytes(userIni) != written);
         }
-        for (const QString& name : own) {
-            QCOMPARE(fileBytes(f.path(name)), name.toLatin1());
-        }
     }
 
-    // Memory that runs out at the start (User.ini too big to be read under the
-    // limit) or at the close (the settings too big to be written) gives a box
-    // and a program that goes on; User.ini stays byte for byte. Run in a child
-    // process under an address space limit.
-    void tooLittleMemory_data() {
-        columns<bool, QString>("atClose", "box");
-        row("start", false,
-            QString("Bad Error:User.ini could not be read: there is not enough memory.\r\nThe default "
-                    "settings will be loaded now; User.ini stays as it is and is not replaced at "
-                    "close.\n"));
-        row("close", true,
-            QString("Settings not saved:User.ini could not be written (there is not enough memory)."));
+    // At the close a full disk (here the file size limit) or memory that runs
+    // out is reported with the reason, and the user may retry (room made while
+    // the box shows) or give up and still get out; the old User.ini stays byte
+    // for byte. A link planted as User.ini is replaced, never written through.
+    void failedClose_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("disk full: retried, then given up") << "full";
+        QTest::newRow("disk full: room made, then retried") << "freed";
+        QTest::newRow("memory runs out") << "memory";
+        QTest::newRow("User.ini planted as a link out of the folder") << "link";
     }
-    void tooLittleMemory() {
-        if (underAddressSanitizer()) {
+    void failedClose() {
+        QFETCH(QString, what);
+        if (what == "memory" && underAddressSanitizer()) {
             QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
         }
-        QFETCH(bool, atClose);
-        QFETCH(QString, box);
-        FormFixture f;
-        f.folderFilled = true;
-        zv::FractalParameters big = records(1);
-        big.LSystem.InitiatorString.assign(atClose ? 1 : 60'000'000, 'F');
-        const QByteArray user = zv::WriteSettings(general(true), big);
-        QVERIFY(writeBytes(f.path("User.ini"), user));
-        QVERIFY(writeBytes(f.path("Default.ini"), zv::WriteSettings(general(false), records(0))));
-        big = {};
-        QTemporaryFile report;
-        QVERIFY(report.open());
-        const pid_t child = ::fork();
-        if (child == 0) {
-            // An abort is the child's end, not the test program's crash report.
-            for (const int signal : {SIGABRT, SIGSEGV, SIGBUS}) {
-                std::signal(signal, SIG_DFL);
-            }
-            // The limit: what the child holds now and 30 MiB more at the start
-            // (less than the 60 MB file), 8 MiB at the close.
-            const auto limit = [](rlim_t more) {
-                long pages = 0;
-                if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-                    pages = std::fscanf(statm, "%ld", &pages) == 1 ? pages : 0;
-                    std::fclose(statm);
-                }
-                const rlimit l{rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + more, RLIM_INFINITY};
-                ::setrlimit(RLIMIT_AS, &l);
-            };
-            if (!atClose) {
-                limit(rlim_t(30) << 20);
-            }
-            f.create();
-            if (atClose) {
-                // A record far too big for the limit (not the shown type's, which
-                // the close takes from the window): its file cannot be made.
-                f.model.LSystem.InitiatorString.assign(30'000'000, 'F');
-                limit(rlim_t(8) << 20);
-                f.form->close();
-            }
-            QFile out;
-            if (out.open(report.handle(), QIODevice::WriteOnly)) {
-                for (const DialogCall& c : f.dialogs.calls) {
-                    out.write((c.title + c.text + "\n").toUtf8());
-                }
-                out.close();
-            }
-            ::_exit(0);
-        }
-        int status = 0;
-        if (!QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 60000)) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            QFAIL("the child hung");
-        }
-        QVERIFY2(WIFEXITED(status), "the child ended by a signal");
-        const QString said = QString::fromUtf8(fileBytes(report.fileName()));
-        QVERIFY2(atClose ? said.startsWith(box) : said == box, qPrintable(said));
-        QCOMPARE(fileBytes(f.path("User.ini")), user);
-        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-    }
-
-    // A start that found no settings file at all has nothing to keep: were the
-    // window closed, it must not store its unset fields as the user's settings.
-    void closeAfterFailedStart() {
-        FormFixture f;
-        f.folderFilled = true; // and left empty
-        f.create();
-        QVERIFY(f.form->close() && !QFile::exists(f.path("User.ini")));
-        QCOMPARE(f.dialogs.calls.size(), 2); // nothing was kept: the plain boxes
-        QCOMPARE(f.dialogs.calls[0].title + f.dialogs.calls[0].text,
-                 "Bad Error:User.ini seems to be damaged or lost.\r\nThe default settings will "
-                 "be loaded now.");
-        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text,
-                 "Fatal Error:Default.ini seems to be damaged or lost.\r\nPlease reinstall the "
-                 "programm in order to proceed.");
-    }
-
-    // A full disk under a save (here the file size limit) is reported with the
-    // system's reason and the old file stays byte for byte; at the close the
-    // user may retry (room made while the box shows) or give up and still get
-    // out. A link planted as User.ini is replaced, never written through.
-    void failedSave_data() {
-        const char* settings = "Settings not saved:User.ini could not be written (";
-        table<Save>(
-            {{"User.ini: retried, then given up", "settings", settings, false},
-             {"User.ini: room made, then retried", "settings", settings, true},
-             {"parameters", "parameters", "Error:Parameter-File could not be written!", false},
-             {"picture", "picture", "Error:The picture could not be saved!", false},
-             {"User.ini planted as a link out of the folder", "link", "", false}});
-    }
-    void failedSave() {
-        QFETCH(Save, row);
-        const QString what = row.what;
         FormFixture f;
         QVERIFY(f.open());
         f.typeAndLeave("CalcDepth_txt", QStringLiteral("5"));
         QTemporaryDir elsewhere;
-        const QString victim = elsewhere.filePath("victim");
+        const QString path = f.path("User.ini"), victim = elsewhere.filePath("victim");
         const QByteArray old = "old content\r\n";
-        const QString path = f.path(what == "parameters" ? "old.prm"
-                                    : what == "picture"  ? "old.bmp"
-                                                         : "User.ini");
         QVERIFY(writeBytes(path, old));
         QVERIFY(what != "link" || (QFile::rename(path, victim) && QFile::link(victim, path)));
         f.dialogs.calls.clear();
-        f.dialogs.fileAnswers << chosen(path);
-        f.dialogs.messageAnswers << MessageResult::Retry << MessageResult::Cancel;
+        f.dialogs.messageAnswers << zv::MessageResult::Retry << zv::MessageResult::Cancel;
         std::optional<FileSizeLimit> limit;
-        if (what != "link") {
+        std::optional<AddressSpaceLimit> memory;
+        if (what == "memory") {
+            // A record far too big for the limit (not the shown type's, which
+            // the close takes from the window): its file cannot be made.
+            f.model.LSystem.InitiatorString.assign(30'000'000, 'F');
+            memory.emplace(rlim_t(8) << 20);
+        } else if (what != "link") {
             limit.emplace(rlim_t(20));
         }
-        if (row.freed) {
+        if (what == "freed") {
             f.dialogs.whileMessage = [&] { limit.reset(); };
         }
-        if (what == "parameters") {
-            f.button("Export_btn")->click();
-        } else if (what == "picture") {
-            f.key(Qt::Key_P, Qt::ControlModifier);
-        } else {
-            QVERIFY(f.form->close());
-        }
+        QVERIFY(f.form->close());
         limit.reset();
-        const bool settings = what == "settings";
-        const QList<DialogCall> boxes = f.dialogs.calls.mid(settings || what == "link" ? 0 : 1);
-        QCOMPARE(boxes.size(), what == "link" ? 0 : settings && !row.freed ? 2 : 1);
-        const QString start = QString(row.box) + (settings ? "" : "\r\n" + path + "\r\n");
-        for (const DialogCall& b : boxes) {
+        memory.reset();
+        const QString start = "Settings not saved:User.ini could not be written (" +
+                              (what == "memory" ? NoMemory : qt_error_string(EFBIG));
+        QCOMPARE(f.dialogs.calls.size(), what == "link" ? 0 : what == "freed" ? 1 : 2);
+        for (const DialogCall& b : f.dialogs.calls) {
             QVERIFY2((b.title + b.text).startsWith(start), qPrintable(b.text));
-            QVERIFY(b.text.contains(qt_error_string(EFBIG)));
-            QCOMPARE(b.buttons,
-                     settings ? zv::MessageButtons::RetryCancel : zv::MessageButtons::Ok);
+            QCOMPARE(b.buttons, zv::MessageButtons::RetryCancel);
         }
-        if (row.freed) {
+        if (what == "freed") {
             QCOMPARE(fileBytes(path).split('\n').value(9), QByteArray("5\r"));
         } else {
             QCOMPARE(fileBytes(what == "link" ? victim : path), old);
         }
-        QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files).filter(QFileInfo(path).fileName()),
-                 QStringList{QFileInfo(path).fileName()});
     }
 
     // Export writes what the window shows; importing it after other changes
@@ -322,8 +228,8 @@ private slots:
         const int type = commandLine ? zv::KochCurveType : zv::CrossType;
         FormFixture f;
         QVERIFY(f.open());
-        zv::MainForm& w = *f.form;
-        QVERIFY(f.selectType(type, [&] { static_cast<zv::FractalParameters&>(f.model) = records(0); }));
+        QVERIFY(
+            f.selectType(type, [&] { static_cast<zv::FractalParameters&>(f.model) = records(0); }));
         f.typeAndLeave("CalcDepth_txt", QStringLiteral("8"));
         f.typeAndLeave(f.at("XPos_txt", 0), QStringLiteral("41")); // not yet in the record
         zv::FractalParameters edited = records(0);
@@ -331,43 +237,49 @@ private slots:
         const QString file = f.path("Saved Parameter/round trip.prm");
         f.dialogs.fileAnswers << chosen(file);
         f.button("Export_btn")->click();
-        const zv::GeneralValues exported = w.GeneralValuesFromControls();
-        QCOMPARE(fileBytes(file).split('\n').mid(11).join('\n'), record(edited, type));
+        const zv::GeneralValues exported = f.form->GeneralValuesFromControls();
 
-        QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount));
-        f.typeAndLeave("CalcDepth_txt", QStringLiteral("2"));
         QVERIFY(f.selectType((type + 1) % zv::FractalTypeCount, [&] {
             static_cast<zv::FractalParameters&>(f.model) = records(1); // the window shows them
         }));
+        f.typeAndLeave("CalcDepth_txt", QStringLiteral("2"));
         if (commandLine) {
-            w.OpenParameterFile(file);
+            f.form->OpenParameterFile(file);
         } else {
             f.dialogs.fileAnswers << chosen(file);
             f.button("Import_btn")->click();
         }
         QVERIFY(f.refreshed());
-        QCOMPARE(f.find<QComboBox>("FractalType_cmb")->currentIndex(), type);
-        QVERIFY(w.GeneralValuesFromControls() == exported);
+        const auto* list = f.find<QComboBox>("FractalType_cmb");
+        QCOMPARE(list->currentIndex(), type);
+        QCOMPARE(list->toolTip(), list->currentText()); // the whole name, however narrow the list
+        QCOMPARE(f.at<QLineEdit>("XPos_txt", 0)->text(), QStringLiteral("41")); // refreshed
+        QVERIFY(f.form->GeneralValuesFromControls() == exported);
         for (int t = 0; t < zv::FractalTypeCount; ++t) {
             QCOMPARE(record(f.model, t), record(t == type ? edited : records(1), t));
         }
     }
 
     // Nothing of a refused file reaches the window or the model, no refresh
-    // overwrites the fields, nothing is written; nor after a cancelled choice.
-    // A FIFO is refused unopened. A name the dialog gives back with a
-    // replacement character stands for bytes that are not UTF-8: the file it
-    // spells is another one, neither imported nor overwritten.
+    // overwrites the fields, the file stays byte for byte; nor after a
+    // cancelled choice. A name the dialog gives back with a replacement
+    // character stands for bytes that are not UTF-8: the file it spells is
+    // another one, neither imported nor overwritten. A full disk (here the file
+    // size limit) is reported with the system's reason.
     void refusedFile_data() {
         columns<QString, QString, QString>("action", "file", "box"); // "<path>": the file's
-        const QString inexact = "Error:The file name is not valid UTF-8 and cannot be used "
+        const QString inexact = "Error: The file name is not valid UTF-8 and cannot be used "
                                 "exactly:\r\n<path>",
-                      damagedBox = "Error:Parameter-File is damaged!";
-        row("import, elements count 256", QString("import"), QString("damaged.prm"), damagedBox);
-        row("import, FIFO", QString("import"), QString("fifo"), damagedBox);
+                      full = "\r\n<path>\r\n" + qt_error_string(EFBIG);
+        row("import, elements count 256", QString("import"), QString("damaged.prm"),
+            QString("Error: Parameter-File is damaged!"));
         row("import, name not UTF-8", QString("import"), QString("x\uFFFD.prm"), inexact);
         row("export, name not UTF-8", QString("export"), QString("x\uFFFD.prm"), inexact);
         row("picture, name not UTF-8", QString("picture"), QString("x\uFFFD.bmp"), inexact);
+        row("export, disk full", QString("export"), QString("old.prm"),
+            "Error: Parameter-File could not be written!" + full);
+        row("picture, disk full", QString("picture"), QString("old.bmp"),
+            "Error: The picture could not be saved!" + full);
     }
     void refusedFile() {
         QFETCH(QString, action);
@@ -376,21 +288,15 @@ private slots:
         FormFixture f;
         QVERIFY(f.open());
         const QString path = f.path(file);
-        std::optional<FifoWatch> watch;
         const QByteArray content =
             damaged(zv::WriteParameters(general(false), records(1)), 18, "256");
-        if (file == "fifo") {
-            watch.emplace(path);
-            QVERIFY(watch->made());
-        } else {
-            QVERIFY(writeBytes(path, content));
-        }
-        zv::MainForm& w = *f.form;
+        QVERIFY(writeBytes(path, content));
         f.field("StepHeight_txt")->setText(QStringLiteral("31")); // an edit not yet in the model
-        const zv::GeneralValues before = w.GeneralValuesFromControls();
+        const zv::GeneralValues before = f.form->GeneralValuesFromControls();
         const zv::FractalParameters model = f.model;
         f.dialogs.calls.clear();
         f.dialogs.fileAnswers << chosen(path) << FileDialogResult{};
+        std::optional<FileSizeLimit> limit(std::in_place, rlim_t(20)); // reading goes on
         for (int i = 0; i < 2; ++i) {
             if (action == "import") {
                 f.button("Import_btn")->click();
@@ -400,94 +306,36 @@ private slots:
                 f.key(Qt::Key_P, Qt::ControlModifier);
             }
         }
-        QVERIFY(!watch || !watch->opened());
+        limit.reset();
         QCOMPARE(f.dialogs.calls.size(), 3);
-        QCOMPARE(f.dialogs.calls[1].title + f.dialogs.calls[1].text, box.replace("<path>", path));
-        QVERIFY(watch || fileBytes(path) == content);
+        QCOMPARE(shown(f.dialogs).value(1), "box " + box.replace("<path>", path));
+        QCOMPARE(fileBytes(path), content);
         QVERIFY(!f.find<QTimer>("Unload_tmr")->isActive());
-        QVERIFY(w.GeneralValuesFromControls() == before);
-        QVERIFY(f.model == model);
+        QVERIFY(f.form->GeneralValuesFromControls() == before);
+        QVERIFY(action == "export" || f.model == model); // an export stores the fields first
         QCOMPARE(f.field("StepHeight_txt")->text(), QStringLiteral("31"));
     }
 
-    // When the dialog cannot be shown the user types the path; a dialog error
-    // asks whether to go on or to end the program, which a run refuses.
-    void fileChoice_data() {
-        QTest::addColumn<bool>("save"); // the parameter file to save, else to open
-        QTest::addColumn<FileDialogResult>("dialog");
-        QTest::addColumn<QList<MessageResult>>("answers");
-        QTest::addColumn<QStringList>("typed"); // then cancelled; "<folder>": the temporary one
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QString>("result");
-        const FileDialogResult error = failing(4711, "no dialog today");
-        const MessageResult ok = MessageResult::Ok, cancel = MessageResult::Cancel;
-        const QString existing = "<folder>/exists.prm", fatal = "box Fataler Fehler: 4711";
-        const QString choice = "box Auswahl: Wiederholen - Versuchen die normale "
-                               "Programmausführung wieder aufzunehmen";
-        QTest::newRow("open: no dialog, typed a missing file, then an existing one")
-            << false << failing(FileDialogResult::CannotInitialize) << QList{ok, ok}
-            << QStringList{"<folder>/missing.prm", existing}
-            << QStringList{"open Paramaterdatei laden:",
-                           "box Fehler: Der 'Datei laden'-Dialog konnte wegen eines globalen "
-                           "Betriebssystemfehlers nicht geladen werden.",
-                           "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
-                           "input Datei laden:"}
-            << existing;
-        QTest::newRow("open: dialog error, cancel ends the program")
-            << false << error << QList{ok, cancel} << QStringList{}
-            << QStringList{"open Paramaterdatei laden:", fatal, choice} << QString();
-        QTest::newRow("save during a run: dialog error, cancel refused")
-            << true << error << QList{ok, cancel, ok} << QStringList{}
-            << QStringList{"save Paramaterdatei speichern:", fatal, choice,
-                           "box Not possible: Please abort the current operation first.",
-                           "input Datei speichern:"}
-            << QString();
-    }
+    // The file choice. During a run the choice to end the program that a
+    // dialog error offers is refused, and the user types the path: Ctrl+P
+    // saves the drawing area there (no extension appended) as a 24-bit bitmap,
+    // pixel for pixel, and the run stays paused. Where the dialog cannot be
+    // shown, a typed path must name a file to open. Ending the program after a
+    // dialog error is a normal close: the settings are stored.
     void fileChoice() {
-        QFETCH(bool, save);
-        QFETCH(FileDialogResult, dialog);
-        QFETCH(QList<MessageResult>, answers);
-        QFETCH(QStringList, typed);
-        QFETCH(QStringList, calls);
-        QFETCH(QString, result);
-        const bool closed = calls.last().startsWith("box Auswahl");
         FormFixture f;
         QVERIFY(f.open());
-        QVERIFY(writeBytes(f.path("exists.prm"), {}));
+        const QString picture = f.path("typed"), existing = f.path("exists.prm");
+        QVERIFY(writeBytes(existing, {}));
         QVERIFY(QFile::remove(f.path("User.ini")));
-        f.dialogs.fileAnswers << dialog;
-        f.dialogs.messageAnswers << answers;
-        for (QString t : typed) {
-            f.dialogs.inputAnswers << t.replace("<folder>", f.folder.path());
-        }
-        QString got;
-        const auto choose = [&] {
-            f.dialogs.calls.clear();
-            got = save ? f.form->AskParameterFileToSave() : f.form->AskParameterFileToOpen();
-        };
-        QVERIFY(f.whilePaused(choose, save));
-        QCOMPARE(shown(f.dialogs), calls);
-        QCOMPARE(got, result.replace("<folder>", f.folder.path()));
-        QCOMPARE(!f.form->isVisible(), closed);
-        // Ending the program through the choice is a normal close: the settings are stored.
-        QCOMPARE(QFile::exists(f.path("User.ini")), closed);
-    }
-
-    // Ctrl+P saves the drawing area as a 24-bit bitmap, pixel for pixel, also
-    // during a run and to a path typed by hand (no extension appended); a
-    // cancelled choice writes nothing.
-    void pictureExport_data() { boolRows("saved", "cancelled", "typed during a run"); }
-    void pictureExport() {
-        QFETCH(bool, saved);
-        FormFixture f;
-        QVERIFY(f.open());
-        const QString path = saved ? f.path("typed") : QString();
-        f.dialogs.fileAnswers << (saved ? failing(FileDialogResult::CannotInitialize) : chosen(""));
-        f.dialogs.inputAnswers << path;
+        const FileDialogResult error{{}, true, 4711, "no dialog today"},
+            none{{}, true, FileDialogResult::CannotInitialize, {}}; // none shown at all
+        f.dialogs.fileAnswers << error << none << error;
+        f.dialogs.inputAnswers << picture << f.path("missing.prm") << existing;
         zv::ImageCanvas& canvas = f.canvas();
         QImage atPress;
         int stateAfter = -1;
-        const auto press = [&] {
+        QVERIFY(f.whilePaused([&] {
             canvas.SetBackColor(0x0A0B0C); // odd low bits that a lossy format would change
             canvas.Clear();
             canvas.Line(0, 0, 150, 120, 0x123457);
@@ -495,22 +343,32 @@ private slots:
             f.dialogs.calls.clear();
             f.key(Qt::Key_P, Qt::ControlModifier);
             stateAfter = f.model.GlobalState;
-        };
-        QVERIFY(f.whilePaused(press, saved));
-        QCOMPARE(shown(f.dialogs).value(0), QStringLiteral("save Bild speichern:"));
-        QCOMPARE(f.dialogs.calls.size(), saved ? 3 : 1); // + failure box, input
-        QCOMPARE(stateAfter, saved ? int(zv::PauseMode) : int(zv::EditMode));
-        const QByteArray bytes = fileBytes(path);
-        QVERIFY(path.isEmpty() ||
-                (bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24));
-        QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32),
-                 saved ? atPress : QImage());
+        }));
+        QCOMPARE(stateAfter, int(zv::PauseMode));
+        const QByteArray bytes = fileBytes(picture);
+        QVERIFY(bytes.size() > 54 && qFromLittleEndian<quint16>(bytes.constData() + 28) == 24);
+        QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), atPress);
+        QCOMPARE(f.form->AskParameterFileToOpen(), existing);
+        QVERIFY(f.form->isVisible() && !QFile::exists(f.path("User.ini")));
+        QCOMPARE(f.form->AskParameterFileToOpen(), QString()); // the choice: end the program
+        QVERIFY(!f.form->isVisible() && QFile::exists(f.path("User.ini")));
+        const QString fatal = "box Fataler Fehler: 4711\r\nno dialog today";
+        QCOMPARE(shown(f.dialogs),
+                 QStringList({"save Bild speichern:", fatal, Choice,
+                              "box Not possible: Please abort the current operation first.",
+                              "input Bild speichern:", "open Paramaterdatei laden:",
+                              "box Fehler: Der 'Datei laden'-Dialog konnte wegen eines globalen "
+                              "Betriebssystemfehlers nicht geladen werden.\r\nSie können nun immer "
+                              "noch den Pfad der Datei manuell angeben.\r\nAlternativ benutzen Sie "
+                              "Datei-Drag&Drop vom Explorer.",
+                              "input Datei laden:", "box Error: Dieser Dateipfad existiert nicht!",
+                              "input Datei laden:", "open Paramaterdatei laden:", fatal, Choice}));
     }
 
     // Captions in the window's own font: a label beside a field shows its whole
-    // text and ends before the field; the type list's tip names the whole type;
-    // the longest help text is drawn whole in the narrowest window (the bar
-    // closed, the area at its minimum): its last ink lies clear of the frame.
+    // text and ends before the field; the longest help text is drawn whole in
+    // the narrowest window (the bar closed, the area at its minimum): its last
+    // ink lies clear of the frame.
     void captionsShownWhole() {
         FormFixture f;
         QVERIFY(f.open());
@@ -523,9 +381,6 @@ private slots:
             const int ink = l->fontMetrics().tightBoundingRect(l->text()).right() + 1;
             QVERIFY2(ink <= l->contentsRect().width() && l->x() + ink + 2 <= t->x(), name);
         }
-        auto* list = f.find<QComboBox>("FractalType_cmb");
-        list->setCurrentIndex((list->currentIndex() + 2) % zv::FractalTypeCount);
-        QCOMPARE(list->toolTip(), list->currentText());
         if (f.button("Params_btn")->property("Tag").toString() == "1") {
             f.button("Params_btn")->click();
         }
@@ -534,17 +389,17 @@ private slots:
         auto* help = f.find<zv::StatusPanel>("Help");
         QVERIFY(help && help->isVisible() && help->geometry().right() < f.form->width());
         help->setText(QStringLiteral("arrange the Fixpoint on the left to your desire"));
-        const QImage image = help->grab().toImage();
-        const int background = qGray(image.pixel(image.width() / 2, 1));
-        const QRect inside = help->contentsRect();
+        const QImage inside = help->grab(help->contentsRect()).toImage();
+        const int background = qGray(inside.pixel(0, 0)); // the indent before the text
+        // The last column with ink.
         int last = -1;
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            for (int y = inside.top(); y <= inside.bottom(); ++y) {
-                last = qGray(image.pixel(x, y)) < background - 80 ? x : last;
+        for (int x = 0; x < inside.width(); ++x) {
+            for (int y = 0; y < inside.height(); ++y) {
+                last = qGray(inside.pixel(x, y)) < background - 80 ? x : last;
             }
         }
-        QVERIFY2(last > inside.left() + inside.width() / 3, "no text drawn");
-        QVERIFY2(last < inside.right() - 1, qPrintable(QString::number(last)));
+        QVERIFY2(last > inside.width() / 3 && last < inside.width() - 2,
+                 qPrintable(QString::number(last)));
     }
 };
 

@@ -3,9 +3,10 @@
 // window is back in editing before the box shows, every parameter is as it
 // was, and the next run draws.
 
+#include "../DataRows.h"
 #include "WindowTestSupport.h"
 
-#include "Canvas.h"
+#include "ImageCanvas.h"
 
 #include <new>
 #include <stdexcept>
@@ -14,46 +15,28 @@ using namespace zvtest;
 
 namespace {
 
-struct Failure {
-    const char* tag;
-    int type;
-    int mode;
-    int depth;
-    int drawnBeforeFailure; // drawing operations that succeed first
-    bool outOfMemory;       // std::bad_alloc, else a std::runtime_error
-};
-
-// A drawing area whose drawing operation number `drawnBeforeFailure` + 1
-// throws; it keeps only the mouse pointer.
-struct FailingCanvas : zv::Canvas {
-    explicit FailingCanvas(const Failure& r) : row(r) {}
-    const Failure& row;
-    int drawn = 0;
-    int pointer = zv::DefaultPointer;
+// A drawing area whose drawing operation number `drawnBefore` + 1 throws
+// std::bad_alloc where outOfMemory, else a std::runtime_error.
+struct FailingCanvas : zv::ImageCanvas {
+    FailingCanvas(int drawnBefore, bool outOfMemory)
+        : ImageCanvas(200, 250), left(drawnBefore), outOfMemory(outOfMemory) {}
+    int left;
+    bool outOfMemory;
 
     void drawing() {
-        if (drawn++ == row.drawnBeforeFailure) {
-            row.outOfMemory ? throw std::bad_alloc()
-                            : throw std::runtime_error("the drawing area went away");
+        if (left-- == 0) {
+            outOfMemory ? throw std::bad_alloc()
+                        : throw std::runtime_error("the drawing area went away");
         }
     }
-    void Clear() override {}
-    void SetMousePointer(int p) override { pointer = p; }
     void Line(float, float, float, float, std::int32_t) override { drawing(); }
     void Box(float, float, float, float, std::int32_t) override { drawing(); }
     void Circle(float, float, float, std::int32_t) override { drawing(); }
     void SetPixelV(std::int32_t, std::int32_t, std::int32_t) override { drawing(); }
     void Polygon(std::span<const zv::IntPoint>) override { drawing(); }
-    void SetFillColor(std::int32_t) override {}
-    std::int32_t ForeColor() const override { return 0; }
-    float ScaleWidth() const override { return 200; }
-    float ScaleHeight() const override { return 250; }
-    void Refresh() override {}
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Failure)
 
 class tst_RunFailure : public QObject {
     Q_OBJECT
@@ -63,30 +46,31 @@ private slots:
     void initTestCase() { QVERIFY(f.open()); }
 
     void failedRun_data() {
-        table<Failure>({
-            {"memory, at the first bar", zv::CantorSetType, zv::RecursiveMode, 4, 0, true},
-            {"memory, half-way through the curve", zv::KochCurveType, zv::RecursiveMode, 3, 40,
-             true},
-            {"another error, in the chaos game", zv::SierpinskyGadgetType, zv::ChaosGameMode, 300,
-             25, false},
-        });
+        // drawnBefore: the drawing operations that succeed first
+        columns<int, int, int, int, bool>("type", "mode", "depth", "drawnBefore", "outOfMemory");
+        row("memory, at the first bar", +zv::CantorSetType, +zv::RecursiveMode, 4, 0, true);
+        row("memory, half-way through the curve", +zv::KochCurveType, +zv::RecursiveMode, 3, 40,
+            true);
+        row("another error, in the chaos game", +zv::SierpinskyGadgetType, +zv::ChaosGameMode, 300,
+            25, false);
     }
     void failedRun() {
-        QFETCH(Failure, row);
+        QFETCH(int, type);
+        QFETCH(int, mode);
+        QFETCH(int, depth);
+        QFETCH(int, drawnBefore);
+        QFETCH(bool, outOfMemory);
         f.dialogs.calls.clear();
-        QVERIFY(f.prepare(row.type, row.mode, row.depth));
+        QVERIFY(f.prepare(type, mode, depth));
         f.draw(); // a complete run stores the window's values in the model
         const zv::ParameterModel before = f.model;
 
-        // What the user sees behind the box while it is open.
-        auto* draw = f.button("Draw_btn");
-        QString shownBehind;
+        QString shownBehind; // what the user sees behind the box while it is open
         f.dialogs.whileMessage = [&] {
-            shownBehind = QString("%1 %2 %3")
-                              .arg(f.model.GlobalState)
-                              .arg(draw->text(), f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
+            shownBehind = QString::number(f.model.GlobalState) + f.button("Draw_btn")->text() +
+                          (f.find("FixPoints_frm")->isEnabled() ? "1" : "0");
         };
-        FailingCanvas failing(row);
+        FailingCanvas failing(drawnBefore, outOfMemory);
         f.model.Canvas = &failing; // the run catches what the canvas throws, so no guard
         f.draw();
         f.model.Canvas = before.Canvas;
@@ -95,14 +79,14 @@ private slots:
         QCOMPARE(f.dialogs.calls.size(), 1);
         const DialogCall& box = f.dialogs.calls.first();
         QCOMPARE(box.title + ' ' + box.text,
-                 row.outOfMemory
+                 outOfMemory
                      ? "Drawing stopped: The memory ran out; the picture shows what was drawn "
                        "until then."
                      : "Drawing stopped: The drawing failed: the drawing area went away");
         QVERIFY(box.icon == zv::MessageIcon::Exclamation);
-        QCOMPARE(shownBehind, QString("0 &Draw Fractal 1"));
-        QVERIFY(f.model.ElementsDrawn <= row.drawnBeforeFailure);
-        QCOMPARE(failing.pointer, zv::DefaultPointer);
+        QCOMPARE(shownBehind, QString("0&Draw Fractal1"));
+        QVERIFY(f.model.ElementsDrawn <= drawnBefore);
+        QCOMPARE(failing.MousePointer(), zv::DefaultPointer);
         QVERIFY(static_cast<const zv::FractalParameters&>(f.model) == before);
         QVERIFY(f.model.CalcDepth == before.CalcDepth && f.model.ForeColor == before.ForeColor);
 
