@@ -14,18 +14,11 @@
 using namespace zv;
 using namespace zvtest;
 
-namespace {
-
-QString defaultIni() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
-}
-
-} // namespace
-
 class RendererTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
+    const QString defaultIni_ = QCoreApplication::applicationDirPath() + "/Default.ini";
 
 private slots:
     // Both programs: help on stdout with status 0; a wrong option or value is
@@ -107,7 +100,7 @@ private slots:
             QVERIFY(writeBytes(files.filePath(name), "old"));
         }
         // wide.ini: the factory drawing area of 200 x 250 pixels made 4096 pixels wide
-        const QByteArray ini = fileBytes(defaultIni());
+        const QByteArray ini = fileBytes(defaultIni_);
         QVERIFY(writeBytes(files.filePath("in.ini"), ini) &&
                 writeBytes(files.filePath("wide.ini"),
                            QByteArray(ini).replace("\r\n200\r\n250\r\n", "\r\n4096\r\n250\r\n")) &&
@@ -149,8 +142,8 @@ private slots:
              {std::tuple{false, false, "p.png"}, {true, false, "p.gif"}, {true, true, "q.png"}}) {
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
-            const QStringList arguments{"--type", "4",          "--depth",
-                                        "6",      defaultIni(), dir_.filePath(output)};
+            const QStringList arguments{"--type", "4",         "--depth",
+                                        "6",      defaultIni_, dir_.filePath(output)};
             const RendererOptions options{terminal, std::chrono::milliseconds(0), {}};
             QCOMPARE(runRenderer((quiet ? QStringList{"--quiet"} : QStringList()) + arguments,
                                  outStream, errStream, options),
