@@ -14,27 +14,11 @@
 using namespace zv;
 using namespace zvtest;
 
-namespace {
-
-QString defaultIni() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Default.ini");
-}
-
-} // namespace
-
 class RendererTest : public QObject {
     Q_OBJECT
 
-    // The factory settings in a drawing area 4096 pixels wide.
-    QString wideInput() {
-        GeneralValuesCollector general;
-        FractalParameters records;
-        ReadSettingsFile(defaultIni(), general, records);
-        general.Values.AreaWidth = "4096";
-        const QString input = dir_.filePath(QStringLiteral("wide.prm"));
-        return WriteParameterFile(input, general.Values, records) ? QString() : input;
-    }
     QTemporaryDir dir_;
+    const QString defaultIni_ = QCoreApplication::applicationDirPath() + "/Default.ini";
 
 private slots:
     // Both programs: help on stdout with status 0; a wrong option or value is
@@ -54,7 +38,7 @@ private slots:
         row("renderer, unknown option", QStringList{renderer, "--bogus", "a.ini", "b.png"}, 1,
             "^zorvandine-render: Unknown option 'bogus'\\.\nUsage: zorvandine-render");
         row("renderer --scale 8 of a 4096 area",
-            QStringList{renderer, "--scale", "8", wideInput(), "b.png"}, 1,
+            QStringList{renderer, "--scale", "8", "wide.ini", "b.png"}, 1,
             "^zorvandine-render: --scale 8 makes the 4096 x 250 drawing area 32768 x 2000 pixels; "
             "a picture is at most 16384 pixels a side\n$");
         const auto refused = [&](const char* arguments, const QString& message) {
@@ -115,7 +99,11 @@ private slots:
         for (const QString& name : old) {
             QVERIFY(writeBytes(files.filePath(name), "old"));
         }
-        QVERIFY(writeBytes(files.filePath("in.ini"), fileBytes(defaultIni())) &&
+        // wide.ini: the factory drawing area of 200 x 250 pixels made 4096 pixels wide
+        const QByteArray ini = fileBytes(defaultIni_);
+        QVERIFY(writeBytes(files.filePath("in.ini"), ini) &&
+                writeBytes(files.filePath("wide.ini"),
+                           QByteArray(ini).replace("\r\n200\r\n250\r\n", "\r\n4096\r\n250\r\n")) &&
                 writeBytes(files.filePath("bad.ini"), "\x1b[31m" + QByteArray(10'000'000, 'A')) &&
                 files.mkdir("dir.png") &&
                 ::mkfifo(QFile::encodeName(files.filePath("fifo.png")), 0600) == 0);
@@ -123,8 +111,8 @@ private slots:
         QProcess p;
         p.setWorkingDirectory(folder.path());
         p.setProcessEnvironment(environment);
-        if (QString(QTest::currentDataTag())
-                .endsWith("full disk")) { // writes beyond 300 bytes fail
+        // On a full disk, writes beyond 300 bytes fail.
+        if (QString(QTest::currentDataTag()).endsWith("full disk")) {
             p.setChildProcessModifier([] {
                 std::signal(SIGXFSZ, SIG_IGN);
                 const rlimit limit{300, 300};
@@ -150,22 +138,18 @@ private slots:
     void progressLineOnlyOnATerminal() {
         static const QRegularExpression progress(
             "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *\\r(.*\\r)* +\\r$");
-        for (const QString output : {"p.png", "p.gif", "quiet"}) {
-            const bool terminal = output != u"p.png";
+        for (const auto& [terminal, quiet, output] :
+             {std::tuple{false, false, "p.png"}, {true, false, "p.gif"}, {true, true, "q.png"}}) {
             QString out, err;
             QTextStream outStream(&out), errStream(&err);
-            QStringList arguments{"--type", "4",          "--depth",
-                                  "6",      defaultIni(), dir_.filePath(output)};
-            if (output == u"quiet") {
-                arguments.last() += ".png";
-                arguments.prepend("--quiet");
-            }
-            QCOMPARE(runRenderer(arguments, outStream, errStream,
-                                 {terminal, std::chrono::milliseconds(0), {}}),
+            const QStringList arguments{"--type", "4",         "--depth",
+                                        "6",      defaultIni_, dir_.filePath(output)};
+            const RendererOptions options{terminal, std::chrono::milliseconds(0), {}};
+            QCOMPARE(runRenderer((quiet ? QStringList{"--quiet"} : QStringList()) + arguments,
+                                 outStream, errStream, options),
                      ExitDrawn);
             errStream.flush();
-            QVERIFY2(terminal && output != u"quiet" ? progress.match(err).hasMatch()
-                                                    : err.isEmpty(),
+            QVERIFY2(terminal && !quiet ? progress.match(err).hasMatch() : err.isEmpty(),
                      qPrintable(err));
         }
     }
