@@ -390,7 +390,6 @@ private slots:
         row("read-only, User.ini beside it", "P/Default.ini P/User.ini", false, "PCPD", false);
         row("read-only, own User.ini wins", "P/Default.ini P/User.ini C/User.ini", false, "CCPD",
             false);
-        row("read-only, no User.ini anywhere", "P/Default.ini", false, "CCPD", true);
         row("installed, bin writable by the administrator", "S/Default.ini", true, "CCSD", true);
         row("factory settings beside it first", "P/Default.ini S/Default.ini", true, "PPPP", false);
     }
