@@ -1,15 +1,13 @@
 // zorvandine-render as a process: the command lines of both programs (help,
 // wrong options and values, damaged input, output that cannot be written, the
-// window program without a display), the progress line in the process, and
-// the example parameter files shipped in data/gallery, drawn as SVG.
-// The figures themselves are tst_buildup's; both programs' --version lines are
-// checked with the package.
+// window program without a display) and the example parameter files shipped in
+// data/gallery, drawn as SVG. The figures and the progress line are
+// tst_buildup's; both programs' --version lines are checked with the package.
 
 #include "DataRows.h"
 #include "FileMod.h"
 #include "FractalCatalogue.h"
 #include "HostileFiles.h"
-#include "Renderer.h"
 
 #include <QtTest>
 
@@ -179,36 +177,13 @@ private slots:
         QCOMPARE(exitCode == 0 ? err : out, QString());
     }
 
-    // On a terminal a long run, a still's or an animation's, shows a progress
-    // line and wipes it at the end (blanks over the longest line, then a
-    // return); elsewhere, or with --quiet, nothing is added.
-    void progressLineOnlyOnATerminal() {
-        static const QRegularExpression progress(
-            "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *\\r(.*\\r)* +\\r$");
-        for (const auto& [terminal, quiet, output] :
-             {std::tuple{false, false, "p.png"}, {true, false, "p.gif"}, {true, true, "q.png"}}) {
-            QString out, err;
-            QTextStream outStream(&out), errStream(&err);
-            const QStringList arguments{"--type", "4",         "--depth",
-                                        "6",      defaultIni_, dir_.filePath(output)};
-            const RendererOptions options{terminal, std::chrono::milliseconds(0), {}};
-            QCOMPARE(runRenderer((quiet ? QStringList{"--quiet"} : QStringList()) + arguments,
-                                 outStream, errStream, options),
-                     ExitDrawn);
-            errStream.flush();
-            QVERIFY2(terminal && !quiet ? progress.match(err).hasMatch() : err.isEmpty(),
-                     qPrintable(err));
-        }
-    }
-
     // Each example reads, draws with exit 0 inside its drawing area, spans at
     // least half of it and shows on its background; together they show every
     // type in every draw mode.
     void examples() {
         const QDir gallery(QStringLiteral(ZORVANDINE_GALLERY));
         QSet<QPair<int, int>> shown;
-        QTemporaryDir dir;
-        const QString output = dir.filePath("figure.svg");
+        const QString output = dir_.filePath("figure.svg");
         for (const QString& name : gallery.entryList({"*.prm"}, QDir::Files, QDir::Name)) {
             const QString input = gallery.filePath(name);
             GeneralValuesCollector general;
