@@ -5,12 +5,11 @@
 // and random colours; the progress line on a terminal. The refused options are
 // tst_renderer's command lines.
 
+#include "../AnimationFiles.h"
+#include "../HostileFiles.h"
 #include "AnimationEncoder.h"
 #include "FileMod.h"
 #include "Renderer.h"
-
-#include "AnimationFiles.h"
-#include "HostileFiles.h"
 
 #include <QtTest>
 

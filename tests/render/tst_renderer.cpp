@@ -4,10 +4,10 @@
 // data/gallery, drawn as SVG. The figures and the progress line are
 // tst_buildup's; both programs' --version lines are checked with the package.
 
-#include "DataRows.h"
+#include "../DataRows.h"
+#include "../HostileFiles.h"
 #include "FileMod.h"
 #include "FractalCatalogue.h"
-#include "HostileFiles.h"
 
 #include <QtTest>
 
