@@ -105,10 +105,9 @@ class BuildUpTest : public QObject {
         err_.clear();
         QTextStream outStream(&out), errStream(&err_);
         const QStringList arguments{input, dir_.filePath(output)};
-        const RendererOptions shown{terminal, std::chrono::milliseconds(0), {}};
         if (WriteParameterFile(input, g, records(f)) ||
             runRenderer(QStringList{"--seed", "11"} + options + arguments, outStream, errStream,
-                        shown)) {
+                        {terminal, std::chrono::milliseconds(0), {}})) {
             return {};
         }
         outStream.flush();
