@@ -26,8 +26,7 @@
 using namespace zvtest;
 using zv::FixPoint;
 
-constexpr std::int32_t Pen = 0x345678;
-constexpr std::int32_t MaxLong = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t Pen = 0x345678, MaxLong = std::numeric_limits<std::int32_t>::max();
 const double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
