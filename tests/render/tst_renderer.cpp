@@ -27,8 +27,7 @@ struct Drawing {
 // point and counts as its corner, so the chaos game's points on the right and
 // bottom edge count as inside.
 Drawing readSvg(const QString& path) {
-    QFile file(path);
-    QXmlStreamReader xml(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    QXmlStreamReader xml(fileBytes(path));
     xml.readNextStartElement(); // the svg element
     xml.readNextStartElement(); // the clearing rectangle
     const QString background = xml.attributes().value("fill").toString();
