@@ -1,11 +1,14 @@
 #pragma once
 // Files that attack whoever reads or writes them, for the tests of every layer.
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -79,6 +82,27 @@ inline bool writeBytes(const QString& path, const QByteArray& content) {
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The settings the program ships with, copied beside each test.
+inline QByteArray factorySettings() {
+    return fileBytes(QCoreApplication::applicationDirPath() + "/Default.ini");
+}
+
+// Every entry of a folder as raw bytes, hidden ones included, sorted: a name
+// that decodes to the same text as another still counts as its own.
+inline QByteArrayList entries(const QByteArray& folder) {
+    QByteArrayList names;
+    std::error_code error; // a folder that is not there has no entries
+    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString(), error)) {
+        names << QByteArray::fromStdString(entry.path().filename().native());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline QByteArrayList entries(const QString& folder) {
+    return entries(QFile::encodeName(folder));
 }
 
 } // namespace zvtest

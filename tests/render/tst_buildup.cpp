@@ -125,8 +125,7 @@ class BuildUpTest : public QObject {
 private slots:
     void initTestCase() { // in a 180 x 160 area, the L-system inside it
         GeneralValuesCollector general;
-        const QString ini = QCoreApplication::applicationDirPath() + "/Default.ini";
-        QVERIFY(!ReadSettingsFile(ini, general, records_));
+        QVERIFY(!ReadSettings(factorySettings(), general, records_));
         general_ = general.Values;
         general_.AreaWidth = "180";
         general_.AreaHeight = "160";

@@ -62,7 +62,6 @@ class RendererTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    const QString defaultIni_ = QCoreApplication::applicationDirPath() + "/Default.ini";
 
 private slots:
     // Both programs: help on stdout with status 0; a wrong option or value is
@@ -144,7 +143,7 @@ private slots:
             QVERIFY(writeBytes(files.filePath(name), "old"));
         }
         // wide.ini: the factory drawing area of 200 x 250 pixels made 4096 pixels wide
-        const QByteArray ini = fileBytes(defaultIni_);
+        const QByteArray ini = factorySettings();
         QVERIFY(writeBytes(files.filePath("in.ini"), ini) &&
                 writeBytes(files.filePath("wide.ini"),
                            QByteArray(ini).replace("\r\n200\r\n250\r\n", "\r\n4096\r\n250\r\n")) &&
