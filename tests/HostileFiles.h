@@ -84,6 +84,14 @@ inline QByteArray fileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// For the programs started from here: the window program, without a display,
+// must not get as far as a window.
+inline void withoutDisplay() {
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+        qunsetenv(name);
+    }
+}
+
 // The settings the program ships with, copied beside each test.
 inline QByteArray factorySettings() {
     return fileBytes(QCoreApplication::applicationDirPath() + "/Default.ini");

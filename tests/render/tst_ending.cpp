@@ -99,12 +99,7 @@ class EndingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        // The window program, without a display, must not get as far as a window.
-        for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
-            qunsetenv(name);
-        }
-    }
+    void initTestCase() { withoutDisplay(); }
 
     // A name with a byte that is not UTF-8 is refused with its status and one
     // line, and nothing is written: not the file the decoded name would give
@@ -162,9 +157,8 @@ private slots:
     void fullStandardStreams_data() {
         // Standard output goes to /dev/full, standard error where err says.
         columns<QByteArrayList, QByteArray, int>("arguments", "err", "exitCode");
-        const QByteArray full = "/dev/full";
         row("counts to a full disk", QByteArrayList{"in.ini", "out.png"}, QByteArray(), 4);
-        row("wrong arguments, both full", QByteArrayList{"--bogus"}, full, 1);
+        row("wrong arguments, both full", QByteArrayList{"--bogus"}, QByteArray("/dev/full"), 1);
     }
 
     void fullStandardStreams() {
