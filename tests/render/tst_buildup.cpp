@@ -2,14 +2,14 @@
 // against their closed forms, the still of its first M elements (--elements),
 // the animation whose frame k is the still of round(k E / N) elements, and the
 // figure --scale 3 times larger; for every type and draw mode, the chaos game
-// and random colours. The refused options are tst_renderer's command lines.
+// and random colours; the progress line on a terminal. The refused options are
+// tst_renderer's command lines.
 
+#include "../AnimationFiles.h"
+#include "../HostileFiles.h"
 #include "AnimationEncoder.h"
 #include "FileMod.h"
 #include "Renderer.h"
-
-#include "AnimationFiles.h"
-#include "HostileFiles.h"
 
 #include <QtTest>
 
@@ -83,6 +83,7 @@ class BuildUpTest : public QObject {
     QTemporaryDir dir_;
     GeneralValues general_; // the factory settings
     FractalParameters records_;
+    QString err_; // of the last run
 
     FractalParameters records(const Figure& f) const {
         FractalParameters r = records_;
@@ -91,25 +92,31 @@ class BuildUpTest : public QObject {
         return r;
     }
     // The renderer in this process with seed 11 on the factory settings showing
-    // the figure: the elements and recursions it reports, none if it failed.
-    QList<qint64> render(const Figure& f, const QStringList& options, const QString& output) {
+    // the figure: the elements and recursions it reports, none if it failed or,
+    // not on a terminal, wrote on stderr. A progress line shows without delay.
+    QList<qint64> render(const Figure& f, const QStringList& options, const QString& output,
+                         bool terminal = false) {
         GeneralValues g = general_;
         g.FractalType = static_cast<std::uint8_t>(f.type);
         g.CalcDepth = QString::number(f.depth);
         g.RandomForeColor = f.randomColors;
         const QString input = dir_.filePath("figure.prm");
-        QString out, err;
-        QTextStream outStream(&out), errStream(&err);
+        QString out;
+        err_.clear();
+        QTextStream outStream(&out), errStream(&err_);
         const QStringList arguments{input, dir_.filePath(output)};
         if (WriteParameterFile(input, g, records(f)) ||
-            runRenderer(QStringList{"--seed", "11"} + options + arguments, outStream, errStream)) {
+            runRenderer(QStringList{"--seed", "11"} + options + arguments, outStream, errStream,
+                        {terminal, std::chrono::milliseconds(0), {}})) {
             return {};
         }
         outStream.flush();
+        errStream.flush();
         const QRegularExpressionMatch m =
             QRegularExpression("^Elements drawn: (\\d+)\nRecursions: (\\d+)\n$").match(out);
-        return m.hasMatch() ? QList<qint64>{m.captured(1).toLongLong(), m.captured(2).toLongLong()}
-                            : QList<qint64>{};
+        return m.hasMatch() && (terminal || err_.isEmpty())
+                   ? QList<qint64>{m.captured(1).toLongLong(), m.captured(2).toLongLong()}
+                   : QList<qint64>{};
     }
     QImage picture(const QString& name) {
         return QImage(dir_.filePath(name)).convertToFormat(QImage::Format_RGB32);
@@ -159,8 +166,7 @@ private slots:
         QCOMPARE(a.frames.size(), 2);
         QCOMPARE(a.frames[0], before);
         for (int i = 0; i < colors; ++i) {
-            const QRgb shown = a.frames[1].pixel(i % 20, i / 20),
-                       wanted = after.pixel(i % 20, i / 20);
+            const QRgb shown = a.frames[1].pixel(i % 20, i / 20), wanted = palette[std::size_t(i)];
             const int off = std::max({std::abs(qRed(shown) - qRed(wanted)),
                                       std::abs(qGreen(shown) - qGreen(wanted)),
                                       std::abs(qBlue(shown) - qBlue(wanted))});
@@ -176,7 +182,10 @@ private slots:
     // of the first round(k E / N) elements; the frames last 1/fps (the GIF's
     // centiseconds rounded each from the start), the last one the hold; both
     // formats loop forever. Drawn --scale 3 times larger, in lines 3 pixels
-    // wide, the ink grows nine times and spans three times the pixels.
+    // wide, the ink grows nine times and spans three times the pixels. On a
+    // terminal a long run, a still's or an animation's, shows a progress line
+    // and wipes it at the end (blanks over the longest line, then a return);
+    // with --quiet nothing is shown.
     void figures_data() {
         QTest::addColumn<Figure>("figure");
         for (int depth : {0, 2, 4}) {
@@ -198,9 +207,13 @@ private slots:
         QFETCH(Figure, figure);
         const int n = 6;
         const double fps = 8, hold = 1.5;
-        const QList<qint64> counts = render(figure, {}, "whole.bmp");
+        const QList<qint64> counts = render(figure, {}, "whole.bmp", true);
         QCOMPARE(QImageReader(dir_.filePath("whole.bmp")).format(), "bmp");
         const qint64 total = counts.value(0, -1);
+        static const QRegularExpression progress(
+            "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *\\r(.*\\r)* +\\r$");
+        const auto progressShown = [&] { return total < 1000 || progress.match(err_).hasMatch(); };
+        QVERIFY2(progressShown(), qPrintable(err_));
         if (const std::optional<QList<qint64>> expected = closedForm(figure, records_)) {
             QCOMPARE(counts, *expected);
             ParameterModel model;
@@ -214,6 +227,8 @@ private slots:
         if (figure.depth > 100 || figure.randomColors) { // another seed, other points or colours
             QCOMPARE(render(figure, {"--seed", "12"}, "other.png"), counts);
             QVERIFY(picture("other.png") != whole);
+            // with --quiet neither the counts nor a progress line
+            QVERIFY(render(figure, {"--quiet"}, "quiet.png", true).isEmpty() && err_.isEmpty());
         }
         if (figure.depth >= 4) {
             QCOMPARE(render(figure, {"--scale", "3"}, "large.png"), counts);
@@ -248,8 +263,9 @@ private slots:
         QCOMPARE(stills[n], stills[n + 1]);
         for (const QString format : {"gif", "webp"}) {
             const QString name = "build-up." + format;
-            QCOMPARE(render(figure, {"--frames", "6", "--fps", "8", "--hold", "1.5"}, name),
+            QCOMPARE(render(figure, {"--frames", "6", "--fps", "8", "--hold", "1.5"}, name, true),
                      counts);
+            QVERIFY2(progressShown(), qPrintable(err_));
             const Animation a = decode(fileBytes(dir_.filePath(name)), format);
             QVERIFY2(!a.frames.isEmpty() && a.frames.size() <= n, qPrintable(format));
             QVERIFY2(a.loops == 0 || a.frames.size() == 1, qPrintable(format)); // forever

@@ -12,7 +12,7 @@
 
 #include <QtTest>
 
-#include <dirent.h>
+#include <filesystem>
 #include <functional>
 #include <sys/wait.h>
 
@@ -25,14 +25,9 @@ namespace {
 // decodes to the same text as another still counts as its own.
 QByteArrayList rawEntries(const QByteArray& folder) {
     QByteArrayList names;
-    if (DIR* dir = ::opendir(folder.constData())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..") {
-                names << name;
-            }
-        }
-        ::closedir(dir);
+    std::error_code error; // a folder that is not there has no entries
+    for (const auto& entry : std::filesystem::directory_iterator(folder.toStdString(), error)) {
+        names << QByteArray::fromStdString(entry.path().filename().native());
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -1,18 +1,62 @@
 // zorvandine-render as a process: the command lines of both programs (help,
 // wrong options and values, damaged input, output that cannot be written, the
-// window program without a display) and the progress line in the process.
-// The figures themselves are tst_buildup's; both programs' --version lines are
-// checked with the package.
+// window program without a display) and the example parameter files shipped in
+// data/gallery, drawn as SVG. The figures and the progress line are
+// tst_buildup's; both programs' --version lines are checked with the package.
 
-#include "DataRows.h"
+#include "../DataRows.h"
+#include "../HostileFiles.h"
 #include "FileMod.h"
-#include "HostileFiles.h"
-#include "Renderer.h"
+#include "FractalCatalogue.h"
 
 #include <QtTest>
 
 using namespace zv;
 using namespace zvtest;
+
+namespace {
+
+struct Drawing {
+    QList<QPointF> corners; // of every shape after the clearing rectangle
+    int shown = 0;          // shapes in a colour other than the background
+};
+
+// Reads what the renderer wrote as SVG: where its shapes lie (a box's far
+// corner and a circle's radius included), and how many are in a colour other
+// than the clearing rectangle's. A one-pixel box without a stroke is a plotted
+// point and counts as its corner, so the chaos game's points on the right and
+// bottom edge count as inside.
+Drawing readSvg(const QString& path) {
+    QXmlStreamReader xml(fileBytes(path));
+    xml.readNextStartElement(); // the svg element
+    xml.readNextStartElement(); // the clearing rectangle
+    const QString background = xml.attributes().value("fill").toString();
+    xml.skipCurrentElement();
+    Drawing d;
+    while (xml.readNextStartElement()) {
+        const QXmlStreamAttributes a = xml.attributes();
+        const auto v = [&a](const QString& name) { return a.value(name).toDouble(); };
+        const QString stroke = a.value("stroke").toString(), fill = a.value("fill").toString();
+        d.shown += (!stroke.isEmpty() && stroke != background) ||
+                   (fill != u"none" && !fill.isEmpty() && fill != background);
+        const bool point = v("width") == 1 && v("height") == 1 && stroke.isEmpty();
+        const QPointF size = point ? QPointF() : QPointF(v("width"), v("height")),
+                      radius(v("r"), v("r"));
+        for (const QString x : {"x", "x1", "x2", "cx"}) {
+            const QPointF corner(v(x), v(QString(x).replace(u'x', u'y')));
+            if (a.hasAttribute(x)) {
+                d.corners << corner - radius << corner + radius + size;
+            }
+        }
+        for (const QString& p : a.value("points").toString().split(u' ', Qt::SkipEmptyParts)) {
+            d.corners << QPointF(p.section(u',', 0, 0).toDouble(), p.section(u',', 1).toDouble());
+        }
+        xml.skipCurrentElement();
+    }
+    return xml.hasError() || background.isEmpty() ? Drawing() : d;
+}
+
+} // namespace
 
 class RendererTest : public QObject {
     Q_OBJECT
@@ -132,26 +176,42 @@ private slots:
         QCOMPARE(exitCode == 0 ? err : out, QString());
     }
 
-    // On a terminal a long run, a still's or an animation's, shows a progress
-    // line and wipes it at the end (blanks over the longest line, then a
-    // return); elsewhere, or with --quiet, nothing is added.
-    void progressLineOnlyOnATerminal() {
-        static const QRegularExpression progress(
-            "^\\rElements drawn: \\d+, \\d+ per second, \\d+% *\\r(.*\\r)* +\\r$");
-        for (const auto& [terminal, quiet, output] :
-             {std::tuple{false, false, "p.png"}, {true, false, "p.gif"}, {true, true, "q.png"}}) {
-            QString out, err;
-            QTextStream outStream(&out), errStream(&err);
-            const QStringList arguments{"--type", "4",         "--depth",
-                                        "6",      defaultIni_, dir_.filePath(output)};
-            const RendererOptions options{terminal, std::chrono::milliseconds(0), {}};
-            QCOMPARE(runRenderer((quiet ? QStringList{"--quiet"} : QStringList()) + arguments,
-                                 outStream, errStream, options),
-                     ExitDrawn);
-            errStream.flush();
-            QVERIFY2(terminal && !quiet ? progress.match(err).hasMatch() : err.isEmpty(),
-                     qPrintable(err));
+    // Each example reads, draws with exit 0 inside its drawing area, spans at
+    // least half of it and shows on its background; together they show every
+    // type in every draw mode.
+    void examples() {
+        const QDir gallery(QStringLiteral(ZORVANDINE_GALLERY));
+        QSet<QPair<int, int>> shown;
+        const QString output = dir_.filePath("figure.svg");
+        for (const QString& name : gallery.entryList({"*.prm"}, QDir::Files, QDir::Name)) {
+            const QString input = gallery.filePath(name);
+            GeneralValuesCollector general;
+            FractalParameters records;
+            std::uint8_t type = 0;
+            QVERIFY2(!ReadParameterFile(input, general, records, &type), qPrintable(name));
+            shown.insert({type, catalogueRow(FractalType(type)).drawMode(records)});
+            QProcess p;
+            p.start(QStringLiteral(ZORVANDINE_RENDER), {"--seed", "1", input, output});
+            QVERIFY2(p.waitForFinished(120000) && p.exitCode() == 0, qPrintable(name));
+
+            const Drawing d = readSvg(output);
+            const QRectF area(0, 0, general.Values.AreaWidth.toDouble(),
+                              general.Values.AreaHeight.toDouble());
+            const QRectF drawn = QPolygonF(d.corners).boundingRect(); // empty: none
+            QVERIFY2(d.shown > 0 && area.contains(drawn) && drawn.width() >= area.width() / 2 &&
+                         drawn.height() >= area.height() / 2,
+                     qPrintable(name + ": " + QDebug::toString(drawn)));
         }
+        // A type or mode added to the catalogue needs its example here.
+        QSet<QPair<int, int>> all;
+        for (const FractalTypeRow& row : FractalCatalogue) {
+            for (int mode = 0; mode < DrawModeCount; ++mode) {
+                if (row.offers(mode)) {
+                    all.insert({int(row.type), mode});
+                }
+            }
+        }
+        QCOMPARE(shown, all);
     }
 };
 
