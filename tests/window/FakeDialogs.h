@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 
 #include <QQueue>
+#include <QStringList>
 #include <functional>
 
 namespace zvtest {
@@ -60,6 +61,17 @@ struct FakeDialogs : zv::Dialogs {
             }
         };
         return std::make_unique<Box>(cancelAtProgressStep);
+    }
+
+    // The dialogs shown, each as kind and title; a message with its text.
+    QStringList shown() const {
+        const char* kinds[] = {"box", "colour", "open", "save", "input", "progress"};
+        QStringList list;
+        for (const DialogCall& c : calls) {
+            list << kinds[c.kind] + (" " + c.title) +
+                        (c.kind == DialogCall::Message ? " " + c.text : "");
+        }
+        return list;
     }
 
     File file(DialogCall::Kind k, const Request& r) { return record({k, 0, r.title}, fileAnswers); }

@@ -25,14 +25,6 @@
 
 namespace zvtest {
 
-// A data table of one column that holds the whole row; each row names itself.
-template <class Row> void table(std::initializer_list<Row> rows) {
-    QTest::addColumn<Row>("row");
-    for (const Row& r : rows) {
-        QTest::newRow(r.tag) << r;
-    }
-}
-
 // A table of one bool column: row no holds false, row yes true.
 inline void boolRows(const char* column, const char* no, const char* yes) {
     QTest::addColumn<bool>(column);
@@ -65,18 +57,21 @@ struct FormFixture {
     zv::ParameterModel model;
     FakeDialogs dialogs;
     std::unique_ptr<zv::MainForm> form;
-    bool folderFilled = false; // set by a test that puts its own files there
 
     QString path(const QString& name) const { return folder.filePath(name); }
+    // The factory settings, copied beside the test by the build.
+    static QString factoryIni() { return QCoreApplication::applicationDirPath() + "/Default.ini"; }
 
     // Creates the window without showing it; the settings have been read then.
-    void create() {
-        const QString factory = QCoreApplication::applicationDirPath() + "/Default.ini";
-        if (!std::exchange(folderFilled, true)) {
-            QFile::copy(factory, path("Default.ini"));
-            QFile::copy(factory, path("User.ini"));
+    // Without a program folder of the test's, the window's is the fixture's
+    // own, filled with the factory settings.
+    void create(const QString& programFolder = {}) {
+        if (programFolder.isEmpty()) {
+            QFile::copy(factoryIni(), path("Default.ini"));
+            QFile::copy(factoryIni(), path("User.ini"));
         }
-        form = std::make_unique<zv::MainForm>(model, dialogs, folder.path());
+        form = std::make_unique<zv::MainForm>(
+            model, dialogs, programFolder.isEmpty() ? folder.path() : programFolder);
     }
 
     // Returns false when the window could not be shown, activated and refreshed.
@@ -144,6 +139,13 @@ struct FormFixture {
         }
     }
 
+    // Opens or closes the parameter bar with its button.
+    void showBar(bool open) const {
+        if ((button("Params_btn")->property("Tag").toString() == "1") != open) {
+            button("Params_btn")->click();
+        }
+    }
+
     // Moves the type list to type with the arrow keys, as the user may without
     // opening it, and waits for the one refresh that the moves schedule; from
     // type itself it moves away and back, so the type is always refreshed.
@@ -208,17 +210,8 @@ struct FormFixture {
         tick("Pause_chk", false);
         return script.done;
     }
-    bool whilePaused(const std::function<void()>& act, bool paused = true) {
-        return during(paused ? zv::PauseMode : zv::EditMode, act);
-    }
 
     int rows() const { return static_cast<int>(all<QLabel>("FixPoint_img").size()); }
-    // A marker's top-left corner in drawing-area pixels, and its row's fields.
-    QPoint markerAt(int i) const { return at("FixPoint_img", i)->pos() - QPoint(1, 1); }
-    QPoint fieldsAt(int i) const {
-        return {at<QLineEdit>("XPos_txt", i)->text().toInt(),
-                at<QLineEdit>("YPos_txt", i)->text().toInt()};
-    }
     int hiddenMarkers() const {
         return int(std::ranges::count_if(all<QLabel>("FixPoint_img"), &QLabel::isHidden));
     }

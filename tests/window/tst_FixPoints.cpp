@@ -2,29 +2,13 @@
 // the repair of typed coordinates, dragging markers, the Cantor set's shared
 // height and the preview.
 
+#include "../DataRows.h"
 #include "WindowTestSupport.h"
 
 #include <cmath>
 #include <limits>
 
 using namespace zvtest;
-
-namespace {
-
-// Row 0's point moved by typing into one of its fields or by dragging its marker.
-struct Move {
-    const char* tag;
-    bool cantor;              // the Cantor set: both ends keep one height
-    bool intoX;               // typed into X, else into Y
-    const char* typed;        // nullptr: dragged along the path instead
-    std::vector<QPoint> path; // drawing-area pixels; released at the last
-    bool run;                 // a run starts while the button is held
-    QPoint expected;          // -1 to -99 count from the area's right or bottom edge
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(Move)
 
 class tst_FixPoints : public QObject {
     Q_OBJECT
@@ -39,6 +23,12 @@ class tst_FixPoints : public QObject {
             }
         }
         return true;
+    }
+    // A marker's top-left corner in drawing-area pixels, and its row's fields.
+    QPoint markerAt(int i) const { return f.at("FixPoint_img", i)->pos() - QPoint(1, 1); }
+    QPoint fieldsAt(int i) const {
+        return {f.at<QLineEdit>("XPos_txt", i)->text().toInt(),
+                f.at<QLineEdit>("YPos_txt", i)->text().toInt()};
     }
     // The cross offers only its recursive mode, whatever its record holds.
     bool showCross(const std::vector<zv::FixPoint>& pts) {
@@ -55,10 +45,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English));
         QVERIFY(f.open());
     }
-    void init() {
-        f.dialogs.calls.clear();
-        f.tick("Pause_chk", false);
-    }
+    void init() { f.dialogs.calls.clear(); }
 
     // Seven rows, three of them from a broken file, are placed inside the area.
     // The commands then stop at eight and at two rows with one message each. A
@@ -70,21 +57,21 @@ private slots:
         QVERIFY(
             showCross({{5, 30}, {25, 40}, {inf, -1e30}, {std::nan(""), 1e30}, {1e30, 9}, {}, {}}));
         for (int i = 0; i < 7; ++i) {
-            QVERIFY(QRect(QPoint(0, 0), resolve({-10, -10})).contains(f.markerAt(i)));
-            QCOMPARE(f.fieldsAt(i), f.markerAt(i));
+            QVERIFY(QRect(QPoint(0, 0), resolve({-10, -10})).contains(markerAt(i)));
+            QCOMPARE(fieldsAt(i), markerAt(i));
         }
         for (const auto& [button, clicks, rows, message] :
-             {std::tuple("AddFixPoint_btn", 2, 8,
-                         "Adding impossible:The maximal number of FixPoints is already reached"),
+             {std::tuple(
+                  "AddFixPoint_btn", 2, 8,
+                  "box Adding impossible: The maximal number of FixPoints is already reached"),
               std::tuple("RemoveFixPoint_btn", 7, 2,
-                         "Removing impossible:The minimal number of FixPoints is reached")}) {
+                         "box Removing impossible: The minimal number of FixPoints is reached")}) {
             f.dialogs.calls.clear();
             for (int i = 0; i < clicks; ++i) {
                 f.button(button)->click();
             }
             QCOMPARE(f.rows(), rows);
-            QCOMPARE(f.dialogs.calls.size(), 1);
-            QCOMPARE(f.dialogs.calls[0].title + f.dialogs.calls[0].text, QString(message));
+            QCOMPARE(f.dialogs.shown(), QStringList{message});
             QVERIFY(selected(rows - 1));
             QCOMPARE(f.box("ConnectLast_chk")->y(), f.form->Twips().py(500 * rows));
         }
@@ -92,54 +79,64 @@ private slots:
         QTest::mouseRelease(f.at("FixPoint_img", 0), Qt::LeftButton, {}, QPoint(4, 4));
         QTest::mouseDClick(f.picture(), Qt::LeftButton, {}, QPoint(180, 200));
         QCOMPARE(f.rows(), 3);
-        QCOMPARE(f.markerAt(2), QPoint(35, 30));
+        QCOMPARE(markerAt(2), QPoint(35, 30));
         QCOMPARE(f.at<QLabel>("YPos_lbl", 2)->text(), QString("Y3:"));
         QVERIFY(selected(2) && f.at("FixPoint_img", 2)->isVisible());
     }
 
     // A typed text is repaired as the field is left; a drag ends where it
     // was released inside the drawing area, and only there.
+    // Row 0's point is moved by typing into its field (X or Y) or, where no
+    // field is named, by dragging its marker along the path (drawing-area
+    // pixels, released at the last) in the state a run has reached by then.
+    // Coordinates from -1 to -99 count from the area's right or bottom edge.
     void moves_data() {
+        columns<bool, QString, QString, QList<QPoint>, int, QPoint>("cantor", "field", "typed",
+                                                                    "path", "state", "expected");
+        using Path = QList<QPoint>;
         const QPoint unchanged(20, 30);
-        table<Move>({
-            {"x negative", false, true, "-5", {}, false, {0, 30}},
-            {"x half rounds to even", false, true, "12.5", {}, false, {12, 30}},
-            {"x half rounds to even, up", false, true, "13.5", {}, false, {14, 30}},
-            {"cantor set, y beyond the area", true, false, "999", {}, false, {20, -10}},
-            {"cantor set, dragged", true, false, nullptr, {{50, 50}, {100, 60}}, false, {97, 56}},
-            {"far corner clamps", false, false, nullptr, {{-1, -1}}, false, {-10, -10}},
-            {"out and back in", false, false, nullptr, {{-5000, 60}, {100, 60}}, false, unchanged},
-            {"dropped on another marker", false, false, nullptr, {{45, 55}}, false, unchanged},
-            {"overtaken by a run", false, false, nullptr, {{100, 60}}, true, unchanged},
-        });
+        row("x negative", false, "XPos_txt", "-5", Path(), 0, QPoint(0, 30));
+        row("x half rounds to even", false, "XPos_txt", "12.5", Path(), 0, QPoint(12, 30));
+        row("x half rounds to even, up", false, "XPos_txt", "13.5", Path(), 0, QPoint(14, 30));
+        row("cantor set, y beyond the area", true, "YPos_txt", "999", Path(), 0, QPoint(20, -10));
+        row("cantor set, dragged", true, "", "", Path{{50, 50}, {100, 60}}, 0, QPoint(97, 56));
+        row("far corner clamps", false, "", "", Path{{-1, -1}}, 0, QPoint(-10, -10));
+        row("out and back in", false, "", "", Path{{-5000, 60}, {100, 60}}, 0, unchanged);
+        row("dropped on another marker", false, "", "", Path{{45, 55}}, 0, unchanged);
+        row("overtaken by a run", false, "", "", Path{{100, 60}}, +zv::PauseMode, unchanged);
     }
     void moves() {
-        QFETCH(Move, row);
-        const auto cantor = [&] { f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}}; };
-        QVERIFY(row.cantor ? f.selectType(zv::CantorSetType, cantor)
-                           : showCross({{20, 30}, {40, 50}, {60, 70}}));
+        QFETCH(bool, cantor); // the Cantor set: both ends keep one height
+        QFETCH(QString, field);
+        QFETCH(QList<QPoint>, path);
+        QFETCH(int, state);
+        const auto cantorSet = [&] { f.model.CantorSet.FixPoints = {{{20, 30}, {40, 50}}}; };
+        QVERIFY(cantor ? f.selectType(zv::CantorSetType, cantorSet)
+                       : showCross({{20, 30}, {40, 50}, {60, 70}}));
         auto* marker = f.at<QLabel>("FixPoint_img", 0);
         const auto dragAndRelease = [&] {
             QPoint at;
-            for (const QPoint& p : row.path) {
+            for (const QPoint& p : path) {
                 at = marker->mapFrom(f.picture(), resolve(p) + QPoint(1, 1));
                 mouseOn(marker, QEvent::MouseMove, at, Qt::LeftButton);
             }
             mouseOn(marker, QEvent::MouseButtonRelease, at, {});
         };
-        if (row.typed != nullptr) {
-            f.typeAndLeave(f.at(row.intoX ? "XPos_txt" : "YPos_txt", 0), row.typed);
+        if (!field.isEmpty()) {
+            QFETCH(QString, typed);
+            f.typeAndLeave(f.at(field, 0), typed);
         } else {
             // "overtaken by a run": a run starts while the button is held on
             // the marker, and the drag ends while it waits paused.
             mouseOn(marker, QEvent::MouseButtonPress, QPoint(3, 4), Qt::LeftButton);
-            QVERIFY(f.whilePaused(dragAndRelease, row.run));
+            QVERIFY(f.during(state, dragAndRelease));
         }
-        const QPoint want = resolve(row.expected);
-        QCOMPARE(f.markerAt(0), want);
-        QCOMPARE(f.fieldsAt(0), want);
+        QFETCH(QPoint, expected);
+        const QPoint want = resolve(expected);
+        QCOMPARE(markerAt(0), want);
+        QCOMPARE(fieldsAt(0), want);
         QVERIFY(selected(0) && !f.form->FixPointDragActive());
-        QCOMPARE(f.markerAt(1), QPoint(40, row.cantor ? want.y() : 50));
+        QCOMPARE(markerAt(1), QPoint(40, cantor ? want.y() : 50));
     }
 
     // The preview: lines between the marker centres in the fore colour with the

@@ -4,16 +4,15 @@
 // this a second time with that family hidden from fontconfig).
 
 #include "../DataRows.h"
-#include "MainForm.h"
+#include "../HostileFiles.h"
 #include "QtDialogs.h"
 #include "WindowTestSupport.h"
 
-#include <QTest>
 #include <QtWidgets>
 
-namespace {
+using namespace zvtest;
 
-using zvtest::FakeDialogs;
+namespace {
 
 const QString Condensed = QStringLiteral("DejaVu Sans Condensed");
 
@@ -70,16 +69,6 @@ std::optional<Fit> fitOf(const QWidget* w) {
 
 } // namespace
 
-// A window started on a program folder (the settings are read then), with
-// its model and the boxes it showed.
-struct Started {
-    zv::ParameterModel model;
-    FakeDialogs dialogs;
-    std::unique_ptr<zv::MainForm> form;
-    explicit Started(const QString& programFolder)
-        : form(std::make_unique<zv::MainForm>(model, dialogs, programFolder)) {}
-};
-
 class InstalledTest : public QObject {
     Q_OBJECT
 
@@ -104,7 +93,7 @@ private slots:
     // is an own User.ini that is damaged.
     void firstStart_data() {
         // ownSettings: the user's User.ini, none when null
-        zvtest::columns<bool, QByteArray, int>("installed", "ownSettings", "boxes");
+        columns<bool, QByteArray, int>("installed", "ownSettings", "boxes");
         QTest::newRow("installed, the user's first start") << true << QByteArray() << 0;
         QTest::newRow("installed, the user's User.ini damaged") << true << QByteArray("0\n") << 1;
         QTest::newRow("portable, User.ini lost") << false << QByteArray() << 1;
@@ -117,21 +106,18 @@ private slots:
         const QString bin = prefix.filePath("bin"),
                       factory = installed ? prefix.filePath("share/zorvandine") : bin;
         QVERIFY(QDir().mkpath(bin) && QDir().mkpath(factory) &&
-                QFile::copy(QCoreApplication::applicationDirPath() + "/Default.ini",
-                            factory + "/Default.ini"));
+                QFile::copy(FormFixture::factoryIni(), factory + "/Default.ini"));
         QFile::remove(config_);
-        QFile own(config_);
-        QVERIFY(ownSettings.isNull() ||
-                (own.open(QIODevice::WriteOnly) && own.write(ownSettings) > 0 && own.flush()));
+        QVERIFY(ownSettings.isNull() || writeBytes(config_, ownSettings));
 
-        auto first = std::make_unique<Started>(bin);
-        QCOMPARE(first->dialogs.calls.size(), boxes);
-        QCOMPARE(first->dialogs.calls.value(0).title, boxes ? "Bad Error:" : "");
+        FormFixture first, second;
+        first.create(bin);
+        QCOMPARE(first.dialogs.calls.size(), boxes);
+        QCOMPARE(first.dialogs.calls.value(0).title, boxes ? "Bad Error:" : "");
         // Not the shown type's: its record is written as the model holds it.
-        first->model.LSystem.Delta = 33;
-        QVERIFY(first->form->close());
-        first.reset();
-        Started second(bin);
+        first.model.LSystem.Delta = 33;
+        QVERIFY(first.form->close());
+        second.create(bin);
         QCOMPARE(second.dialogs.calls.size(), 0);
         QCOMPARE(second.model.LSystem.Delta, 33.0);
         QCOMPARE(QFileInfo::exists(config_), installed);
@@ -147,7 +133,7 @@ private slots:
         } else if (QFontInfo(QFont(Condensed)).family() != Condensed) {
             QSKIP("\"DejaVu Sans Condensed\" is not installed (package fonts-dejavu-extra)");
         }
-        zvtest::FormFixture window; // a portable copy with its settings
+        FormFixture window; // a portable copy with its settings
         QVERIFY(window.open());
         QStringList clipped;
         int captions = 0;
@@ -170,7 +156,7 @@ private slots:
     // or with DontUseNativeDialog); the modes and the overwrite question
     // follow the request.
     void fileDialog_data() {
-        zvtest::columns<bool, bool>("save", "confirmOverwrite");
+        columns<bool, bool>("save", "confirmOverwrite");
         QTest::newRow("open") << false << true;
         QTest::newRow("save, asking before overwriting") << true << true;
         QTest::newRow("save, not asking") << true << false;

@@ -30,9 +30,7 @@ private slots:
         QFETCH(bool, barOpen);
         QFETCH(QSize, window);
         QFETCH(QSize, area);
-        if ((f.button("Params_btn")->property("Tag").toString() == "1") != barOpen) {
-            f.button("Params_btn")->click();
-        }
+        f.showBar(barOpen);
         f.form->resize(window);
         QTRY_COMPARE(QSize(f.picture()->innerWidth(), f.picture()->innerHeight()), area);
         QCOMPARE(f.field("AreaWidth_txt")->text() + "x" + f.field("AreaHeight_txt")->text(),

@@ -76,14 +76,12 @@ private slots:
         f.model.Canvas = before.Canvas;
         f.dialogs.whileMessage = [] {};
 
-        QCOMPARE(f.dialogs.calls.size(), 1);
-        const DialogCall& box = f.dialogs.calls.first();
-        QCOMPARE(box.title + ' ' + box.text,
-                 outOfMemory
-                     ? "Drawing stopped: The memory ran out; the picture shows what was drawn "
-                       "until then."
-                     : "Drawing stopped: The drawing failed: the drawing area went away");
-        QVERIFY(box.icon == zv::MessageIcon::Exclamation);
+        QCOMPARE(f.dialogs.shown(),
+                 QStringList{outOfMemory ? "box Drawing stopped: The memory ran out; the picture "
+                                           "shows what was drawn until then."
+                                         : "box Drawing stopped: The drawing failed: the drawing "
+                                           "area went away"});
+        QVERIFY(f.dialogs.calls[0].icon == zv::MessageIcon::Exclamation);
         QCOMPARE(shownBehind, QString("0&Draw Fractal1"));
         QVERIFY(f.model.ElementsDrawn <= drawnBefore);
         QCOMPARE(failing.MousePointer(), zv::DefaultPointer);
