@@ -200,7 +200,6 @@ private slots:
             QSKIP("AddressSanitizer reserves terabytes of address space: no limit fits under it");
         }
         QTemporaryDir dir;
-        const QByteArray folder = QFile::encodeName(dir.path());
         const QByteArray out = signal ? "out.svg" : "out.png";
         QVERIFY(writeSettings(dir.filePath("in.ini"), [&](GeneralValues& g, FractalParameters& r) {
             g.FractalType = disk ? SierpinskyGadgetType : signal ? KochCurveType : LSystemType;
@@ -224,10 +223,10 @@ private slots:
                 ::kill(pid, SIGTERM);
             };
         }
-        const Run r = run(folder, arguments, how);
+        const Run r = run(QFile::encodeName(dir.path()), arguments, how);
         QTEST(r.status, "exitCode");
         QCOMPARE(r.err, message.isEmpty() ? message : "zorvandine-render: " + message + "\n");
-        QCOMPARE(entries(folder), (QByteArrayList{"in.ini", out}));
+        QCOMPARE(entries(dir.path()), (QByteArrayList{"in.ini", out}));
         QCOMPARE(fileBytes(dir.filePath(out)), QByteArray("old"));
     }
 };
