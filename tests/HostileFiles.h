@@ -109,8 +109,4 @@ inline QByteArrayList entries(const QByteArray& folder) {
     return names;
 }
 
-inline QByteArrayList entries(const QString& folder) {
-    return entries(QFile::encodeName(folder));
-}
-
 } // namespace zvtest

