@@ -93,7 +93,6 @@ private slots:
         row("line field, German", "de_DE", 30, "0,5", 0, "0,5");
         row("0,5 in a line field, English", "en_US", 30, "0,5", 0, "0.5");
         row("comma and quotes", "en_US", 52, R"("""a"", b")", 0, R"("""a"", b")");
-        row("a Latin-1 letter is one byte", "en_US", 52, "F\u00e9F", 0, "F\u00e9F");
         row("leading quote alone: taken as written", "en_US", 51, "\"F", 0, R"("""F")");
         row("text after a closing quote: as written", "en_US", 51, R"("F"F)", 0, R"("""F""F")");
         row("blanks and tabs around every value", "en_US", 52, "<pad>", 0, "F[+F]F[-F]F");
@@ -207,7 +206,6 @@ private slots:
         QCOMPARE(WriteGuardedFile(path, "new"), std::nullopt);
         QCOMPARE(fileBytes(path), QByteArray("new"));
         QTEST(fileBytes(linked), "linkedAfter");
-        QCOMPARE(QFileInfo(path).isSymLink(), kind == "own link");
         QVERIFY(kind == "foreign link" || QFileInfo(path).permission(QFile::WriteGroup));
     }
 
