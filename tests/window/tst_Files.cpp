@@ -75,11 +75,11 @@ class tst_Files : public QObject {
     Q_OBJECT
 private slots:
     // A refused User.ini is kept beside it before the factory settings take
-    // over, and the box says where; an older kept
-    // copy gives way. Where no copy can be made (a folder in its way), the box
-    // says so and the close leaves the damaged file as it is, as it leaves one
-    // too big to be read in the memory left. A start that read no settings at
-    // all stores nothing at the close. Greyed boxes stay greyed.
+    // over, and the box says where; an older kept copy gives way. Where no
+    // copy can be made (a folder in its way), the box says so and the close
+    // leaves the damaged file as it is, as it leaves one too big to be read in
+    // the memory left. A start that read no settings at all stores nothing at
+    // the close. Greyed boxes stay greyed.
     void startUp_data() {
         QTest::addColumn<QString>("kind");
         QTest::newRow("good") << "good";
